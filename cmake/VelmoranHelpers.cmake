@@ -1,0 +1,44 @@
+# Warnings and test registration shared by every target.
+
+function(velmoran_warnings target)
+  if(MSVC)
+    target_compile_options(${target} PRIVATE /W4)
+    if(VELMORAN_WERROR)
+      target_compile_options(${target} PRIVATE /WX)
+    endif()
+  else()
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic)
+    if(VELMORAN_WERROR)
+      target_compile_options(${target} PRIVATE -Werror)
+    endif()
+  endif()
+endfunction()
+
+# velmoran_add_gtest(name SOURCES ...): a GoogleTest executable linked to the core.
+function(velmoran_add_gtest name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE velmoran_core GTest::gtest_main ${ARG_LIBS})
+  target_compile_definitions(${name} PRIVATE
+    VELMORAN_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+    VELMORAN_PROGRAM_DIR="${VELMORAN_PROGRAM_DIR}")
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  velmoran_warnings(${name})
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES TIMEOUT 600)
+endfunction()
+
+# velmoran_add_qttest(name SOURCES ...): a QtTest executable linked to the desktop library.
+function(velmoran_add_qttest name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE velmoran_desktop Qt6::Test ${ARG_LIBS})
+  target_compile_definitions(${name} PRIVATE
+    VELMORAN_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+    VELMORAN_PROGRAM_DIR="${VELMORAN_PROGRAM_DIR}")
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests
+    AUTOMOC ON)
+  velmoran_warnings(${name})
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES TIMEOUT 600 ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+endfunction()

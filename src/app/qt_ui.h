@@ -1,0 +1,41 @@
+#pragma once
+// QtUi: the Ui of the desktop program. Message boxes, question boxes and the standard file
+// dialogs, owned by the main window; Text is converted to and from QString at this edge.
+
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+
+#include "app/ui.h"
+
+namespace velmoran::app {
+
+QString toQString(const Text& text);
+Text fromQString(const QString& text);
+
+class QtUi : public Ui {
+public:
+  explicit QtUi(QWidget* owner = nullptr) : m_owner(owner) {}
+  void setOwner(QWidget* owner) { m_owner = owner; }
+
+  void info(const Text& caption, const Text& text) override;
+  void warning(const Text& caption, const Text& text) override;
+  void error(const Text& caption, const Text& text) override;
+  bool askYesNo(const Text& caption, const Text& text) override;
+  std::optional<std::filesystem::path> openFile(const FileRequest& request) override;
+  std::optional<std::filesystem::path> saveFile(const FileRequest& request) override;
+  void pause(int milliseconds, const Text& status) override;
+  void startProgram(const std::filesystem::path& program,
+                    const std::vector<Text>& parameters) override;
+  void showPage(int page) override;
+  void busy(bool on) override;
+
+  // Called by showPage; the main window brings the tab to the front.
+  std::function<void(int)> onShowPage;
+
+private:
+  QWidget* m_owner;
+};
+
+}  // namespace velmoran::app

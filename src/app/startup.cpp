@@ -1,0 +1,154 @@
+#include "app/startup.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <system_error>
+
+#include "app/column_layout_file.h"
+#include "app/error_log.h"
+#include "store/files.h"
+#include "store/maintenance.h"
+#include "store/schema.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace velmoran::app {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::size_t maxDataDirLength = 150;
+
+std::string upperAscii(std::string s) {
+  for (char& c : s)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+  return s;
+}
+
+bool liesUnderHome(const fs::path& dir) {
+#ifdef _WIN32
+  const char* home = std::getenv("USERPROFILE");
+#else
+  const char* home = std::getenv("HOME");
+#endif
+  if (!home || !*home) return false;
+  std::error_code ec;
+  fs::path h = fs::weakly_canonical(home, ec);
+  fs::path d = fs::weakly_canonical(dir, ec);
+  auto [hi, di] = std::mismatch(h.begin(), h.end(), d.begin(), d.end());
+  return hi == h.end() && di != d.end();
+}
+
+void copyIfMissing(const fs::path& from, const fs::path& to) {
+  std::error_code ec;
+  if (fs::exists(to, ec)) return;
+  fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec);  // a failure stays silent
+}
+
+}  // namespace
+
+std::optional<std::string> dataDirFromCommandLine(std::string commandLine,
+                                                  std::size_t programNameStart,
+                                                  std::string_view programName) {
+  // Quotes are removed before anything is looked at; the program's name moves left with them.
+  std::size_t quotesBefore = static_cast<std::size_t>(
+      std::count(commandLine.begin(),
+                 commandLine.begin() + static_cast<long>(std::min(programNameStart, commandLine.size())),
+                 '"'));
+  commandLine.erase(std::remove(commandLine.begin(), commandLine.end(), '"'), commandLine.end());
+  std::size_t p = programNameStart - quotesBefore;
+  if (commandLine.find('-') == std::string::npos) return std::nullopt;
+  if (upperAscii(commandLine.substr(p, programName.size())) != upperAscii(std::string(programName)))
+    return std::nullopt;
+  std::size_t dash = p + programName.size() + 1;
+  if (dash >= commandLine.size() || commandLine[dash] != '-') return std::nullopt;
+  std::string dir = trim(commandLine.substr(dash + 1, maxDataDirLength));
+  if (dir.empty()) return std::nullopt;
+  const char sep = static_cast<char>(fs::path::preferred_separator);
+  if (dir.back() != sep && dir.back() != '/') dir += sep;
+  return dir;
+}
+
+CommandLine joinArguments(const std::vector<std::string>& args) {
+  CommandLine line;
+  if (args.empty()) return line;
+  line.text = args[0];
+  line.programName = fs::path(args[0]).filename().string();
+  line.programNameStart = args[0].size() - line.programName.size();
+  for (std::size_t i = 1; i < args.size(); ++i) line.text += " " + args[i];
+  return line;
+}
+
+fs::path programDirectory(const char* argv0) {
+  std::error_code ec;
+#ifdef _WIN32
+  wchar_t buf[MAX_PATH];
+  DWORD n = GetModuleFileNameW(nullptr, buf, MAX_PATH);
+  if (n > 0 && n < MAX_PATH) return fs::path(std::wstring(buf, n)).parent_path();
+#else
+  fs::path self = fs::read_symlink("/proc/self/exe", ec);
+  if (!ec) return self.parent_path();
+#endif
+  return fs::absolute(fs::path(argv0 ? argv0 : "."), ec).parent_path();
+}
+
+void provisionDataDirectory(const fs::path& programDir, const fs::path& dataDir) {
+  std::error_code ec;
+  if (dataDir.string().find("Users") != std::string::npos || liesUnderHome(dataDir)) {
+    fs::create_directories(dataDir, ec);
+    fs::create_directory(dataDir / secureFolderName, ec);
+  }
+  copyIfMissing(programDir / settingsFileName, store::findInDir(dataDir, settingsFileName));
+  fs::path secure = store::findInDir(dataDir, secureFolderName);
+  if (!fs::exists(store::findInDir(secure, settingsFileName), ec)) {
+    fs::create_directory(secure, ec);
+    copyIfMissing(programDir / settingsFileName, secure / settingsFileName);
+  }
+  for (const auto& spec : store::tableSpecs())
+    copyIfMissing(programDir / spec.fileName, store::findInDir(dataDir, spec.fileName));
+}
+
+std::unique_ptr<Workspace> startUp(const StartRequest& request, Ui& ui) {
+  fs::path dataDir = request.programDir;
+  auto named = dataDirFromCommandLine(request.commandLine.text,
+                                      request.commandLine.programNameStart,
+                                      request.commandLine.programName);
+  if (named) {
+    std::error_code ec;
+    dataDir = fs::absolute(fs::path(*named), ec);
+    provisionDataDirectory(request.programDir, dataDir);
+  }
+  auto ws = std::make_unique<Workspace>(request.programDir, dataDir.lexically_normal());
+
+  store::MaintenanceOutcome maintenance = store::maintainTables(ws->dataDir());
+  ws->LNOSERVER = maintenance.locked;
+  for (const auto& problem : maintenance.problems) appendErrorLog(ws->dataDir(), problem);
+  if (!ws->LNOSERVER) {
+    if (auto layouts = readColumnLayouts(ws->dataFile(columnLayoutFileName))) ws->layouts = *layouts;
+  }
+
+  auto settings = readSettings(ws->dataFile(settingsFileName));
+  if (!settings) {
+    ui.warning(programTitle, "Die Velmoran.INI kann nicht geöffnet werden !");
+    return nullptr;
+  }
+  ws->settings = *settings;
+  if (ws->LNOSERVER) {
+    ui.warning(programTitle, std::string(programTitle) + " ist ein Einzelplatzprogramm !\r\n" +
+                                 "Schließen Sie bitte ein schon laufendes " + programTitle +
+                                 " Programm !");
+    return nullptr;
+  }
+  if (auto opened = ws->openTables(); !opened) {
+    appendErrorLog(ws->dataDir(), opened.reason());
+    ui.warning(programTitle, "Die Tabelle " + opened.reason() + " kann nicht geöffnet werden !");
+    return nullptr;
+  }
+  ws->fillZulFaecher();
+  return ws;
+}
+
+}  // namespace velmoran::app

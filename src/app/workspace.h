@@ -1,0 +1,81 @@
+#pragma once
+// Workspace: the running program without windows. Start-up builds it; every command takes
+// it together with the Ui port. It owns the seven open tables, the settings, the Untis
+// settings list, the code catalogs and the column layouts.
+
+#include <array>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/settings_file.h"
+#include "store/table.h"
+#include "store/text.h"
+#include "transfer/catalogs.h"
+
+namespace velmoran::app {
+
+// The seven pages in tab order, each with its table.
+enum class Page { Gpsul = 1, Uvd, Zulfach, Fach, Klasse, Lehrer, MehrMinder };
+inline constexpr int pageCount = 7;
+
+struct TableInfo {
+  Page page;
+  const char* name;      // table name and alias: "GPSUL"
+  const char* fileName;  // "gpsul.dbf"
+};
+// In page order.
+const std::array<TableInfo, pageCount>& tableInfos();
+const TableInfo& tableInfo(Page page);
+// The table of this name (case-insensitive), or nothing.
+std::optional<Page> pageByTableName(std::string_view name);
+
+// A page's saved column layout: per grid column, (width, open position).
+using ColumnLayout = std::vector<std::pair<int, int>>;
+
+inline constexpr const char* programTitle = "Velmoran 2021";
+
+class Workspace {
+public:
+  Workspace(std::filesystem::path programDir, std::filesystem::path dataDir);
+  ~Workspace();
+
+  const std::filesystem::path& programDir() const { return m_programDir; }
+  const std::filesystem::path& dataDir() const { return m_dataDir; }
+  // The data directory as text, ending in the path separator.
+  std::string dataDirText() const;
+  // An existing file of the data directory whatever the case of its name, or the name as
+  // given when there is none.
+  std::filesystem::path dataFile(std::string_view name) const;
+
+  Settings settings;
+  std::vector<Text> AUNTIS_ARRAY;
+  transfer::Catalogs catalogs;
+  std::array<ColumnLayout, pageCount> layouts;  // ATAB1 to ATAB7
+  bool LNOSERVER = false;
+  bool LRESTORED = false;
+
+  // The open table of a page. Throws std::logic_error when the tables are not open.
+  store::Table& table(Page page);
+  bool tablesOpen() const;
+  // Open the seven tables shared, with their index files; a failure names the file.
+  Result<void> openTables();
+  // Flush and close every table (before a restore copies files over them).
+  void closeTables();
+  void closeTable(Page page);
+  Result<void> openTable(Page page);
+
+  // Write the settings to velmoran.ini; false when that failed.
+  Result<void> saveSettings();
+  // Rebuild the code catalogs for the current school form.
+  void fillZulFaecher();
+
+private:
+  std::filesystem::path m_programDir;
+  std::filesystem::path m_dataDir;
+  std::array<std::unique_ptr<store::Table>, pageCount> m_tables;
+};
+
+}  // namespace velmoran::app

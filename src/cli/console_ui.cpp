@@ -1,0 +1,67 @@
+#include "console_ui.h"
+
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+#include "app/process.h"
+#include "store/code_page.h"
+
+namespace velmoran::cli {
+
+namespace {
+void say(std::FILE* to, const Text& caption, const Text& text) {
+  // Message texts break lines with CR LF; a terminal wants LF only.
+  std::string line = store::windows1252ToUtf8(caption + ": " + text);
+  std::string out;
+  for (char c : line)
+    if (c != '\r') out += c;
+  std::fprintf(to, "%s\n", out.c_str());
+  std::fflush(to);
+}
+}  // namespace
+
+void print(const Text& text) {
+  std::string s = store::windows1252ToUtf8(text);
+  std::fwrite(s.data(), 1, s.size(), stdout);
+}
+
+void ConsoleUi::info(const Text& caption, const Text& text) { say(stdout, caption, text); }
+
+void ConsoleUi::warning(const Text& caption, const Text& text) {
+  failed = true;
+  say(stderr, caption, text);
+}
+
+void ConsoleUi::error(const Text& caption, const Text& text) {
+  failed = true;
+  say(stderr, caption, text);
+}
+
+bool ConsoleUi::askYesNo(const Text& caption, const Text& text) {
+  say(stdout, caption, text + (answerYes ? " Ja" : " Nein"));
+  return answerYes;
+}
+
+std::optional<std::filesystem::path> ConsoleUi::openFile(const app::FileRequest&) {
+  if (files.empty()) return std::nullopt;
+  auto f = files.front();
+  files.pop_front();
+  return f;
+}
+
+std::optional<std::filesystem::path> ConsoleUi::saveFile(const app::FileRequest& request) {
+  return openFile(request);
+}
+
+void ConsoleUi::pause(int milliseconds, const Text& status) {
+  if (!status.empty()) say(stdout, "Warten", status);
+  if (!skipPauses) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+void ConsoleUi::startProgram(const std::filesystem::path& program,
+                             const std::vector<Text>& parameters) {
+  app::startDetached(program, parameters);
+}
+
+}  // namespace velmoran::cli

@@ -1,0 +1,30 @@
+#pragma once
+// Character sets at the edges: tables hold code page 850 (the DOS OEM set), text files and
+// memory hold Windows-1252. Text files written by Untis with the UTF-8 option are turned into
+// Windows-1252 before they are read.
+
+#include <string>
+#include <string_view>
+
+#include "store/text.h"
+
+namespace velmoran::store {
+
+// Windows-1252 -> code page 850. A character that 850 lacks becomes '?'.
+std::string toCp850(std::string_view text);
+// Code page 850 -> Windows-1252. A character that 1252 lacks becomes '?'.
+Text fromCp850(std::string_view oem);
+
+// UTF-8 -> Windows-1252; a character that 1252 lacks becomes '?'. Invalid sequences are
+// taken byte by byte as they are.
+Text utf8ToWindows1252(std::string_view utf8);
+std::string windows1252ToUtf8(std::string_view text);
+
+// True for a byte-order mark, or for text that holds multi-byte sequences and is valid UTF-8
+// throughout.
+bool isUtf8(std::string_view bytes);
+// The bytes of a text file as Windows-1252: converted when they are UTF-8 (the byte-order
+// mark dropped), unchanged otherwise.
+Text decodeTextFile(std::string_view bytes);
+
+}  // namespace velmoran::store

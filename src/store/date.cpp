@@ -1,0 +1,97 @@
+#include "store/date.h"
+
+#include <cstdio>
+#include <ctime>
+
+namespace velmoran {
+
+namespace {
+constexpr int epoch = 1933;
+
+bool isLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+
+int daysInMonth(int y, int m) {
+  static constexpr int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  return m == 2 && isLeap(y) ? 29 : days[m - 1];
+}
+
+std::optional<int> number(std::string_view s) {
+  if (s.empty() || s.size() > 4) return std::nullopt;
+  int v = 0;
+  for (char c : s) {
+    if (c < '0' || c > '9') return std::nullopt;
+    v = v * 10 + (c - '0');
+  }
+  return v;
+}
+}  // namespace
+
+int expandTwoDigitYear(int yy) {
+  int y = 1900 + yy;
+  return y < epoch ? y + 100 : y;
+}
+
+std::optional<Date> Date::make(int year, int month, int day) {
+  if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 ||
+      day > daysInMonth(year, month))
+    return std::nullopt;
+  Date d;
+  d.m_year = year;
+  d.m_month = month;
+  d.m_day = day;
+  return d;
+}
+
+Date Date::parse(std::string_view text) {
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  auto p1 = text.find('.');
+  if (p1 == std::string_view::npos) return {};
+  auto p2 = text.find('.', p1 + 1);
+  if (p2 == std::string_view::npos) return {};
+  auto d = number(text.substr(0, p1));
+  auto m = number(text.substr(p1 + 1, p2 - p1 - 1));
+  auto yText = text.substr(p2 + 1);
+  auto y = number(yText);
+  if (!d || !m || !y || *d > 99 || *m > 99) return {};
+  int year = *y;
+  if (yText.size() <= 2) year = expandTwoDigitYear(year);
+  else if (yText.size() != 4) return {};
+  return make(year, *m, *d).value_or(Date{});
+}
+
+Date Date::fromDbf(std::string_view s) {
+  if (s.size() != 8) return {};
+  auto y = number(s.substr(0, 4));
+  auto m = number(s.substr(4, 2));
+  auto d = number(s.substr(6, 2));
+  if (!y || !m || !d) return {};
+  return make(*y, *m, *d).value_or(Date{});
+}
+
+Date Date::today() {
+  std::time_t t = std::time(nullptr);
+  std::tm tm{};
+#ifdef _WIN32
+  localtime_s(&tm, &t);
+#else
+  localtime_r(&t, &tm);
+#endif
+  return make(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday).value_or(Date{});
+}
+
+std::string Date::format() const {
+  if (isEmpty()) return {};
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%02d.%02d.%04d", m_day, m_month, m_year);
+  return buf;
+}
+
+std::string Date::toDbf() const {
+  if (isEmpty()) return std::string(8, ' ');
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%04d%02d%02d", m_year, m_month, m_day);
+  return buf;
+}
+
+}  // namespace velmoran

@@ -1,0 +1,44 @@
+#pragma once
+// A calendar date or empty, as the tables and the settings file hold it. Text form
+// "DD.MM.YYYY"; two-digit years are 1933 to 2032 (the date epoch of the program).
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace velmoran {
+
+class Date {
+public:
+  Date() = default;  // empty
+  // A valid calendar date, or nothing.
+  static std::optional<Date> make(int year, int month, int day);
+  // "DD.MM.YYYY" or "DD.MM.YY" (also with one-digit day and month); anything else is empty.
+  static Date parse(std::string_view text);
+  // The dBASE form YYYYMMDD; blanks or anything invalid give the empty date.
+  static Date fromDbf(std::string_view yyyymmdd);
+  static Date today();
+
+  bool isEmpty() const { return m_year == 0; }
+  int year() const { return m_year; }
+  int month() const { return m_month; }
+  int day() const { return m_day; }
+
+  // "DD.MM.YYYY", or "" for the empty date.
+  std::string format() const;
+  // "YYYYMMDD", or eight blanks for the empty date.
+  std::string toDbf() const;
+
+  friend bool operator==(const Date&, const Date&) = default;
+  friend auto operator<=>(const Date&, const Date&) = default;
+
+private:
+  int m_year = 0;
+  int m_month = 0;
+  int m_day = 0;
+};
+
+// Two-digit years are read into the hundred years starting at 1933.
+int expandTwoDigitYear(int yy);
+
+}  // namespace velmoran

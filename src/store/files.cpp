@@ -1,0 +1,73 @@
+#include "store/files.h"
+
+#include <cstdio>
+#include <fstream>
+#include <system_error>
+
+namespace velmoran::store {
+
+namespace fs = std::filesystem;
+
+namespace {
+bool sameIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    auto x = static_cast<unsigned char>(a[i]);
+    auto y = static_cast<unsigned char>(b[i]);
+    if (x >= 'a' && x <= 'z') x -= 32;
+    if (y >= 'a' && y <= 'z') y -= 32;
+    if (x != y) return false;
+  }
+  return true;
+}
+}  // namespace
+
+fs::path findInDir(const fs::path& dir, std::string_view name) {
+  fs::path exact = dir / fs::path(std::string(name));
+  std::error_code ec;
+  if (fs::exists(exact, ec)) return exact;
+  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+    if (sameIgnoringCase(it->path().filename().string(), name)) return it->path();
+  }
+  return exact;
+}
+
+Result<std::string> readFile(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) return fail("cannot open " + file.string());
+  std::string bytes;
+  in.seekg(0, std::ios::end);
+  auto size = in.tellg();
+  if (size < 0) return fail("cannot read " + file.string());
+  bytes.resize(static_cast<std::size_t>(size));
+  in.seekg(0, std::ios::beg);
+  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!in) return fail("cannot read " + file.string());
+  return bytes;
+}
+
+Result<void> writeFileAtomically(const fs::path& file, std::string_view bytes) {
+  fs::path temp = file;
+  temp += ".tmp";
+  {
+    std::FILE* f = std::fopen(temp.string().c_str(), "wb");
+    if (!f) return fail("cannot create " + temp.string());
+    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    ok = std::fflush(f) == 0 && ok;
+    ok = std::fclose(f) == 0 && ok;
+    if (!ok) {
+      std::error_code ec;
+      fs::remove(temp, ec);
+      return fail("cannot write " + temp.string());
+    }
+  }
+  std::error_code ec;
+  fs::rename(temp, file, ec);
+  if (ec) {
+    fs::remove(temp, ec);
+    return fail("cannot replace " + file.string());
+  }
+  return {};
+}
+
+}  // namespace velmoran::store

@@ -1,0 +1,105 @@
+#include "store/maintenance.h"
+
+#include <system_error>
+
+#include "store/files.h"
+#include "store/schema.h"
+
+namespace velmoran::store {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const Field kursartField{"KURSART", 'C', 100, 0};
+
+bool hasField(const Structure& s, std::string_view name) {
+  for (const auto& f : s)
+    if (f.name == name) return true;
+  return false;
+}
+
+// The structure a table must be upgraded to, or the same structure when it is current.
+Structure upgradedStructure(std::string_view table, Structure s) {
+  if (table == "UVD") {
+    if (s.size() >= 10 && s[9].length < 2) s[9].length = 20;
+  } else if (table == "FACH") {
+    // Widen FACHNEU and add KURSART; a table that already has KURSART keeps its one field.
+    if (s.size() >= 2 && s[1].length < 100) s[1].length = 100;
+    if (!hasField(s, "KURSART")) s.push_back(kursartField);
+  } else if (table == "KLASSE") {
+    if (s.size() < 4 && !hasField(s, "KURSART")) s.push_back(kursartField);
+  }
+  return s;
+}
+
+// Rebuild the table in temp.dbf with the new structure and put it in place with one rename,
+// so a crash at any moment leaves either the old table or the new one.
+Result<void> copyStructure(const fs::path& dataDir, std::unique_ptr<Table>& table,
+                           const fs::path& file, const Structure& structure) {
+  fs::path temp = findInDir(dataDir, tempTableFileName);
+  if (auto r = Table::create(temp, structure); !r) return r;
+  table.reset();
+  {
+    auto t = Table::open(temp, OpenMode::Exclusive);
+    if (!t) return fail(t.reason());
+    if (auto r = (*t)->appendFrom(file); !r) return r;
+    (*t)->flush();
+  }
+  std::error_code ec;
+  fs::rename(temp, file, ec);
+  if (ec) return fail("cannot replace " + file.string() + ": " + ec.message());
+  return {};
+}
+
+Result<void> maintainOne(const fs::path& dataDir, const TableSpec& spec, bool& locked) {
+  fs::path file = findInDir(dataDir, spec.fileName);
+  auto opened = Table::open(file, OpenMode::Exclusive);
+  if (!opened) {
+    locked = opened.reason().rfind(lockedReason, 0) == 0;
+    return fail(opened.reason());
+  }
+  std::unique_ptr<Table> table = std::move(*opened);
+  table->pack();
+  Structure wanted = upgradedStructure(spec.name, table->structure());
+  if (wanted != table->structure()) {
+    if (auto r = copyStructure(dataDir, table, file, wanted); !r) return r;
+  }
+  if (!table) {
+    auto again = Table::open(file, OpenMode::Exclusive);
+    if (!again) return fail(again.reason());
+    table = std::move(*again);
+  }
+  for (const auto& index : spec.indexes) {
+    auto r = table->createOrder(findInDir(dataDir, index.fileName), index.key);
+    if (!r) return fail(r.reason());
+    table->closeOrders();
+  }
+  return {};
+}
+
+}  // namespace
+
+MaintenanceOutcome maintainTables(const fs::path& dataDir) {
+  // The order in which the tables are maintained; the first one tells whether another copy
+  // of the program holds them.
+  static constexpr const char* order[] = {"GPSUL", "UVD",    "ZULFACH",    "FACH",
+                                          "KLASSE", "LEHRER", "MEHR_MINDER"};
+  MaintenanceOutcome outcome;
+  bool first = true;
+  for (const char* name : order) {
+    bool locked = false;
+    auto r = maintainOne(dataDir, tableSpec(name), locked);
+    if (!r) {
+      if (first && locked) {
+        outcome.locked = true;
+        return outcome;
+      }
+      outcome.problems.push_back(std::string(name) + ": " + r.reason());
+    }
+    first = false;
+  }
+  return outcome;
+}
+
+}  // namespace velmoran::store

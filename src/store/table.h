@@ -1,0 +1,144 @@
+#pragma once
+// Table: an open dBASE III table file with a cursor, the work-area model every operation is
+// written against. Character fields are code page 850 on disk and Windows-1252 (Text) here.
+// Orders are key expressions ("FIELD" or "UPPER(FIELD)") kept in memory as sorted
+// (key, record number) sequences and written to disk as Clipper NTX files.
+//
+// Record numbers are 1-based physical positions. Deleted records are hidden from navigation
+// unless showDeleted(true). Navigation follows the current order (0 = record order).
+//
+// I/O failures inside a command (disk full, file gone) throw store::IoError; expected
+// failures (missing file, lock held, not a table) come back as Result.
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "store/date.h"
+#include "store/result.h"
+#include "store/text.h"
+
+namespace velmoran::store {
+
+struct Field {
+  std::string name;  // upper case, at most 10 characters
+  char type = 'C';   // 'C', 'N', 'D', 'L'
+  int length = 0;
+  int decimals = 0;
+  friend bool operator==(const Field&, const Field&) = default;
+};
+using Structure = std::vector<Field>;
+
+enum class OpenMode { Shared, Exclusive };
+
+// The reason of a failed open() begins with this when another process holds a lock on the
+// file (another running copy of the program).
+inline constexpr std::string_view lockedReason = "locked by another process";
+
+class IoError : public std::runtime_error {
+public:
+  using std::runtime_error::runtime_error;
+};
+
+class Table {
+public:
+  // Open an existing table. Exclusive takes an exclusive operating-system lock on the file
+  // (fails while any other process holds a lock on it); Shared takes a shared one.
+  static Result<std::unique_ptr<Table>> open(const std::filesystem::path& file, OpenMode mode);
+  // Create (or replace) a table file with this structure and no records.
+  static Result<void> create(const std::filesystem::path& file, const Structure& structure);
+
+  ~Table();  // flushes and closes
+  Table(const Table&) = delete;
+  Table& operator=(const Table&) = delete;
+
+  const std::filesystem::path& path() const;
+  const Structure& structure() const;
+  // 1-based position of the field, 0 when the table has no such field (case-insensitive).
+  int fieldIndex(std::string_view name) const;
+
+  // Navigation in the current order; deleted records hidden unless showDeleted(true).
+  void goTop();
+  void goBottom();
+  void skip(long n = 1);
+  void goTo(std::uint32_t recno);  // any physical record, deleted or not; 0 or > lastRec: eof
+  bool eof() const;
+  bool bof() const;
+  std::uint32_t recno() const;  // lastRec() + 1 at eof
+  std::uint32_t lastRec() const;  // physical record count, deleted included
+  void showDeleted(bool visible);
+  bool deletedVisible() const;
+
+  bool deleted() const;
+  void remove();  // mark the current record deleted
+  void recall();  // clear the deleted mark
+
+  // Field access on the current record, by name or by 1-based position. A get at eof gives
+  // the empty value; a put at eof does nothing. Text is cut to the field width; numbers are
+  // rounded to the field's decimals (a number too wide for the field fills it with '*').
+  Text getText(std::string_view field) const;
+  Text getText(int position) const;
+  double getNumber(std::string_view field) const;
+  double getNumber(int position) const;
+  Date getDate(std::string_view field) const;
+  Date getDate(int position) const;
+  bool getLogical(std::string_view field) const;
+  bool getLogical(int position) const;
+  // The raw field content as Text (numbers and dates as stored, trailing blanks kept).
+  Text getRaw(int position) const;
+
+  void put(std::string_view field, std::string_view text);
+  void put(int position, std::string_view text);
+  void put(std::string_view field, double number);
+  void put(int position, double number);
+  void put(std::string_view field, const Date& date);
+  void put(int position, const Date& date);
+  void putLogical(std::string_view field, bool value);
+  void putLogical(int position, bool value);
+
+  // Append a blank record and put the cursor on it.
+  void append();
+
+  // Record locks in the Clipper convention (a byte at 1,000,000,000 + recno).
+  bool lock(std::uint32_t recno);
+  void unlock(std::uint32_t recno);
+
+  // Remove deleted records physically, truncate the file, rebuild every order.
+  void pack();
+  // Append every record of another table file (deleted ones too, with their mark), fields
+  // matched by name; a wider field keeps its content, a narrower one is cut.
+  Result<void> appendFrom(const std::filesystem::path& file);
+
+  // Orders. createOrder builds the order from the records and writes its NTX file;
+  // openOrder reads an existing NTX file (key expression from its header). Both attach the
+  // order and return its number (1-based, in attach order); the current order is unchanged.
+  Result<int> createOrder(const std::filesystem::path& ntxFile, std::string_view keyExpression);
+  Result<int> openOrder(const std::filesystem::path& ntxFile);
+  // Detach every order (their files stay as they are).
+  void closeOrders();
+  int orderCount() const;
+  void setOrder(int n);  // 0 = record order; the cursor stays on its record
+  int order() const;
+  std::string orderKey(int n) const;  // key expression of order n
+
+  // Seek in the current order: exact positions on the first key that begins with `key`
+  // (found) or goes to eof; soft positions on the first key >= `key` (eof when none) and is
+  // found when that key begins with `key`. Numeric orders compare numbers.
+  bool seek(std::string_view key, bool soft = false);
+  bool seek(double key, bool soft = false);
+  bool found() const;
+
+  // Write every pending record, the header and every order's NTX file.
+  void flush();
+
+private:
+  struct Impl;
+  explicit Table(std::unique_ptr<Impl> impl);
+  std::unique_ptr<Impl> m;
+};
+
+}  // namespace velmoran::store

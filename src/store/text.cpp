@@ -1,0 +1,56 @@
+#include "store/text.h"
+
+namespace velmoran {
+
+namespace {
+bool isBlank(char c) { return c == ' '; }
+}  // namespace
+
+Text trimLeft(std::string_view s) {
+  std::size_t i = 0;
+  while (i < s.size() && isBlank(s[i])) ++i;
+  return Text(s.substr(i));
+}
+
+Text trimRight(std::string_view s) {
+  std::size_t n = s.size();
+  while (n > 0 && isBlank(s[n - 1])) --n;
+  return Text(s.substr(0, n));
+}
+
+Text trim(std::string_view s) { return trimLeft(trimRight(s)); }
+
+Text upper(std::string_view s) {
+  Text out(s);
+  for (char& c : out) {
+    auto u = static_cast<unsigned char>(c);
+    if (u >= 'a' && u <= 'z') c = static_cast<char>(u - 32);
+    else if (u == 0xE4) c = static_cast<char>(0xC4);  // ä -> Ä
+    else if (u == 0xF6) c = static_cast<char>(0xD6);  // ö -> Ö
+    else if (u == 0xFC) c = static_cast<char>(0xDC);  // ü -> Ü
+  }
+  return out;
+}
+
+Text padRight(std::string_view s, std::size_t n) {
+  Text out(s.substr(0, std::min(n, s.size())));
+  out.resize(n, ' ');
+  return out;
+}
+
+Text padLeft(std::string_view s, std::size_t n) {
+  if (s.size() >= n) return Text(s);
+  return Text(n - s.size(), ' ') + Text(s);
+}
+
+Text left(std::string_view s, std::size_t n) { return Text(s.substr(0, std::min(n, s.size()))); }
+
+Text removeBlanks(std::string_view s) {
+  Text out;
+  out.reserve(s.size());
+  for (char c : s)
+    if (c != ' ') out += c;
+  return out;
+}
+
+}  // namespace velmoran

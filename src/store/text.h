@@ -1,0 +1,28 @@
+#pragma once
+// Text is the program's own character set: Windows-1252 bytes in a std::string. Every
+// "first n characters", padding and width rule counts bytes, which are characters. Narrow
+// string literals are compiled as Windows-1252 (the build sets the execution character
+// set), so "Müller" in code and tests is already Text; UTF-8 bytes need escapes.
+
+#include <string>
+#include <string_view>
+
+namespace velmoran {
+
+using Text = std::string;
+
+Text trim(std::string_view s);
+Text trimLeft(std::string_view s);
+Text trimRight(std::string_view s);
+// Upper case as the tables' UPPER() does it: a-z and the umlauts ä, ö, ü.
+Text upper(std::string_view s);
+// Cut to n characters or pad with blanks on the right to n characters.
+Text padRight(std::string_view s, std::size_t n);
+// Pad with blanks on the left to n characters (a longer text is returned whole).
+Text padLeft(std::string_view s, std::size_t n);
+// The first n characters (all of s when shorter).
+Text left(std::string_view s, std::size_t n);
+// Every blank removed.
+Text removeBlanks(std::string_view s);
+
+}  // namespace velmoran
