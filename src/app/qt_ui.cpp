@@ -10,6 +10,7 @@
 #include <QThread>
 
 #include "app/process.h"
+#include "app/workspace.h"
 #include "store/code_page.h"
 
 namespace velmoran::app {
@@ -91,7 +92,7 @@ void QtUi::pause(int milliseconds, const Text& status) {
 }
 
 void QtUi::startProgram(const std::filesystem::path& program, const std::vector<Text>& parameters) {
-  startDetached(program, parameters);
+  static_cast<void>(startDetached(program, parameters));
 }
 
 void QtUi::showPage(int page) {

@@ -12,7 +12,7 @@ namespace {
 
 Text fromArg(const std::string& utf8) { return store::utf8ToWindows1252(utf8); }
 
-std::optional<app::Page> pageArg(Invocation& in, const std::string& name) {
+std::optional<app::Page> pageArg(const std::string& name) {
   auto page = app::pageByTableName(name);
   if (!page) std::fprintf(stderr, "unbekannte Tabelle: %s\n", name.c_str());
   return page;
@@ -89,7 +89,7 @@ int tablesCommand(Invocation& in) {
 }
 
 int dumpCommand(Invocation& in) {
-  auto page = pageArg(in, in.args[0]);
+  auto page = pageArg(in.args[0]);
   if (!page) return exitUsage;
   std::string csv = pages::dumpCsv(in.ws.table(*page));
   std::fwrite(csv.data(), 1, csv.size(), stdout);
@@ -97,7 +97,7 @@ int dumpCommand(Invocation& in) {
 }
 
 int setCommand(Invocation& in) {
-  auto page = pageArg(in, in.args[0]);
+  auto page = pageArg(in.args[0]);
   if (!page) return exitUsage;
   char* end = nullptr;
   unsigned long recno = std::strtoul(in.args[1].c_str(), &end, 10);
@@ -112,7 +112,7 @@ int setCommand(Invocation& in) {
 }
 
 int deleteAllCommand(Invocation& in) {
-  auto page = pageArg(in, in.args[0]);
+  auto page = pageArg(in.args[0]);
   if (!page) return exitUsage;
   pages::deleteTable(in.ws, in.ui, *page);
   return exitOk;

@@ -61,7 +61,8 @@ void ConsoleUi::pause(int milliseconds, const Text& status) {
 
 void ConsoleUi::startProgram(const std::filesystem::path& program,
                              const std::vector<Text>& parameters) {
-  app::startDetached(program, parameters);
+  // A program that does not start shows up later: the file it should have written is missing.
+  static_cast<void>(app::startDetached(program, parameters));
 }
 
 }  // namespace velmoran::cli
