@@ -10,12 +10,9 @@ namespace velmoran::cli {
 
 namespace {
 
-Text fromArg(const std::string& utf8) { return store::utf8ToWindows1252(utf8); }
-
-std::optional<app::Page> pageArg(const std::string& name) {
-  auto page = app::pageByTableName(name);
-  if (!page) std::fprintf(stderr, "unbekannte Tabelle: %s\n", name.c_str());
-  return page;
+std::vector<Command>& registry() {
+  static std::vector<Command> list;
+  return list;
 }
 
 // Options of "settings": each sets one entry, then the file is written.
@@ -61,16 +58,16 @@ int settingsCommand(Invocation& in) {
     in.ws.fillZulFaecher();
   }
   const std::pair<const char*, Text> lines[] = {
-      {"Datum (reserviert)", s.reserved1.format()},
-      {"Schulname 1", s.schoolName1},
-      {"Schulname 2", s.schoolName2},
-      {"reserviert", s.reserved4},
-      {"reserviert", s.reserved5},
-      {"Schulform", s.schoolForm},
-      {"Letzte Datenübernahme", s.lastImport},
-      {"Minutenmodell", s.minuteModel},
-      {"Minuten", s.minutes},
-      {"Schulnummer", s.schoolNumber},
+  {"Datum (reserviert)", s.reserved1.format()},
+  {"Schulname 1", s.schoolName1},
+  {"Schulname 2", s.schoolName2},
+  {"reserviert", s.reserved4},
+  {"reserviert", s.reserved5},
+  {"Schulform", s.schoolForm},
+  {"Letzte Datenübernahme", s.lastImport},
+  {"Minutenmodell", s.minuteModel},
+  {"Minuten", s.minutes},
+  {"Schulnummer", s.schoolNumber},
   };
   int n = 1;
   for (const auto& [label, value] : lines) print(std::to_string(n++) + " " + label + ": " + trimRight(value) + "\n");
@@ -118,20 +115,31 @@ int deleteAllCommand(Invocation& in) {
   return exitOk;
 }
 
+const CommandRegistration tableCommands({
+  {"settings", "[--school-form TEXT] [--minute-model on|off] [--minutes TEXT] "
+               "[--school-number TEXT] [--school-name TEXT] [--school-name2 TEXT]",
+   0, -1, settingsCommand},
+  {"tables", "", 0, 0, tablesCommand},
+  {"dump", "TABLE", 1, 1, dumpCommand},
+  {"set", "TABLE RECNO FIELD VALUE", 4, 4, setCommand},
+  {"delete-all", "TABLE", 1, 1, deleteAllCommand},
+});
+
 }  // namespace
 
-const std::vector<Command>& commands() {
-  static const std::vector<Command> list = {
-      {"settings", "[--school-form TEXT] [--minute-model on|off] [--minutes TEXT] "
-                   "[--school-number TEXT] [--school-name TEXT] [--school-name2 TEXT]",
-       0, -1, settingsCommand},
-      {"tables", "", 0, 0, tablesCommand},
-      {"dump", "TABLE", 1, 1, dumpCommand},
-      {"set", "TABLE RECNO FIELD VALUE", 4, 4, setCommand},
-      {"delete-all", "TABLE", 1, 1, deleteAllCommand},
-  };
-  return list;
+Text fromArg(const std::string& utf8) { return store::utf8ToWindows1252(utf8); }
+
+std::optional<app::Page> pageArg(const std::string& name) {
+  auto page = app::pageByTableName(name);
+  if (!page) std::fprintf(stderr, "unbekannte Tabelle: %s\n", name.c_str());
+  return page;
 }
+
+CommandRegistration::CommandRegistration(std::vector<Command> list) {
+  registry().insert(registry().end(), list.begin(), list.end());
+}
+
+const std::vector<Command>& commands() { return registry(); }
 
 std::string usageText() {
   std::string text =

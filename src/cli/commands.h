@@ -2,6 +2,7 @@
 // The commands of velmoran-cli: each runs one operation of the program on a started
 // workspace and answers with the exit status.
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,7 +29,18 @@ struct Command {
   int (*run)(Invocation&);
 };
 
+// Every command, in registration order. Each file of the command line registers its own
+// commands with a CommandRegistration at namespace scope:
+//   const CommandRegistration reg({{"transfer", "", 0, 0, transferCommand}});
 const std::vector<Command>& commands();
 std::string usageText();
+
+struct CommandRegistration {
+  explicit CommandRegistration(std::vector<Command> list);
+};
+
+// Shared helpers for the commands.
+Text fromArg(const std::string& utf8);
+std::optional<app::Page> pageArg(const std::string& tableName);
 
 }  // namespace velmoran::cli
