@@ -39,9 +39,7 @@ std::optional<double> parseNumber(std::string_view text) {
 
 }  // namespace
 
-bool deleteTable(app::Workspace& ws, app::Ui& ui, app::Page page) {
-  if (!ui.askYesNo(app::programTitle, "Wollen Sie die ganze Tabelle wirklich löschen?")) return false;
-  store::Table& t = ws.table(page);
+void markAllDeleted(store::Table& t) {
   int order = t.order();
   bool wasVisible = t.deletedVisible();
   t.setOrder(0);
@@ -51,6 +49,12 @@ bool deleteTable(app::Workspace& ws, app::Ui& ui, app::Page page) {
   t.showDeleted(wasVisible);
   t.setOrder(order);
   t.goTop();
+}
+
+bool deleteTable(app::Workspace& ws, app::Ui& ui, app::Page page) {
+  if (!ui.askYesNo(app::programTitle, "Wollen Sie die ganze Tabelle wirklich löschen?")) return false;
+  store::Table& t = ws.table(page);
+  markAllDeleted(t);
   t.flush();
   return true;
 }
