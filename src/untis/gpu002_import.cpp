@@ -1,0 +1,181 @@
+#include "untis/gpu002_import.h"
+
+#include <array>
+#include <charconv>
+#include <ctime>
+#include <string>
+
+#include "pages/table_commands.h"
+#include "untis/export_launch.h"
+#include "untis/line_reader.h"
+
+namespace velmoran::untis {
+
+namespace {
+
+Text caption() { return Text(app::programTitle) + " / GPU002.TXT einlesen"; }
+constexpr const char* cannotOpenText = "kann nicht geöffnet werden !";
+constexpr const char* invalidFileText = "Keine gültige GPU002.TXT";
+constexpr const char* doneText = "Das Einlesen der Datei ist abgeschlossen !";
+constexpr const char* settingsNotWrittenText = "Die Velmoran.INI kann nicht geschrieben werden !";
+
+constexpr const char* exportFileName = "gpu002.txt";
+constexpr std::size_t separatorSearchLength = 5;
+constexpr int lastColumn = 35;
+
+enum class Conversion { none, number, text, date };
+
+struct ColumnSpec {
+  int position;  // field position in GPSUL, 0: not stored
+  Conversion conversion;
+};
+
+// Column n of a line (index n - 1) goes to this field of GPSUL.
+constexpr std::array<ColumnSpec, lastColumn> columnTable = [] {
+  std::array<ColumnSpec, lastColumn> t{};
+  auto set = [&t](int column, int position, Conversion c) { t[column - 1] = {position, c}; };
+  set(1, 1, Conversion::number);    // UNR
+  set(2, 2, Conversion::number);    // WSTD
+  set(3, 3, Conversion::number);    // WSTD_KLA
+  set(4, 4, Conversion::number);    // WSTD_LEH
+  set(5, 5, Conversion::text);      // KLASSE
+  set(6, 6, Conversion::text);      // LEHRER
+  set(7, 7, Conversion::text);      // FACH
+  set(8, 8, Conversion::text);      // FACHRAUM
+  set(9, 9, Conversion::text);      // STAT_U
+  set(10, 10, Conversion::number);  // SCHUELER_G
+  set(11, 11, Conversion::number);  // WOCHENWERT
+  set(15, 12, Conversion::date);    // DATUM_VON
+  set(16, 13, Conversion::date);    // DATUM_BIS
+  set(17, 14, Conversion::number);  // JAHRESWERT
+  set(33, 15, Conversion::text);    // STAT_L
+  set(34, 16, Conversion::number);  // SCHUELER_M
+  set(35, 17, Conversion::number);  // SCHUELER_W
+  return t;
+}();
+
+void putColumn(store::Table& t, const ColumnSpec& spec, std::string_view field) {
+  switch (spec.conversion) {
+    case Conversion::number: t.put(spec.position, untisNumber(field)); break;
+    case Conversion::text: t.put(spec.position, untisText(field)); break;
+    case Conversion::date: t.put(spec.position, untisDate(field)); break;
+    case Conversion::none: break;
+  }
+}
+
+// One record from one line. Quotes do not protect a separator; a line with fewer columns
+// leaves the remaining fields blank.
+void appendRecord(store::Table& t, std::string_view line, char separator, Text& scratch) {
+  scratch.assign(line);
+  scratch += separator;  // so the last column ends like the others
+  t.append();
+  std::size_t start = 0;
+  for (int column = 1; column <= lastColumn; ++column) {
+    std::size_t end = scratch.find(separator, start);
+    if (end == Text::npos) break;
+    const ColumnSpec& spec = columnTable[static_cast<std::size_t>(column - 1)];
+    if (spec.position != 0)
+      putColumn(t, spec, trim(std::string_view(scratch).substr(start, end - start)));
+    start = end + 1;
+  }
+}
+
+// "06.12.2026 um  18:28:28": the date and time of the import as the info dialog shows it.
+Text importStamp() {
+  std::time_t now = std::time(nullptr);
+  std::tm tm{};
+#ifdef _WIN32
+  localtime_s(&tm, &now);
+#else
+  localtime_r(&now, &tm);
+#endif
+  char buf[32];
+  std::strftime(buf, sizeof buf, "%d.%m.%Y um  %H:%M:%S", &tm);
+  return buf;
+}
+
+}  // namespace
+
+std::optional<char> findSeparator(std::string_view head) {
+  head = head.substr(0, std::min(head.size(), separatorSearchLength));
+  for (char c : {',', ';', '\t', ' '})
+    if (head.find(c) != std::string_view::npos) return c;
+  return std::nullopt;
+}
+
+double untisNumber(std::string_view field) {
+  std::size_t i = 0;
+  bool negative = false;
+  if (i < field.size() && (field[i] == '-' || field[i] == '+')) negative = field[i++] == '-';
+  std::size_t begin = i;
+  while (i < field.size() && field[i] >= '0' && field[i] <= '9') ++i;
+  if (i < field.size() && field[i] == '.') ++i;
+  while (i < field.size() && field[i] >= '0' && field[i] <= '9') ++i;
+  double value = 0;
+  auto r = std::from_chars(field.data() + begin, field.data() + i, value,
+                           std::chars_format::fixed);
+  if (r.ec != std::errc()) return 0;
+  return negative ? -value : value;
+}
+
+Text untisText(std::string_view field) {
+  Text out;
+  out.reserve(field.size());
+  for (char c : field)
+    if (c != '"') out += c;
+  return out;
+}
+
+Date untisDate(std::string_view field) {
+  // Positions count the opening quote: characters 2 to 5 are the year, 6 and 7 the month,
+  // 8 and 9 the day.
+  auto part = [field](std::size_t from, std::size_t count) {
+    return from < field.size() ? field.substr(from, count) : std::string_view();
+  };
+  Text joined = Text(part(7, 2)) + "." + Text(part(5, 2)) + "." + Text(part(1, 4));
+  return Date::parse(joined);
+}
+
+void getFromUntis(app::Workspace& ws, app::Ui& ui) {
+  std::optional<std::filesystem::path> file = launchExport(ws, ui, gpu002Switch, exportFileName);
+  if (!file) {
+    app::FileRequest request;
+    request.caption = caption();
+    request.directory = ws.dataDir();
+    request.proposedName = "GPU002.TXT";
+    request.filters = {{"*.TXT", "Untis Dateien"}};
+    file = ui.openFile(request);
+    if (!file) return;
+  }
+  importGpu002(ws, ui, *file);
+}
+
+void importGpu002(app::Workspace& ws, app::Ui& ui, const std::filesystem::path& file) {
+  auto reader = LineReader::open(file);
+  if (!reader) {
+    ui.warning(caption(), file.string() + "\r\n" + cannotOpenText);
+    return;
+  }
+  LineReader::Start start = reader->start();
+  std::optional<char> separator = findSeparator(reader->head(separatorSearchLength));
+  if (start != LineReader::Start::ok || !separator) {
+    ui.warning(caption(), invalidFileText);
+    return;
+  }
+
+  store::Table& gpsul = ws.table(app::Page::Gpsul);
+  ui.busy(true);
+  pages::markAllDeleted(gpsul);
+  Text scratch;
+  while (auto line = reader->next()) appendRecord(gpsul, *line, *separator, scratch);
+  gpsul.flush();
+  gpsul.goTop();
+  ui.busy(false);
+  ui.showPage(static_cast<int>(app::Page::Gpsul));
+
+  ws.settings.lastImport = importStamp();
+  if (!ws.saveSettings()) ui.warning(app::programTitle, settingsNotWrittenText);
+  ui.info(caption(), doneText);
+}
+
+}  // namespace velmoran::untis
