@@ -1,0 +1,139 @@
+#include "asdpc/uvd_txt_writer.h"
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <system_error>
+
+#include "store/code_page.h"
+
+namespace velmoran::asdpc {
+
+namespace {
+
+using app::Page;
+
+constexpr const char* dialogCaption = " / UVD.TXT schreiben";
+constexpr const char* proposedName = "UVD.TXT";
+constexpr const char* filterPattern = "UVD.TXT";
+constexpr const char* filterDescription = "ASDPC Importdatei";
+constexpr const char* doneCaption = " / UVD.Txt schreibenn";
+constexpr const char* doneText = "Der Export der Daten ist abgeschlossen !";
+constexpr const char* failedCaption = " / UVD.TXT schreiben";
+
+constexpr const char* header =
+    "\"Klasse\";\"TKM\";\"Jahrg\";\"Kursart\";\"WoStd\";\"Fach\";\"Lehrer\";\"SchGes\";"
+    "\"SchWeibl\";\"USprache\";\"Fremde\";\"Bildungsgang\";\"Produktname\";\"Produktversion\"";
+// Columns 12 to 14 after the opening quote of column 11's value is closed.
+constexpr const char* lineEnd = "\";\"\";\"Velmoran\";\"2021\"";
+constexpr const char* crlf = "\r\n";
+
+// A field's value as the table holds it, trailing blanks included, so "the first n
+// characters" count the stored characters.
+Text stored(const store::Table& t, std::string_view field) {
+  int pos = t.fieldIndex(field);
+  return padRight(t.getText(pos), static_cast<std::size_t>(t.structure()[pos - 1].length));
+}
+
+Text cut(const store::Table& t, std::string_view field, std::size_t n) {
+  return trim(left(stored(t, field), n));
+}
+
+std::string wholeNumber(double v) {
+  char buf[32];
+  // Adding 0.0 turns a negative zero into zero, which prints without a sign.
+  std::snprintf(buf, sizeof buf, "%.0f", v + 0.0);
+  return buf;
+}
+
+// The weekly hours rounded up: 2.5 gives 3, 4.0 gives 4. The value is first taken to the
+// field's decimals, so a stored 3.00 read back as 3.0000000001 stays 3.
+std::string weeklyHours(const store::Table& t) {
+  int pos = t.fieldIndex("WSTD");
+  const double scale = std::pow(10.0, t.structure()[pos - 1].decimals);
+  return wholeNumber(std::ceil(std::round(t.getNumber(pos) * scale) / scale));
+}
+
+std::string count(const store::Table& t, std::string_view field) {
+  return wholeNumber(std::round(t.getNumber(field)));
+}
+
+std::string uvdLine(const store::Table& t) {
+  auto quoted = [](const Text& value) { return "\"" + value + "\""; };
+  std::string line;
+  line += quoted(cut(t, "KLASSE", 6)) + ";";
+  line += quoted(trim(stored(t, "TEILKLASSE"))) + ";";
+  line += quoted(trim(stored(t, "JAHRGANG"))) + ";";
+  line += quoted(cut(t, "KURSART", 2)) + ";";
+  line += weeklyHours(t) + ";";
+  line += quoted(cut(t, "FACH", 2)) + ";";
+  line += quoted(trim(stored(t, "LEHRER"))) + ";";
+  line += count(t, "SCHUELER_G") + ";";
+  line += count(t, "SCHUELER_W") + ";";
+  line += quoted(cut(t, "BILINGUAL", 1)) + ";";
+  line += "\"" + trim(stored(t, "FREMDE")) + lineEnd + crlf;
+  return line;
+}
+
+std::FILE* createFile(const std::filesystem::path& file) {
+#ifdef _WIN32
+  return _wfopen(file.c_str(), L"wb");
+#else
+  return std::fopen(file.c_str(), "wb");
+#endif
+}
+
+bool writeAll(std::FILE* f, const std::string& bytes) {
+  return std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+}
+
+// Write the header and every visible record in the table's current order. False when the
+// file could not be created or a write failed; an incomplete file is removed.
+bool writeFile(const std::filesystem::path& file, store::Table& uvd) {
+  std::FILE* f = createFile(file);
+  if (!f) return false;
+  auto removeFile = [&file] {
+    std::error_code ec;
+    std::filesystem::remove(file, ec);
+  };
+  bool ok = writeAll(f, std::string(header) + crlf);
+  try {
+    for (uvd.goTop(); ok && !uvd.eof(); uvd.skip()) ok = writeAll(f, uvdLine(uvd));
+  } catch (...) {
+    std::fclose(f);
+    removeFile();
+    throw;
+  }
+  ok = std::fflush(f) == 0 && ok;
+  ok = std::fclose(f) == 0 && ok;
+  if (!ok) removeFile();
+  return ok;
+}
+
+Text pathText(const std::filesystem::path& file) {
+  const std::u8string utf8 = file.u8string();
+  return store::utf8ToWindows1252(std::string(utf8.begin(), utf8.end()));
+}
+
+}  // namespace
+
+void writeUvd(app::Workspace& ws, app::Ui& ui) {
+  const Text title = app::programTitle;
+  app::FileRequest request;
+  request.caption = title + dialogCaption;
+  request.directory = ws.dataDir();
+  request.proposedName = proposedName;
+  request.filters = {{filterPattern, filterDescription}};
+  const auto chosen = ui.saveFile(request);
+  if (!chosen || chosen->empty()) return;
+
+  store::Table& uvd = ws.table(Page::Uvd);
+  const bool written = writeFile(*chosen, uvd);
+  uvd.goTop();
+  if (written)
+    ui.info(title + doneCaption, doneText);
+  else
+    ui.warning(title + failedCaption, "Die Datei " + pathText(*chosen) + " kann nicht geschrieben werden !");
+}
+
+}  // namespace velmoran::asdpc

@@ -1,0 +1,536 @@
+#include "transfer/untis_uvd.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <initializer_list>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "pages/table_commands.h"
+
+namespace velmoran::transfer {
+
+namespace {
+
+using app::Page;
+
+constexpr const char* captionSuffix =
+    " / Datenübernahme aus der Unterrichtsverteilung nach UVD-Tabelle übernehmen";
+constexpr const char* noDataText = "Sie haben noch keine Daten aus Untis eingelesen !";
+constexpr const char* doneText = "Die Übernahme der Daten ist abgeschlossen !";
+
+// Letters of the bilingual languages, as the third character of a subject shows them.
+constexpr std::string_view bilingualLetters = "NEFIRSZ";
+// A leading digit of these years gets a "0" in front, so classes sort as 05 ... 10.
+constexpr std::string_view paddedYears = "56789";
+constexpr std::string_view digits = "0123456789";
+// The teacher code of the statistics is at most this long.
+constexpr std::size_t teacherWidth = 6;
+// BK writes at most this much of an Untis class name as the proposed new name.
+constexpr std::size_t bkClassWidth = 6;
+
+// A field's value as the table holds it: padded with blanks to the field's width, which the
+// rules of the transfer count on ("contains", character positions, exact comparisons).
+Text stored(const store::Table& t, std::string_view field) {
+  int pos = t.fieldIndex(field);
+  return padRight(t.getText(pos), static_cast<std::size_t>(t.structure()[pos - 1].length));
+}
+
+std::size_t fieldWidth(const store::Table& t, std::string_view field) {
+  return static_cast<std::size_t>(t.structure()[t.fieldIndex(field) - 1].length);
+}
+
+bool isBlank(std::string_view s) { return trim(s).empty(); }
+bool contains(std::string_view s, std::string_view part) {
+  return s.find(part) != std::string_view::npos;
+}
+bool containsAny(std::string_view s, std::initializer_list<std::string_view> parts) {
+  return std::any_of(parts.begin(), parts.end(), [&](std::string_view p) { return contains(s, p); });
+}
+bool isOneOf(char c, std::string_view set) { return c != '\0' && contains(set, {&c, 1}); }
+// The character at a 1-based position, '\0' beyond the end.
+char charAt(std::string_view s, std::size_t position) {
+  return position <= s.size() ? s[position - 1] : '\0';
+}
+
+// Nearest whole number, halves away from zero. The product of a weekly value with three
+// decimals and the minutes is first cut to six decimals, so 1.1 × 45 counts as the 49.5 it
+// is in decimal and rounds to 50.
+double roundHalfAwayFromZero(double x) { return std::round(std::round(x * 1e6) / 1e6); }
+
+void replaceAll(Text& s, std::string_view from, std::string_view to) {
+  for (std::size_t pos = s.find(from); pos != Text::npos; pos = s.find(from, pos + to.size()))
+    s.replace(pos, from.size(), to);
+}
+
+// Untis writes year classes as "5.1"; the statistics wants "05A".
+Text normaliseClass(Text cls) {
+  if (!cls.empty() && isOneOf(cls[0], paddedYears)) cls.insert(0, "0");
+  for (char part = '1'; part <= '9'; ++part)
+    replaceAll(cls, std::string{'.', part}, std::string(1, static_cast<char>('A' + (part - '1'))));
+  return cls;
+}
+
+// One row of a lesson: the GPSUL lines of one class, teacher and subject taken together.
+struct Row {
+  Text key;
+  Text cls;
+  Text teacher;
+  Text subject;
+  Text room;
+  double weeklyValue = 0;
+  double weeklyHours = 0;
+  double pupils = 0;
+  double female = 0;
+};
+
+struct Lesson {
+  std::vector<Row> rows;
+  double totalPupils = 0;
+  double totalFemale = 0;
+  int extraLines = 0;  // GPSUL lines of the lesson beyond the first
+  bool isCoupled() const { return extraLines > 0; }
+};
+
+struct CourseKind {
+  Text key;
+  bool cutSubject = false;  // the subject keeps only its first two characters
+};
+
+class UvdTransfer {
+public:
+  explicit UvdTransfer(app::Workspace& ws);
+  void run();
+
+private:
+  Lesson collectLesson();
+  void collectRecord(Lesson& lesson);
+  void checkSubject(const Row& row);
+  bool zulfachSeek(const Text& key);
+  void skipZulfach();
+  bool isZulfachVisible() const;
+  void checkClass(const Row& row);
+  void writeLesson(Lesson& lesson);
+  void writeRow(Lesson& lesson, std::size_t i);
+  double hours(double weeklyValue) const;
+  std::optional<CourseKind> courseKind(const Lesson& lesson, const Row& row) const;
+  void applyCoupled(Lesson& lesson, std::size_t i);
+  void clearClassAndSubject();
+  template <typename F>
+  void onPrevious(F change);
+  Text kindEntry(std::string_view key) const;
+
+  store::Table& m_gpsul;
+  store::Table& m_uvd;
+  store::Table& m_zulfach;
+  store::Table& m_fach;
+  store::Table& m_klasse;
+  const Catalog& m_kinds;
+  Text m_sf;
+  Text m_zulfachForm;  // the school form the ZULFACH look-ups are limited to
+  bool m_normalises;   // school forms with year classes named "5.1" in Untis
+  bool m_hasCourseKinds;
+  bool m_minuteModel;
+  double m_minutes;
+  // Per lesson while its rows are written.
+  bool m_marked = false;
+  std::uint32_t m_current = 0;
+  std::uint32_t m_previous = 0;
+};
+
+UvdTransfer::UvdTransfer(app::Workspace& ws)
+    : m_gpsul(ws.table(Page::Gpsul)),
+      m_uvd(ws.table(Page::Uvd)),
+      m_zulfach(ws.table(Page::Zulfach)),
+      m_fach(ws.table(Page::Fach)),
+      m_klasse(ws.table(Page::Klasse)),
+      m_kinds(ws.catalogs.AKURSARTEN),
+      m_sf(ws.settings.sf()),
+      m_zulfachForm(upper(left(ws.settings.schoolForm, 2))),
+      m_minuteModel(ws.settings.minuteModelOn()),
+      m_minutes(ws.settings.minutesPerLesson()) {
+  // A further-education college is treated as a vocational college throughout, while
+  // ZULFACH stays limited to its own school form.
+  if (m_sf == "WB") m_sf = "BK";
+  const bool yearClasses = m_sf == "H" || m_sf.starts_with("R") || m_sf == "SE" ||
+                           m_sf == "GY" || m_sf == "GE" || m_sf == "FW";
+  m_normalises = yearClasses;
+  m_hasCourseKinds = yearClasses || m_sf.starts_with("H");
+}
+
+void UvdTransfer::run() {
+  const int gpsulOrder = m_gpsul.order();
+  const int zulfachOrder = m_zulfach.order();
+  const int fachOrder = m_fach.order();
+  const int klasseOrder = m_klasse.order();
+  // GPSUL in lesson-number order; the look-ups through each table's upper-case index.
+  m_gpsul.setOrder(1);
+  m_zulfach.setOrder(1);
+  m_fach.setOrder(1);
+  m_klasse.setOrder(1);
+  m_gpsul.goTop();
+
+  pages::markAllDeleted(m_uvd);
+
+  while (!m_gpsul.eof()) {
+    const Text cls = stored(m_gpsul, "KLASSE");
+    if (isBlank(cls) || trim(cls) == "?") {
+      m_gpsul.skip();
+      continue;
+    }
+    Lesson lesson = collectLesson();
+    // A lesson without a teacher on its first line is no teaching record.
+    if (!isBlank(lesson.rows.front().teacher)) writeLesson(lesson);
+  }
+
+  m_gpsul.setOrder(gpsulOrder);
+  m_gpsul.goTop();
+  m_uvd.goTop();
+  m_zulfach.setOrder(zulfachOrder);
+  m_zulfach.goTop();
+  m_fach.setOrder(fachOrder);
+  m_fach.goTop();
+  m_klasse.setOrder(klasseOrder);
+  m_klasse.goTop();
+  m_uvd.flush();
+  m_fach.flush();
+  m_klasse.flush();
+}
+
+// The lines with the lesson number of the current record; GPSUL ends on the first line of
+// the next lesson or at its end.
+Lesson UvdTransfer::collectLesson() {
+  Lesson lesson;
+  const double number = m_gpsul.getNumber("UNR");
+  for (;;) {
+    collectRecord(lesson);
+    m_gpsul.skip();
+    if (m_gpsul.eof() || m_gpsul.getNumber("UNR") != number) break;
+    ++lesson.extraLines;
+  }
+  return lesson;
+}
+
+void UvdTransfer::collectRecord(Lesson& lesson) {
+  Text cls = stored(m_gpsul, "KLASSE");
+  if (m_normalises) cls = normaliseClass(cls);
+  if (isBlank(cls) || trim(cls) == "?") return;
+  const Text lehrer = stored(m_gpsul, "LEHRER");
+  const Text fach = stored(m_gpsul, "FACH");
+  const Text key = cls + lehrer + fach;
+
+  const double male = m_gpsul.getNumber("SCHUELER_M");
+  const double female = m_gpsul.getNumber("SCHUELER_W");
+  const double pupils = female + male > 0 ? female + male : m_gpsul.getNumber("SCHUELER_G");
+  lesson.totalPupils += pupils;
+  lesson.totalFemale += female;
+
+  auto existing = std::find_if(lesson.rows.begin(), lesson.rows.end(),
+                               [&](const Row& r) { return r.key == key; });
+  if (existing != lesson.rows.end()) {
+    existing->pupils += pupils;
+    existing->female += female;
+    return;
+  }
+  Row row{key,
+          cls,
+          left(lehrer, teacherWidth),
+          upper(fach),
+          upper(stored(m_gpsul, "FACHRAUM")),
+          m_gpsul.getNumber("WOCHENWERT"),
+          m_gpsul.getNumber("WSTD"),
+          pupils,
+          female};
+  lesson.rows.push_back(row);
+  checkSubject(row);
+  checkClass(row);
+}
+
+// ZULFACH is looked at only through the records of the settings' own school form: those
+// are the records the look-ups may land on and walk over.
+bool UvdTransfer::isZulfachVisible() const {
+  return upper(stored(m_zulfach, "SCHULFORM")) == m_zulfachForm;
+}
+
+void UvdTransfer::skipZulfach() {
+  do m_zulfach.skip();
+  while (!m_zulfach.eof() && !isZulfachVisible());
+}
+
+// A soft seek limited to the school form's records: the nearest key, then on to the first
+// record of the school form; found when that record's key begins with `key`.
+bool UvdTransfer::zulfachSeek(const Text& key) {
+  m_zulfach.seek(key, true);
+  if (!m_zulfach.eof() && !isZulfachVisible()) skipZulfach();
+  return !m_zulfach.eof() && upper(stored(m_zulfach, "FACHKURZ")).starts_with(key);
+}
+
+void UvdTransfer::checkSubject(const Row& row) {
+  const Text prefix = left(row.subject, 2);
+  if (isBlank(prefix)) return;
+  const bool found = zulfachSeek(prefix);
+  bool needsConverting = true;
+  if (m_sf == "BK" && trim(row.subject).size() > 2) {
+    needsConverting = true;
+  } else if (found) {
+    const Text fachkurz = stored(m_zulfach, "FACHKURZ");
+    while (!m_zulfach.eof() && stored(m_zulfach, "FACHKURZ") == fachkurz) {
+      if (trim(stored(m_zulfach, "SCHULFORM")) == m_sf) {
+        needsConverting = false;
+        break;
+      }
+      needsConverting = true;
+      skipZulfach();
+    }
+  }
+  if (!needsConverting) return;
+  if (!m_fach.seek(padRight(row.subject, fieldWidth(m_fach, "FACHALT")), true)) {
+    m_fach.append();
+    m_fach.put("FACHALT", row.subject);
+  }
+}
+
+void UvdTransfer::checkClass(const Row& row) {
+  const Text name = trim(row.cls);
+  if (m_sf == "GY" && (name == "EF" || name == "Q1" || name == "Q2" || name == "11" ||
+                       name == "12" || name == "10"))
+    return;
+  const bool startsWithTwoDigits =
+      isOneOf(charAt(row.cls, 1), digits) && isOneOf(charAt(row.cls, 2), digits);
+  const bool yearForm = m_sf.starts_with("G") || m_sf.starts_with("H") || m_sf.starts_with("R");
+  const bool odd = (m_sf != "BK" && name.size() > 4) || (m_sf == "BK" && name.size() > 6) ||
+                   (yearForm && !startsWithTwoDigits);
+  if (!odd) return;
+  const std::size_t width = static_cast<std::size_t>(m_klasse.structure()[0].length);
+  if (m_klasse.seek(padRight(upper(name), width), true)) return;
+  m_klasse.append();
+  m_klasse.put("KLASSE_ALT", row.cls);
+  if (m_sf == "BK") m_klasse.put("KLASSE_NEU", left(row.cls, bkClassWidth));
+}
+
+void UvdTransfer::writeLesson(Lesson& lesson) {
+  m_marked = false;
+  m_previous = 0;
+  for (std::size_t i = 0; i < lesson.rows.size(); ++i) {
+    writeRow(lesson, i);
+    m_previous = m_current;
+  }
+}
+
+double UvdTransfer::hours(double weeklyValue) const {
+  if (m_minuteModel) {
+    const double h = roundHalfAwayFromZero(weeklyValue * m_minutes);
+    return h == 0 ? m_minutes : h;
+  }
+  const double h = roundHalfAwayFromZero(weeklyValue);
+  return h == 0 ? 1 : h;
+}
+
+void UvdTransfer::writeRow(Lesson& lesson, std::size_t i) {
+  Row& row = lesson.rows[i];
+  m_uvd.append();
+  m_current = m_uvd.recno();
+  m_uvd.put("KLASSE", row.cls);
+  m_uvd.put("LEHRER", row.teacher);
+  m_uvd.put("FACH", row.subject);
+
+  const double h = hours(row.weeklyValue);
+  row.weeklyValue = h;
+  row.weeklyHours = h;
+  m_uvd.put("WSTD", h);
+
+  const bool bk = m_sf == "BK";
+  m_uvd.put("SCHUELER_G", bk ? 0.0 : row.pupils);
+  m_uvd.put("SCHUELER_W", bk ? 0.0 : row.female);
+
+  const char language = charAt(row.subject, 3);
+  if (isOneOf(language, bilingualLetters)) m_uvd.put("BILINGUAL", std::string(1, language));
+
+  if (m_hasCourseKinds) {
+    if (auto kind = courseKind(lesson, row)) {
+      m_uvd.put("KURSART", kindEntry(kind->key));
+      if (kind->cutSubject) m_uvd.put("FACH", left(row.subject, 2));
+    }
+  }
+  if (lesson.isCoupled()) applyCoupled(lesson, i);
+}
+
+// The whole entry of the school form's course-kind catalog with this key, or "" when the
+// school form does not know the key.
+Text UvdTransfer::kindEntry(std::string_view key) const {
+  for (const Text& entry : m_kinds)
+    if (left(entry, 2) == key) return entry;
+  return {};
+}
+
+// The first rule that holds decides; the order matters (rule 3 takes "I" before rule 4).
+std::optional<CourseKind> UvdTransfer::courseKind(const Lesson& lesson, const Row& row) const {
+  const Text& s = row.subject;
+  const Text& cls = row.cls;
+  const char fourth = charAt(s, 4);
+  const bool upperClass = containsAny(cls, {"EF", "Q1", "Q2", "11", "12", "13"});
+  const bool belowUpperYears = !containsAny(cls, {"11", "12", "13"});
+  const bool coupled = lesson.isCoupled();
+
+  if ((fourth == 'E' || fourth == 'G') && m_sf == "GE" && !containsAny(cls, {"EF", "11", "12", "13"}))
+    return CourseKind{fourth == 'E' ? "02" : "01"};
+  if (contains(s, "AG") && belowUpperYears && coupled) return CourseKind{"36"};
+  if (contains(s, "WP") && (contains(s, "1") || contains(s, "I")) && belowUpperYears)
+    return CourseKind{m_sf == "GE" ? "10" : "61"};
+  if (contains(s, "WP") && (contains(s, "2") || contains(s, "I")) && belowUpperYears) {
+    if (m_sf == "GE") return CourseKind{"20"};
+    return CourseKind{m_sf == "GY" && charAt(s, 5) == '8' ? "65" : "66"};
+  }
+  if (fourth == 'L' && upperClass) return CourseKind{"72"};
+  if (fourth == 'G' && upperClass) return CourseKind{"71"};
+  if ((left(s, 3) == "GEZ" || left(s, 3) == "SWZ") && upperClass) return CourseKind{"76", true};
+  if (left(s, 2) == "VX" && upperClass) return CourseKind{"77"};
+  if (left(s, 2) == "PX" && upperClass) return CourseKind{"78"};
+  if (coupled) return CourseKind{"00"};
+  return std::nullopt;
+}
+
+void UvdTransfer::clearClassAndSubject() {
+  m_uvd.put("KLASSE", "");
+  m_uvd.put("FACH", "");
+  m_uvd.put("SCHUELER_G", 0.0);
+  m_uvd.put("SCHUELER_W", 0.0);
+}
+
+// Change the record written for the row before, then return to the current one.
+template <typename F>
+void UvdTransfer::onPrevious(F change) {
+  m_uvd.goTo(m_previous);
+  change();
+  m_uvd.goTo(m_current);
+}
+
+// Team teaching (one class, several teachers) and lessons shared by several classes; row i
+// is compared with the row before it, the first case that holds applies.
+void UvdTransfer::applyCoupled(Lesson& lesson, std::size_t i) {
+  const bool bk = m_sf == "BK";
+  if (i == 0) {
+    if (bk) {
+      m_uvd.put("SCHUELER_G", 0.0);
+      m_uvd.put("SCHUELER_W", 0.0);
+    }
+    return;
+  }
+  Row& row = lesson.rows[i];
+  const Row& before = lesson.rows[i - 1];
+  const bool sameClass = row.cls == before.cls;
+  const bool sameSubject = row.subject == before.subject;
+  const bool sameTeacher = row.teacher == before.teacher;
+  const bool sameRoom = row.room == before.room;
+  double sumPupils = 0;
+  double sumFemale = 0;
+  for (const Row& r : lesson.rows) {
+    sumPupils += r.pupils;
+    sumFemale += r.female;
+  }
+  auto markWithSums = [&] {
+    m_uvd.put("TEILKLASSE", "A");
+    m_uvd.put("SCHUELER_G", sumPupils);
+    m_uvd.put("SCHUELER_W", sumFemale);
+  };
+
+  if (sameClass && sameSubject && !sameTeacher &&
+      (sameRoom || (!isBlank(before.room) && isBlank(row.room)))) {  // case 1
+    clearClassAndSubject();
+    if (!m_marked) {
+      onPrevious([&] {
+        if (bk) {
+          markWithSums();
+        } else {
+          m_uvd.put("TEILKLASSE", "T");
+          m_uvd.put("SCHUELER_G", m_uvd.getNumber("SCHUELER_G") + row.pupils);
+          m_uvd.put("SCHUELER_W", m_uvd.getNumber("SCHUELER_W") + row.female);
+        }
+      });
+      m_marked = true;
+    }
+  } else if (bk && sameClass && sameRoom && sameSubject) {  // case 2
+    clearClassAndSubject();
+    if (!m_marked) {
+      onPrevious(markWithSums);
+      m_marked = true;
+    }
+  } else if (bk && sameTeacher && !isBlank(row.teacher)) {  // case 3
+    m_uvd.put("TEILKLASSE", "A");
+    m_uvd.put("LEHRER", "");
+    m_uvd.put("FACH", "");
+    m_uvd.put("SCHUELER_G", row.pupils);
+    m_uvd.put("SCHUELER_W", row.female);
+    m_uvd.put("WSTD", 0.0);
+    onPrevious([&] {
+      m_uvd.put("TEILKLASSE", "A");
+      m_uvd.put("SCHUELER_G", before.pupils);
+      m_uvd.put("SCHUELER_W", before.female);
+    });
+  } else if (sameTeacher && sameSubject && row.weeklyHours != 0) {  // case 4
+    m_uvd.put("TEILKLASSE", "T");
+    m_uvd.put("LEHRER", "");
+    m_uvd.put("FACH", "");
+    m_uvd.put("SCHUELER_G", row.pupils);
+    m_uvd.put("SCHUELER_W", row.female);
+    m_uvd.put("WSTD", 0.0);
+    m_uvd.put("KURSART", "");
+    onPrevious([&] {
+      m_uvd.put("TEILKLASSE", "T");
+      if (i == 1) {
+        m_uvd.put("SCHUELER_G", lesson.rows[0].pupils);
+        m_uvd.put("SCHUELER_W", lesson.rows[0].female);
+      }
+    });
+  } else if (bk && !sameTeacher && row.weeklyHours != 0) {  // case 5
+    m_uvd.put("TEILKLASSE", "");
+    m_uvd.put("LEHRER", row.teacher);
+    m_uvd.put("SCHUELER_G", 0.0);
+    m_uvd.put("SCHUELER_W", 0.0);
+    if (isBlank(row.subject)) row.subject = before.subject;
+    m_uvd.put("FACH", row.subject);
+  } else if (bk) {  // case 6
+    m_marked = false;
+    m_uvd.put("SCHUELER_G", lesson.totalPupils);
+    m_uvd.put("SCHUELER_W", lesson.totalFemale);
+  } else {  // case 7
+    m_marked = false;
+  }
+}
+
+bool holdsRecords(store::Table& t) {
+  if (t.lastRec() == 0) return false;
+  t.goTop();
+  return !t.eof();
+}
+
+class BusyGuard {
+public:
+  explicit BusyGuard(app::Ui& ui) : m_ui(ui) { m_ui.busy(true); }
+  ~BusyGuard() { m_ui.busy(false); }
+  BusyGuard(const BusyGuard&) = delete;
+  BusyGuard& operator=(const BusyGuard&) = delete;
+
+private:
+  app::Ui& m_ui;
+};
+
+}  // namespace
+
+void untisUvd(app::Workspace& ws, app::Ui& ui) {
+  const Text caption = Text(app::programTitle) + captionSuffix;
+  if (!holdsRecords(ws.table(Page::Gpsul))) {
+    ui.warning(caption, noDataText);
+    return;
+  }
+  {
+    BusyGuard busy(ui);
+    UvdTransfer(ws).run();
+  }
+  ui.showPage(static_cast<int>(Page::Uvd));
+  ui.info(caption, doneText);
+}
+
+}  // namespace velmoran::transfer
