@@ -1,0 +1,91 @@
+#pragma once
+// TSWindow: the program's main window. A tab strip with the seven pages, the menu bar,
+// toolbar and accelerators built from the command table, and the status bar. Every command
+// arrives at the method of its name, which runs the operation on the workspace and then
+// re-reads the pages whose tables it changed.
+
+#include <QMainWindow>
+#include <array>
+#include <functional>
+#include <map>
+#include <memory>
+
+#include "app/qt_ui.h"
+#include "app/workspace.h"
+#include "pages/column_search.h"
+
+class QTabWidget;
+class QAction;
+
+namespace velmoran::pages {
+class bDataWindow;
+}
+
+namespace velmoran::app {
+
+class TSWindow : public QMainWindow {
+  Q_OBJECT
+public:
+  TSWindow(std::unique_ptr<Workspace> workspace, QtUi& ui, QWidget* parent = nullptr);
+  ~TSWindow() override;
+
+  Workspace& workspace() { return *m_ws; }
+  QTabWidget* tabs() const { return m_tabs; }
+  pages::bDataWindow& page(Page page);
+  pages::bDataWindow& currentPage();
+  // The action of a command, by method name.
+  QAction* action(const char* method) const;
+  pages::SearchState& searchState() { return m_search; }
+
+  // The info dialog replaced in tests: it gets the dialog and runs it (default: exec()).
+  std::function<void(QDialog&)> runDialog;
+
+public slots:
+  void GetFromUntis();
+  void GetFromUVD();
+  void WriteUVD();
+  void ReadGPU004Txt();
+  void ReadLehrerTxt();
+  void WriteLehrerASD();
+  void EndWindow();
+  void AppendKartei();
+  void DeleteKartei();
+  void DeleteTable();
+  void SeekTab();
+  void GoTopKartei();
+  void SkipPreviousKartei();
+  void SkipNextKartei();
+  void GoBottomKartei();
+  void ViewKartei();
+  void ViewTabelle();
+  void UntisUVD();
+  void KonvertClasses();
+  void KonvertItems();
+  void StartUntis();
+  void SaveData();
+  void RestoreData();
+  void StartHelpAbout();
+  void ShowKurz();
+
+protected:
+  void closeEvent(QCloseEvent* event) override;
+
+private:
+  void buildMenus();
+  void buildToolBar();
+  // Runs an operation with the wait cursor; an unforeseen error is logged and shown; the
+  // pages of the given tables are read again once afterwards.
+  void runCommand(std::initializer_list<Page> affected, const std::function<void()>& operation);
+  void showDialog(QDialog& dialog);
+  void writeColumnLayouts();
+
+  std::unique_ptr<Workspace> m_ws;
+  QtUi& m_ui;
+  QTabWidget* m_tabs;
+  std::array<pages::bDataWindow*, pageCount> m_pages{};
+  std::map<std::string, QAction*> m_actions;
+  pages::SearchState m_search;
+  bool m_closed = false;
+};
+
+}  // namespace velmoran::app

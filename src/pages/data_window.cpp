@@ -1,0 +1,315 @@
+#include "pages/data_window.h"
+
+#include <QComboBox>
+#include <QDataWidgetMapper>
+#include <QDateEdit>
+#include <QFormLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "app/qt_ui.h"
+#include "pages/cell_delegate.h"
+#include "pages/seek_dialog.h"
+
+namespace velmoran::pages {
+
+// ---- bDataBrowser: the grid, with its first column frozen by an overlaid second view ----
+
+bDataBrowser::bDataBrowser(QWidget* parent) : QTableView(parent), m_frozen(new QTableView(this)) {
+  setObjectName(QStringLiteral("bDataBrowser"));
+  setSelectionBehavior(QAbstractItemView::SelectItems);
+  setSelectionMode(QAbstractItemView::SingleSelection);
+  setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                  QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked);
+  setHorizontalScrollMode(ScrollPerPixel);
+  verticalHeader()->setDefaultSectionSize(22);
+  verticalHeader()->setFixedWidth(18);  // the row selector
+  horizontalHeader()->setSectionsMovable(true);
+  horizontalHeader()->setHighlightSections(false);
+
+  m_frozen->setObjectName(QStringLiteral("frozenColumn"));
+  m_frozen->setFocusPolicy(Qt::NoFocus);
+  m_frozen->verticalHeader()->hide();
+  m_frozen->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  m_frozen->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  m_frozen->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  m_frozen->setStyleSheet(QStringLiteral("QTableView { border: none; }"));
+  m_frozen->setEditTriggers(editTriggers());
+  viewport()->stackUnder(m_frozen);
+  connect(horizontalHeader(), &QHeaderView::sectionResized, this,
+          [this](int logical, int, int size) {
+            if (logical == 0) {
+              m_frozen->setColumnWidth(0, size);
+              updateFrozenGeometry();
+            }
+          });
+  connect(m_frozen->verticalScrollBar(), &QAbstractSlider::valueChanged, verticalScrollBar(),
+          &QAbstractSlider::setValue);
+  connect(verticalScrollBar(), &QAbstractSlider::valueChanged, m_frozen->verticalScrollBar(),
+          &QAbstractSlider::setValue);
+}
+
+void bDataBrowser::setModel(QAbstractItemModel* model) {
+  QTableView::setModel(model);
+  m_frozen->setModel(model);
+  m_frozen->setSelectionModel(selectionModel());
+  for (int c = 1; c < model->columnCount(); ++c) m_frozen->setColumnHidden(c, true);
+  connect(model, &QAbstractItemModel::modelReset, this, [this, model] {
+    for (int c = 1; c < model->columnCount(); ++c) m_frozen->setColumnHidden(c, true);
+  });
+  m_frozen->setColumnWidth(0, columnWidth(0));
+  updateFrozenGeometry();
+}
+
+void bDataBrowser::setItemDelegate(QAbstractItemDelegate* delegate) {
+  QTableView::setItemDelegate(delegate);
+  m_frozen->setItemDelegate(delegate);
+}
+
+void bDataBrowser::resizeEvent(QResizeEvent* event) {
+  QTableView::resizeEvent(event);
+  updateFrozenGeometry();
+}
+
+QModelIndex bDataBrowser::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+  QModelIndex current = QTableView::moveCursor(action, modifiers);
+  // Keep the cell left of the frozen column's edge in view when moving with the keyboard.
+  if (action == MoveLeft && current.column() > 0 &&
+      visualRect(current).topLeft().x() < m_frozen->columnWidth(0)) {
+    int newValue = horizontalScrollBar()->value() + visualRect(current).topLeft().x() -
+                   m_frozen->columnWidth(0);
+    horizontalScrollBar()->setValue(newValue);
+  }
+  return current;
+}
+
+void bDataBrowser::scrollTo(const QModelIndex& index, ScrollHint hint) {
+  if (index.column() > 0) QTableView::scrollTo(index, hint);
+}
+
+void bDataBrowser::updateFrozenGeometry() {
+  m_frozen->setGeometry(verticalHeader()->width() + frameWidth(), frameWidth(), columnWidth(0),
+                        viewport()->height() + horizontalHeader()->height());
+}
+
+// ---- bDataWindow ----
+
+bDataWindow::bDataWindow(app::Workspace& ws, const PageSpec& spec, SearchState& search,
+                         QWidget* parent)
+    : QWidget(parent),
+      m_ws(ws),
+      m_spec(spec),
+      m_search(search),
+      m_model(std::make_unique<TableModel>(ws, spec)),
+      m_stack(new QStackedWidget(this)),
+      m_browser(new bDataBrowser(this)),
+      m_form(new QWidget(this)),
+      m_mapper(new QDataWidgetMapper(this)) {
+  m_delegate = new CellDelegate(ws, *m_model, this);
+  m_browser->setModel(m_model.get());
+  m_browser->setItemDelegate(m_delegate);
+  for (std::size_t c = 0; c < spec.columns.size(); ++c)
+    m_browser->setColumnWidth(static_cast<int>(c), spec.columns[c].width);
+  m_browser->frozenView()->setColumnWidth(0, spec.columns[0].width);
+  if (spec.captionClickSorts)
+    connect(m_browser->horizontalHeader(), &QHeaderView::sectionClicked, this,
+            &bDataWindow::onCaptionClicked);
+  buildForm();
+  auto* scroll = new QScrollArea(this);
+  scroll->setWidget(m_form);
+  scroll->setWidgetResizable(true);
+  m_stack->addWidget(m_browser);
+  m_stack->addWidget(scroll);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(m_stack);
+  connect(m_browser->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+          [this](const QModelIndex& current) { m_mapper->setCurrentIndex(current.row()); });
+  selectRow(0);
+}
+
+bDataWindow::~bDataWindow() = default;
+
+void bDataWindow::buildForm() {
+  auto* layout = new QFormLayout(m_form);
+  m_mapper->setModel(m_model.get());
+  m_mapper->setItemDelegate(m_delegate);
+  m_mapper->setSubmitPolicy(QDataWidgetMapper::AutoSubmit);
+  for (std::size_t c = 0; c < m_spec.columns.size(); ++c) {
+    const ColumnSpec& column = m_spec.columns[c];
+    QWidget* editor = nullptr;
+    switch (column.editor) {
+      case Editor::Text: editor = new QLineEdit(m_form); break;
+      case Editor::Date: {
+        auto* date = new QDateEdit(m_form);
+        date->setCalendarPopup(true);
+        date->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+        date->setSpecialValueText(QStringLiteral(" "));
+        date->setMinimumDate(QDate(1900, 1, 1));
+        editor = date;
+        break;
+      }
+      case Editor::Combo: {
+        auto* combo = new QComboBox(m_form);
+        combo->setEditable(true);
+        combo->setInsertPolicy(QComboBox::NoInsert);
+        combo->setMinimumWidth(360);
+        m_formCombos.emplace_back(column.field, combo);
+        editor = combo;
+        break;
+      }
+    }
+    editor->setObjectName(QStringLiteral("ODC") + QString::fromLatin1(column.field));
+    layout->addRow(app::toQString(column.formLabel), editor);
+    m_mapper->addMapping(editor, static_cast<int>(c));
+  }
+  reloadCombos();
+}
+
+void bDataWindow::reloadCombos() {
+  for (auto& [field, combo] : m_formCombos) {
+    std::vector<Text> list;
+    if (m_spec.page == app::Page::MehrMinder) {
+      // The form offers each key catalog whole; the grid restricts it by the row's kind.
+      const auto& c = m_ws.catalogs;
+      list = std::string_view(field) == "NICHT" ? c.ANICHT
+             : std::string_view(field) == "MEHR" ? c.AMEHR
+                                                 : c.AMINDER;
+    } else if (m_spec.page == app::Page::Lehrer && std::string_view(field) == "GESCHLECHT") {
+      list = m_ws.catalogs.sex;
+    } else if (m_spec.page == app::Page::Lehrer && std::string_view(field) == "EINSATZ") {
+      list = m_ws.catalogs.einsatz;
+    } else {
+      list = comboList(m_ws, m_spec.page, field);
+    }
+    std::sort(list.begin(), list.end());
+    QSignalBlocker block(combo);
+    QString current = combo->currentText();
+    combo->clear();
+    for (const Text& entry : list) combo->addItem(app::toQString(entry));
+    combo->setEditText(current);
+  }
+  m_mapper->revert();
+}
+
+bool bDataWindow::isFormView() const { return m_stack->currentIndex() == 1; }
+
+int bDataWindow::currentRow() const { return m_browser->currentIndex().row(); }
+
+std::uint32_t bDataWindow::currentRecno() const { return m_model->recnoAt(currentRow()); }
+
+void bDataWindow::selectRow(int row) {
+  if (m_model->rowCount() == 0) {
+    m_mapper->setCurrentIndex(-1);
+    return;
+  }
+  row = std::clamp(row, 0, m_model->rowCount() - 1);
+  int column = std::max(0, m_browser->currentIndex().column());
+  QModelIndex index = m_model->index(row, column);
+  m_browser->setCurrentIndex(index);
+  m_browser->scrollTo(m_model->index(row, std::max(1, column)));
+  m_mapper->setCurrentIndex(row);
+}
+
+void bDataWindow::selectRecno(std::uint32_t recno) { selectRow(std::max(0, m_model->rowOf(recno))); }
+
+void bDataWindow::refresh() {
+  std::uint32_t recno = currentRecno();
+  int row = currentRow();
+  m_model->refresh();
+  int again = m_model->rowOf(recno);
+  selectRow(again >= 0 ? again : row);
+}
+
+void bDataWindow::appendRecord() {
+  store::Table& t = m_model->table();
+  t.append();
+  std::uint32_t recno = t.recno();
+  t.flush();
+  m_model->refresh();
+  selectRecno(recno);
+}
+
+void bDataWindow::deleteRecord() {
+  std::uint32_t recno = currentRecno();
+  if (recno == 0) return;
+  int row = currentRow();
+  store::Table& t = m_model->table();
+  t.goTo(recno);
+  t.remove();
+  t.flush();
+  m_model->refresh();
+  selectRow(row);
+}
+
+void bDataWindow::goTop() { selectRow(0); }
+void bDataWindow::skipPrevious() { selectRow(currentRow() - 1); }
+void bDataWindow::skipNext() { selectRow(currentRow() + 1); }
+void bDataWindow::goBottom() { selectRow(m_model->rowCount() - 1); }
+
+void bDataWindow::viewForm() {
+  m_mapper->setCurrentIndex(currentRow());
+  m_stack->setCurrentIndex(1);
+}
+
+void bDataWindow::viewTable() {
+  m_mapper->submit();
+  m_stack->setCurrentIndex(0);
+  m_browser->setFocus();
+}
+
+void bDataWindow::seekTab() {
+  int column = std::max(0, m_browser->currentIndex().column());
+  const ColumnSpec& spec = m_spec.columns[static_cast<std::size_t>(column)];
+  std::optional<Text> text;
+  if (askSearchText) {
+    text = askSearchText(spec.caption, m_search.lastText);
+  } else {
+    SeekDialog dialog(app::toQString(spec.caption), app::toQString(m_search.lastText), this);
+    dialog.exec();
+    text = app::fromQString(dialog.result());
+  }
+  store::Table& t = m_model->table();
+  auto recno = columnSearch(t, m_search, t.fieldIndex(spec.field), text.value_or(Text()));
+  if (!recno) return;
+  m_model->refresh();
+  selectRecno(*recno);
+  m_browser->setFocus();
+}
+
+void bDataWindow::onCaptionClicked(int column) {
+  int order = sortOrderForField(m_spec.columns[static_cast<std::size_t>(column)].field);
+  m_model->setHighlightColumn(order == 0 ? -1 : column);
+  m_model->table().setOrder(order);
+  m_model->refresh();
+  selectRow(0);
+}
+
+void bDataWindow::applyLayout(const app::ColumnLayout& layout) {
+  QHeaderView* header = m_browser->horizontalHeader();
+  int count = m_model->columnCount();
+  // A layout written for another column count is applied as far as it goes.
+  for (int k = 0; k < count && k < static_cast<int>(layout.size()); ++k) {
+    auto [width, position] = layout[static_cast<std::size_t>(k)];
+    if (width > 0) m_browser->setColumnWidth(k, width);
+    if (k > 0 && position >= 1 && position <= count && position != k + 1)
+      header->moveSection(header->visualIndex(k), position - 1);
+  }
+}
+
+std::vector<app::ColumnState> bDataWindow::columnStates() const {
+  std::vector<app::ColumnState> states;
+  QHeaderView* header = m_browser->horizontalHeader();
+  for (int k = 0; k < m_model->columnCount(); ++k)
+    states.push_back({m_spec.columns[static_cast<std::size_t>(k)].caption,
+                      std::min(999, header->sectionSize(k)), header->visualIndex(k) + 1});
+  return states;
+}
+
+}  // namespace velmoran::pages
