@@ -113,17 +113,22 @@ public:
   // matched by name; a wider field keeps its content, a narrower one is cut.
   Result<void> appendFrom(const std::filesystem::path& file);
 
-  // Orders. createOrder builds the order from the records and writes its NTX file;
-  // openOrder reads an existing NTX file (key expression from its header). Both attach the
-  // order and return its number (1-based, in attach order); the current order is unchanged.
-  Result<int> createOrder(const std::filesystem::path& ntxFile, std::string_view keyExpression);
+  // Orders. createOrder builds the order from the records and writes its NTX file (the order
+  // name, at most 10 characters, goes into the file's header); openOrder reads an existing
+  // NTX file (key expression from its header) and rebuilds it from the records when it is
+  // damaged or disagrees with the table. Both attach the order and return its number
+  // (1-based, in attach order; an order for the same file takes the old one's place); the
+  // current order is unchanged. Changed orders are written to their files by flush().
+  Result<int> createOrder(const std::filesystem::path& ntxFile, std::string_view keyExpression,
+                          std::string_view orderName = {});
   Result<int> openOrder(const std::filesystem::path& ntxFile);
-  // Detach every order (their files stay as they are).
+  // Detach every order; their files stay, with any change not yet written written first.
   void closeOrders();
   int orderCount() const;
   void setOrder(int n);  // 0 = record order; the cursor stays on its record
   int order() const;
   std::string orderKey(int n) const;  // key expression of order n
+  std::filesystem::path orderFile(int n) const;  // index file of order n
 
   // Seek in the current order: exact positions on the first key that begins with `key`
   // (found) or goes to eof; soft positions on the first key >= `key` (eof when none) and is

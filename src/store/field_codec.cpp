@@ -1,0 +1,138 @@
+#include "store/field_codec.h"
+
+#include <charconv>
+#include <cfloat>
+#include <cmath>
+#include <cstdio>
+
+#include "store/code_page.h"
+
+namespace velmoran::store {
+
+namespace {
+
+std::string_view trimmed(std::string_view s) {
+  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
+  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+  return s;
+}
+
+std::optional<double> parseStrict(std::string_view s) {
+  s = trimmed(s);
+  if (s.empty()) return 0.0;
+  std::string t(s);
+  for (char& c : t)
+    if (c == ',') c = '.';
+  std::string_view v = t;
+  bool negative = false;
+  if (v.front() == '+' || v.front() == '-') {
+    negative = v.front() == '-';
+    v.remove_prefix(1);
+  }
+  if (v.empty() || v.front() == '+' || v.front() == '-') return std::nullopt;
+  double d = 0;
+  auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), d, std::chars_format::fixed);
+  if (ec != std::errc() || end != v.data() + v.size() || !std::isfinite(d)) return std::nullopt;
+  return negative ? -d : d;
+}
+
+}  // namespace
+
+std::optional<std::string> formatNumber(double value, int width, int decimals) {
+  if (!std::isfinite(value) || width <= 0 || decimals < 0) return std::nullopt;
+  // Decimal values such as 1.005 are slightly below themselves in binary; a nudge of a few
+  // units in the last place lets them round half away from zero as Clipper rounds them.
+  double nudged = value + std::copysign(std::fabs(value) * 4 * DBL_EPSILON, value);
+  char buf[400];
+  int n = std::snprintf(buf, sizeof buf, "%.*f", decimals, nudged);
+  if (n <= 0 || n >= static_cast<int>(sizeof buf)) return std::nullopt;
+  std::string s(buf, static_cast<std::size_t>(n));
+  if (s.front() == '-' && s.find_first_not_of("0.", 1) == std::string::npos) s.erase(0, 1);
+  if (static_cast<int>(s.size()) > width) return std::nullopt;
+  return std::string(static_cast<std::size_t>(width) - s.size(), ' ') + s;
+}
+
+std::string numberField(double value, int width, int decimals) {
+  auto s = formatNumber(value, width, decimals);
+  return s ? *s : std::string(static_cast<std::size_t>(std::max(width, 0)), '*');
+}
+
+double parseNumber(std::string_view content) { return parseStrict(content).value_or(0.0); }
+
+std::optional<double> readNumber(std::string_view text) { return parseStrict(text); }
+
+std::string numberText(double value) {
+  if (!std::isfinite(value)) return "0";
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.15g", value);
+  std::string s = buf;
+  if (s == "-0") s = "0";
+  return s;
+}
+
+std::string numericKey(double value, int width, int decimals) {
+  auto formatted = formatNumber(value, width, decimals);
+  std::size_t w = static_cast<std::size_t>(std::max(width, 0));
+  if (!formatted) return std::string(w, value < 0 ? '\x00' : '\xFF');
+  std::string key = *formatted;
+  bool negative = false;
+  for (char& c : key) {
+    if (c == ' ') c = '0';
+    else if (c == '-') {
+      c = '0';
+      negative = true;
+    }
+  }
+  if (negative)
+    for (char& c : key)
+      if (c >= '0' && c <= '9') c = static_cast<char>(44 - (c - '0'));
+  return key;
+}
+
+bool parseLogical(char content) {
+  return content == 'T' || content == 't' || content == 'Y' || content == 'y';
+}
+
+Text contentToText(const Field& field, std::string_view content) {
+  switch (field.type) {
+    case 'N': return Text(trimmed(content));
+    case 'D': return Date::fromDbf(content).format();
+    case 'L':
+      if (content.empty() || content[0] == ' ' || content[0] == '?') return {};
+      return parseLogical(content[0]) ? "T" : "F";
+    default: {
+      while (!content.empty() && content.back() == ' ') content.remove_suffix(1);
+      return fromCp850(content);
+    }
+  }
+}
+
+std::string textToContent(const Field& field, std::string_view text) {
+  const auto width = static_cast<std::size_t>(field.length);
+  switch (field.type) {
+    case 'N': {
+      auto v = trimmed(text).empty() ? std::nullopt : readNumber(text);
+      return v ? numberField(*v, field.length, field.decimals) : std::string(width, ' ');
+    }
+    case 'D': {
+      Date d = Date::parse(text);
+      if (d.isEmpty()) d = Date::fromDbf(trimmed(text));
+      std::string s = d.toDbf();
+      s.resize(width, ' ');
+      return s;
+    }
+    case 'L': {
+      std::string_view t = trimmed(text);
+      char c = t.empty() ? ' ' : t[0];
+      bool yes = c == 'T' || c == 't' || c == 'Y' || c == 'y' || c == 'J' || c == 'j';
+      return std::string(width, t.empty() ? ' ' : (yes ? 'T' : 'F'));
+    }
+    default: {
+      std::string s = toCp850(text.substr(0, std::min(text.size(), width)));
+      s.resize(width, ' ');
+      return s;
+    }
+  }
+}
+
+}  // namespace velmoran::store

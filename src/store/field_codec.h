@@ -1,0 +1,48 @@
+#pragma once
+// How values look inside a record: numbers right-aligned with exactly their decimals (a
+// number too wide for its field fills it with '*', as Harbour does), dates as YYYYMMDD,
+// logicals as T/F, and the key form of numbers in a Clipper NTX index.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "store/date.h"
+#include "store/table.h"
+#include "store/text.h"
+
+namespace velmoran::store {
+
+// The number rounded half away from zero to `decimals` places and right-aligned in `width`
+// characters; nothing when it does not fit (or is not finite).
+std::optional<std::string> formatNumber(double value, int width, int decimals);
+// The field content of a number: formatNumber, or `width` stars when it does not fit.
+std::string numberField(double value, int width, int decimals);
+// The value of a numeric field's content; blanks and anything unreadable are 0.
+double parseNumber(std::string_view content);
+// Like parseNumber, but nothing for text that is not a number (blanks are 0). A decimal
+// comma is accepted as well as a point.
+std::optional<double> readNumber(std::string_view text);
+// The shortest plain text of a number for a character field ("12.5", "-3", "0").
+std::string numberText(double value);
+
+// A numeric key as Clipper writes it into an NTX file for a field of this width and
+// decimals: Str() with leading blanks as '0', negatives mapped so that they sort below
+// positives and larger magnitudes lower. A value too wide for the key becomes a key below
+// (negative) or above (positive) every real key.
+std::string numericKey(double value, int width, int decimals);
+
+// A field's content read as Text: character fields converted to Windows-1252 without their
+// trailing blanks, numbers as stored without blanks, dates as "DD.MM.YYYY" ("" when empty),
+// logicals as "T" or "F" ("" when not set).
+Text contentToText(const Field& field, std::string_view content);
+// The content a Text gives a field: character fields converted to code page 850, cut or
+// padded to the width; numbers parsed (decimal point or comma) and formatted, blanks when
+// empty or unreadable; dates from "DD.MM.YYYY" or "YYYYMMDD", blanks when empty or
+// invalid; logicals 'T' for T, Y, J (any case), blank for "", else 'F'.
+std::string textToContent(const Field& field, std::string_view text);
+
+// Logical field content: 'T' or 'F'; blank, '?' and anything else read as false.
+bool parseLogical(char content);
+
+}  // namespace velmoran::store

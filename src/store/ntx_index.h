@@ -1,0 +1,58 @@
+#pragma once
+// Clipper NTX index files: reading one (the header, then a walk of the B-tree through each
+// page's offset table) and writing one in full as Clipper and Harbour build it on INDEX ON:
+// 1024-byte pages, keys streamed into a balanced tree, the right edge evened out.
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "store/result.h"
+
+namespace velmoran::store {
+
+class Order;
+
+inline constexpr std::size_t ntxPageSize = 1024;
+inline constexpr std::uint16_t ntxSignature = 6;  // Clipper 5.x
+
+struct NtxHeader {
+  std::uint16_t signature = 0;
+  std::uint16_t version = 0;
+  std::uint32_t root = 0;
+  std::uint32_t nextFree = 0;
+  std::uint16_t itemSize = 0;
+  std::uint16_t keySize = 0;
+  std::uint16_t keyDecimals = 0;
+  std::uint16_t maxItems = 0;
+  std::uint16_t halfPage = 0;
+  std::string expression;
+  std::string tagName;
+  bool unique = false;
+  bool descending = false;
+  std::string forCondition;
+};
+
+// The keys of an index in the order of its tree.
+struct NtxKeys {
+  std::vector<char> keys;  // keySize bytes each
+  std::vector<std::uint32_t> recnos;
+};
+
+// The header of an index file held in `bytes`; a failure says what is wrong with it.
+Result<NtxHeader> parseNtxHeader(const std::string& bytes);
+// Every key of the tree in order, at most maxKeys of them; a failure for a damaged tree
+// (a page outside the file, a loop, an impossible count or offset, too many keys).
+Result<NtxKeys> walkNtx(const std::string& bytes, const NtxHeader& header, std::uint32_t maxKeys);
+
+// Keys per page for a key size, as Clipper/Harbour choose it.
+std::uint16_t ntxMaxItems(int keySize);
+
+// Writes the whole index file of a resolved order. Throws IoError when writing fails.
+void writeNtx(const Order& order);
+
+// The bytes of the index file of a resolved order (what writeNtx writes).
+std::string buildNtx(const Order& order);
+
+}  // namespace velmoran::store

@@ -1,0 +1,51 @@
+#pragma once
+// RecordCache: a small write-back cache of fixed blocks over a table file, so that walking,
+// reading and changing records costs one system call per block instead of one per field,
+// and a table of any size needs only a bounded amount of memory. Changed blocks are written
+// when they are evicted and on flush(), in file order.
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "store/os_file.h"
+
+namespace velmoran::store {
+
+class RecordCache {
+public:
+  static constexpr std::size_t blockSize = 64 * 1024;
+  static constexpr std::size_t maxBlocks = 16;
+
+  explicit RecordCache(OsFile& file) : m_file(file) {}
+
+  // Copy n bytes at offset out of the cache (reading blocks as needed). Bytes beyond the end
+  // of the file and of anything written read as zero.
+  void read(std::uint64_t offset, void* out, std::size_t n);
+  // Change n bytes at offset; the file gets them at eviction or flush.
+  void write(std::uint64_t offset, const void* data, std::size_t n);
+  // Write every changed block, in file order.
+  void flush();
+  // Forget everything (after flush), e.g. before the file is truncated.
+  void clear();
+
+private:
+  struct Block {
+    std::uint64_t number = 0;
+    std::vector<char> data;
+    std::size_t dirtyBegin = 0;  // changed range [dirtyBegin, dirtyEnd) within the block
+    std::size_t dirtyEnd = 0;
+    std::uint64_t lastUse = 0;
+    bool isDirty() const { return dirtyEnd > dirtyBegin; }
+  };
+
+  Block& block(std::uint64_t number);
+  void writeBack(Block& b);
+
+  OsFile& m_file;
+  std::vector<std::unique_ptr<Block>> m_blocks;
+  Block* m_last = nullptr;
+  std::uint64_t m_clock = 0;
+};
+
+}  // namespace velmoran::store

@@ -1,0 +1,734 @@
+#include "store/table.h"
+
+#include <algorithm>
+#include <set>
+#include <system_error>
+
+#include "store/code_page.h"
+#include "store/dbf_header.h"
+#include "store/field_codec.h"
+#include "store/files.h"
+#include "store/ntx_index.h"
+#include "store/order.h"
+#include "store/os_file.h"
+#include "store/record_cache.h"
+
+namespace velmoran::store {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Byte-range locks in the Clipper convention, far beyond the end of any table: a record
+// lock is the byte at recordLockBase + recno. A shared open holds a read lock on a byte that
+// no record lock reaches, so it only conflicts with an exclusive open, which locks
+// everything from offset 0 on.
+constexpr std::uint64_t recordLockBase = 1'000'000'000;
+constexpr std::uint64_t sharedOpenLockOffset = 2'000'000'001;
+
+bool sameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
+    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
+    if (x != y) return false;
+  }
+  return true;
+}
+
+bool samePath(const fs::path& a, const fs::path& b) {
+  std::error_code ec;
+  if (fs::exists(a, ec) && fs::exists(b, ec)) return fs::equivalent(a, b, ec);
+  return fs::absolute(a, ec).lexically_normal() == fs::absolute(b, ec).lexically_normal();
+}
+
+std::string blankRecord(const DbfHeader& h) { return std::string(h.recordLength, ' '); }
+
+// The content of a source field carried into a target field of the same name.
+std::string carryOver(const Field& from, std::string_view content, const Field& to) {
+  if (from.type == to.type) {
+    switch (to.type) {
+      case 'C': {
+        std::string s(content.substr(0, static_cast<std::size_t>(to.length)));
+        s.resize(static_cast<std::size_t>(to.length), ' ');
+        return s;
+      }
+      case 'N':
+        if (from.length == to.length && from.decimals == to.decimals) return std::string(content);
+        if (content.find_first_not_of(' ') == std::string_view::npos)
+          return std::string(static_cast<std::size_t>(to.length), ' ');
+        return numberField(parseNumber(content), to.length, to.decimals);
+      default:
+        if (from.length == to.length) return std::string(content);
+    }
+  }
+  return textToContent(to, contentToText(from, content));
+}
+
+}  // namespace
+
+struct Table::Impl {
+  fs::path path;
+  OpenMode mode = OpenMode::Shared;
+  OsFile file;
+  DbfHeader header;
+  std::unique_ptr<RecordCache> cache;
+  std::uint32_t lastRec = 0;
+
+  std::uint32_t recno = 1;
+  bool isEof = true;
+  bool isBof = true;
+  bool wasFound = false;
+  bool deletedVisible = false;
+  std::string record;  // the current record's bytes (blank at eof)
+
+  std::vector<std::unique_ptr<Order>> orders;
+  int current = 0;
+
+  bool headerStale = false;  // records changed since the header was written
+  bool endMarkerStale = false;
+  std::set<std::uint32_t> recordLocks;
+
+  // --- records -----------------------------------------------------------------------------
+
+  std::uint64_t offsetOf(std::uint32_t r) const {
+    return header.headerLength + static_cast<std::uint64_t>(r - 1) * header.recordLength;
+  }
+
+  std::string readRecord(std::uint32_t r) {
+    std::string bytes(header.recordLength, ' ');
+    cache->read(offsetOf(r), bytes.data(), bytes.size());
+    return bytes;
+  }
+
+  bool isDeleted(std::uint32_t r) {
+    char flag = ' ';
+    cache->read(offsetOf(r), &flag, 1);
+    return flag == dbfDeletedFlag;
+  }
+
+  bool isVisible(std::uint32_t r) { return deletedVisible || !isDeleted(r); }
+
+  void requireWritable() const {
+    if (!file.isWritable()) throw IoError("cannot write " + path.string() + ": opened read-only");
+  }
+
+  // --- cursor --------------------------------------------------------------------------------
+
+  void positionOn(std::uint32_t r) {
+    recno = r;
+    isEof = isBof = false;
+    record = readRecord(r);
+  }
+
+  void positionAtEof() {
+    recno = lastRec + 1;
+    isEof = true;
+    record = blankRecord(header);
+  }
+
+  Order* currentOrder() { return current > 0 ? orders[static_cast<std::size_t>(current - 1)].get() : nullptr; }
+
+  // The record sequence navigation walks: the current order's, or record order.
+  std::size_t sequenceSize() {
+    Order* o = currentOrder();
+    if (!o) return lastRec;
+    o->resolve();
+    return o->sorted().size();
+  }
+  std::uint32_t recnoAt(std::size_t i) {
+    Order* o = currentOrder();
+    return o ? o->sorted()[i] : static_cast<std::uint32_t>(i + 1);
+  }
+  // The position of the current record in the sequence; the size at eof.
+  std::size_t currentPosition() {
+    std::size_t n = sequenceSize();
+    if (isEof || recno < 1 || recno > lastRec) return n;
+    Order* o = currentOrder();
+    return o ? o->positionOf(recno) : recno - 1;
+  }
+
+  // The first visible position at or after i (forward), or the last one before i (backward);
+  // npos when there is none.
+  std::size_t visibleFrom(std::size_t i, bool forward) {
+    std::size_t n = sequenceSize();
+    if (forward) {
+      for (; i < n; ++i)
+        if (isVisible(recnoAt(i))) return i;
+    } else {
+      for (i = std::min(i, n); i-- > 0;)
+        if (isVisible(recnoAt(i))) return i;
+    }
+    return std::string::npos;
+  }
+
+  void goTop() {
+    wasFound = false;
+    std::size_t i = visibleFrom(0, true);
+    if (i == std::string::npos) {
+      positionAtEof();
+      isBof = true;
+    } else {
+      positionOn(recnoAt(i));
+    }
+  }
+
+  void goBottom() {
+    wasFound = false;
+    std::size_t i = visibleFrom(sequenceSize(), false);
+    if (i == std::string::npos) {
+      positionAtEof();
+      isBof = true;
+    } else {
+      positionOn(recnoAt(i));
+    }
+  }
+
+  void skipForward(long n) {
+    if (isEof) return;
+    std::size_t pos = currentPosition();
+    for (long k = 0; k < n; ++k) {
+      std::size_t next = visibleFrom(pos + 1, true);
+      if (next == std::string::npos) {
+        positionAtEof();
+        isBof = false;
+        return;
+      }
+      pos = next;
+    }
+    positionOn(recnoAt(pos));
+  }
+
+  void skipBackward(long n) {
+    std::size_t pos = currentPosition();
+    for (long k = 0; k < n; ++k) {
+      std::size_t prev = pos == 0 ? std::string::npos : visibleFrom(pos, false);
+      if (prev == std::string::npos) {
+        // Skipping above the first record stays on it with bof set, as Clipper does.
+        goTop();
+        isBof = true;
+        return;
+      }
+      pos = prev;
+    }
+    positionOn(recnoAt(pos));
+  }
+
+  // --- fields --------------------------------------------------------------------------------
+
+  std::size_t checkedIndex(int position) const {
+    if (position < 1 || static_cast<std::size_t>(position) > header.fields.size())
+      throw std::out_of_range("table " + path.filename().string() + " has no field " +
+                              std::to_string(position));
+    return static_cast<std::size_t>(position - 1);
+  }
+
+  int positionOf(std::string_view name) const {
+    for (std::size_t i = 0; i < header.fields.size(); ++i)
+      if (sameName(header.fields[i].name, name)) return static_cast<int>(i + 1);
+    return 0;
+  }
+
+  int checkedPosition(std::string_view name) const {
+    int p = positionOf(name);
+    if (p == 0)
+      throw std::out_of_range("table " + path.filename().string() + " has no field " + std::string(name));
+    return p;
+  }
+
+  std::string_view content(std::size_t i) const {
+    return std::string_view(record).substr(static_cast<std::size_t>(header.offsets[i]),
+                                           static_cast<std::size_t>(header.fields[i].length));
+  }
+
+  void writeContent(std::size_t i, const std::string& bytes) {
+    if (isEof) return;
+    requireWritable();
+    auto at = static_cast<std::size_t>(header.offsets[i]);
+    std::copy(bytes.begin(), bytes.end(), record.begin() + static_cast<std::ptrdiff_t>(at));
+    cache->write(offsetOf(recno) + at, bytes.data(), bytes.size());
+    headerStale = true;
+    for (auto& o : orders)
+      if (static_cast<std::size_t>(o->spec().field) == i) o->setKey(recno, o->makeKey(bytes));
+  }
+
+  void setDeletedFlag(bool deleted) {
+    if (isEof) return;
+    requireWritable();
+    record[0] = deleted ? dbfDeletedFlag : dbfLiveFlag;
+    cache->write(offsetOf(recno), record.data(), 1);
+    headerStale = true;
+  }
+
+  // --- appending -----------------------------------------------------------------------------
+
+  void appendRecord(const std::string& bytes) {
+    requireWritable();
+    ++lastRec;
+    cache->write(offsetOf(lastRec), bytes.data(), bytes.size());
+    for (auto& o : orders) {
+      auto i = static_cast<std::size_t>(o->spec().field);
+      o->appendKey(o->makeKey(std::string_view(bytes).substr(static_cast<std::size_t>(header.offsets[i]),
+                                                             static_cast<std::size_t>(header.fields[i].length))));
+    }
+    headerStale = endMarkerStale = true;
+  }
+
+  // --- orders --------------------------------------------------------------------------------
+
+  // The keys of every record for an order, read from the records.
+  void buildKeys(Order& o) {
+    auto i = static_cast<std::size_t>(o.spec().field);
+    auto at = static_cast<std::uint64_t>(header.offsets[i]);
+    std::string field(static_cast<std::size_t>(header.fields[i].length), ' ');
+    std::vector<char> keys;
+    keys.reserve(static_cast<std::size_t>(lastRec) * static_cast<std::size_t>(o.spec().size));
+    for (std::uint32_t r = 1; r <= lastRec; ++r) {
+      cache->read(offsetOf(r) + at, field.data(), field.size());
+      std::string key = o.makeKey(field);
+      keys.insert(keys.end(), key.begin(), key.end());
+    }
+    o.assign(std::move(keys));
+  }
+
+  void writeOrder(Order& o) {
+    o.resolve();
+    writeNtx(o);
+    o.setWritten();
+  }
+
+  // Attaches an order; one for the same index file takes the place of the old one.
+  int attach(std::unique_ptr<Order> o) {
+    for (std::size_t i = 0; i < orders.size(); ++i) {
+      if (samePath(orders[i]->file(), o->file())) {
+        orders[i] = std::move(o);
+        return static_cast<int>(i + 1);
+      }
+    }
+    orders.push_back(std::move(o));
+    return static_cast<int>(orders.size());
+  }
+
+  // The keys of an index file when it is sound and agrees with the table; nothing otherwise.
+  bool loadNtx(Order& o, const std::string& bytes, const NtxHeader& h) {
+    const KeySpec& spec = o.spec();
+    if (h.keySize != spec.size || h.keyDecimals != spec.decimals || h.descending || h.unique ||
+        !h.forCondition.empty())
+      return false;
+    auto walked = walkNtx(bytes, h, lastRec);
+    if (!walked || walked->recnos.size() != lastRec) return false;
+    const auto keySize = static_cast<std::size_t>(spec.size);
+    std::vector<char> keys(static_cast<std::size_t>(lastRec) * keySize, ' ');
+    std::vector<bool> seen(lastRec, false);
+    for (std::size_t k = 0; k < walked->recnos.size(); ++k) {
+      std::uint32_t r = walked->recnos[k];
+      if (r < 1 || r > lastRec || seen[r - 1]) return false;
+      seen[r - 1] = true;
+      std::copy_n(walked->keys.begin() + static_cast<std::ptrdiff_t>(k * keySize), keySize,
+                  keys.begin() + static_cast<std::ptrdiff_t>((r - 1) * keySize));
+    }
+    std::vector<std::uint32_t> treeOrder = walked->recnos;
+    o.assign(std::move(keys), std::move(walked->recnos));
+    // A file in another collation is taken in and written again in ours at the next flush.
+    if (o.sorted() == treeOrder) o.setWritten();
+    return true;
+  }
+
+  // Positions on the first visible record whose key is not below the search key. Exact:
+  // found when that key begins with the search key, else eof. Soft: stays there (eof when
+  // there is none) and tells whether it begins with the search key.
+  bool seekKey(Order& o, const std::string& key, bool soft) {
+    std::size_t pos = o.lowerBound(key);
+    std::size_t n = o.sorted().size();
+    while (pos < n && !isVisible(o.sorted()[pos])) ++pos;
+    bool found = pos < n && o.keyStartsWith(pos, key);
+    if (pos < n && (found || soft)) positionOn(o.sorted()[pos]);
+    else positionAtEof();
+    wasFound = found;
+    return found;
+  }
+
+  // --- writing -------------------------------------------------------------------------------
+
+  void flush() {
+    if (file.isWritable()) {
+      cache->flush();
+      if (endMarkerStale) {
+        std::uint64_t end = offsetOf(lastRec + 1);
+        file.writeAt(end, &dbfEndOfFile, 1);
+        if (mode == OpenMode::Exclusive && file.size() > end + 1) file.truncate(end + 1);
+        endMarkerStale = false;
+      }
+      // The header's record count is written after the records it counts.
+      if (headerStale) {
+        std::string h = fileHeaderBytes(header, lastRec, Date::today());
+        file.writeAt(0, h.data(), h.size());
+        headerStale = false;
+      }
+    }
+    for (auto& o : orders)
+      if (o->needsWrite()) writeOrder(*o);
+  }
+};
+
+// --- opening and creating ----------------------------------------------------------------
+
+Table::Table(std::unique_ptr<Impl> impl) : m(std::move(impl)) {}
+
+Table::~Table() {
+  try {
+    m->flush();
+  } catch (const std::exception&) {
+    // A destructor cannot report; whoever needs to know calls flush() before closing.
+  }
+}
+
+Result<std::unique_ptr<Table>> Table::open(const fs::path& path, OpenMode mode) {
+  auto opened = OsFile::open(path, OsFile::Access::ReadWrite);
+  if (!opened) opened = OsFile::open(path, OsFile::Access::ReadOnly);
+  if (!opened) return fail(opened.reason());
+  auto impl = std::make_unique<Impl>();
+  impl->path = path;
+  impl->mode = mode;
+  impl->file = std::move(*opened);
+  OsFile& file = impl->file;
+  bool locked = mode == OpenMode::Exclusive
+                    ? file.lock(0, 0, file.isWritable())
+                    : file.lock(sharedOpenLockOffset, 1, false);
+  if (!locked) return fail(std::string(lockedReason) + ": " + path.string());
+
+  try {
+    std::uint64_t size = file.size();
+    std::string start(dbfFileHeaderSize, '\0');
+    start.resize(file.readAt(0, start.data(), start.size()));
+    std::size_t headerLength = std::max<std::size_t>(statedHeaderLength(start), start.size());
+    std::string bytes(static_cast<std::size_t>(std::min<std::uint64_t>(headerLength, size)), '\0');
+    bytes.resize(file.readAt(0, bytes.data(), bytes.size()));
+    auto header = parseDbfHeader(bytes, size);
+    if (!header) return fail(path.string() + ": " + header.reason());
+    impl->header = std::move(*header);
+    impl->lastRec = recordsInFile(impl->header, size);
+  } catch (const IoError& e) {
+    return fail(e.what());
+  }
+  impl->cache = std::make_unique<RecordCache>(impl->file);
+  impl->goTop();
+  return std::unique_ptr<Table>(new Table(std::move(impl)));
+}
+
+Result<void> Table::create(const fs::path& path, const Structure& structure) {
+  if (auto r = checkStructure(structure); !r) return r;
+  auto opened = OsFile::open(path, OsFile::Access::ReadWrite, OsFile::Create::IfMissing);
+  if (!opened) return fail(opened.reason());
+  if (!opened->lock(0, 0, true)) return fail(std::string(lockedReason) + ": " + path.string());
+  Date today = Date::today();
+  std::string bytes = headerBytes(makeDbfHeader(structure, today), 0, today) + dbfEndOfFile;
+  opened->truncate(0);
+  opened->writeAt(0, bytes.data(), bytes.size());
+  return {};
+}
+
+// --- structure ---------------------------------------------------------------------------
+
+const fs::path& Table::path() const { return m->path; }
+const Structure& Table::structure() const { return m->header.fields; }
+int Table::fieldIndex(std::string_view name) const { return m->positionOf(name); }
+
+// --- navigation ----------------------------------------------------------------------------
+
+void Table::goTop() { m->goTop(); }
+void Table::goBottom() { m->goBottom(); }
+
+void Table::skip(long n) {
+  m->wasFound = false;
+  if (n > 0) m->skipForward(n);
+  else if (n < 0) m->skipBackward(-n);
+  else if (!m->isEof) m->record = m->readRecord(m->recno);
+}
+
+void Table::goTo(std::uint32_t recno) {
+  m->wasFound = false;
+  if (recno >= 1 && recno <= m->lastRec) {
+    m->positionOn(recno);
+  } else {
+    m->positionAtEof();
+    m->isBof = true;
+  }
+}
+
+bool Table::eof() const { return m->isEof; }
+bool Table::bof() const { return m->isBof; }
+std::uint32_t Table::recno() const { return m->isEof ? m->lastRec + 1 : m->recno; }
+std::uint32_t Table::lastRec() const { return m->lastRec; }
+void Table::showDeleted(bool visible) { m->deletedVisible = visible; }
+bool Table::deletedVisible() const { return m->deletedVisible; }
+
+bool Table::deleted() const { return !m->isEof && m->record[0] == dbfDeletedFlag; }
+void Table::remove() { m->setDeletedFlag(true); }
+void Table::recall() { m->setDeletedFlag(false); }
+
+// --- field access ---------------------------------------------------------------------------
+
+Text Table::getText(std::string_view field) const { return getText(m->checkedPosition(field)); }
+
+Text Table::getText(int position) const {
+  std::size_t i = m->checkedIndex(position);
+  return contentToText(m->header.fields[i], m->content(i));
+}
+
+double Table::getNumber(std::string_view field) const { return getNumber(m->checkedPosition(field)); }
+
+double Table::getNumber(int position) const {
+  std::size_t i = m->checkedIndex(position);
+  const Field& f = m->header.fields[i];
+  if (f.type == 'N') return parseNumber(m->content(i));
+  if (f.type == 'C') return readNumber(contentToText(f, m->content(i))).value_or(0.0);
+  return 0.0;
+}
+
+Date Table::getDate(std::string_view field) const { return getDate(m->checkedPosition(field)); }
+
+Date Table::getDate(int position) const {
+  std::size_t i = m->checkedIndex(position);
+  const Field& f = m->header.fields[i];
+  if (f.type == 'D') return Date::fromDbf(m->content(i));
+  if (f.type == 'C') return Date::parse(contentToText(f, m->content(i)));
+  return {};
+}
+
+bool Table::getLogical(std::string_view field) const { return getLogical(m->checkedPosition(field)); }
+
+bool Table::getLogical(int position) const {
+  std::size_t i = m->checkedIndex(position);
+  std::string_view c = m->content(i);
+  const Field& f = m->header.fields[i];
+  if (f.type == 'L' || f.type == 'C') return !c.empty() && parseLogical(c[0]);
+  return false;
+}
+
+Text Table::getRaw(int position) const {
+  std::size_t i = m->checkedIndex(position);
+  std::string_view c = m->content(i);
+  return m->header.fields[i].type == 'C' ? fromCp850(c) : Text(c);
+}
+
+void Table::put(std::string_view field, std::string_view text) { put(m->checkedPosition(field), text); }
+
+void Table::put(int position, std::string_view text) {
+  std::size_t i = m->checkedIndex(position);
+  m->writeContent(i, textToContent(m->header.fields[i], text));
+}
+
+void Table::put(std::string_view field, double number) { put(m->checkedPosition(field), number); }
+
+void Table::put(int position, double number) {
+  std::size_t i = m->checkedIndex(position);
+  const Field& f = m->header.fields[i];
+  if (f.type == 'N') m->writeContent(i, numberField(number, f.length, f.decimals));
+  else m->writeContent(i, textToContent(f, numberText(number)));
+}
+
+void Table::put(std::string_view field, const Date& date) { put(m->checkedPosition(field), date); }
+
+void Table::put(int position, const Date& date) {
+  std::size_t i = m->checkedIndex(position);
+  const Field& f = m->header.fields[i];
+  if (f.type == 'D') m->writeContent(i, date.toDbf());
+  else m->writeContent(i, textToContent(f, date.format()));
+}
+
+void Table::putLogical(std::string_view field, bool value) { putLogical(m->checkedPosition(field), value); }
+
+void Table::putLogical(int position, bool value) {
+  std::size_t i = m->checkedIndex(position);
+  m->writeContent(i, textToContent(m->header.fields[i], value ? "T" : "F"));
+}
+
+// --- records ---------------------------------------------------------------------------------
+
+void Table::append() {
+  m->appendRecord(blankRecord(m->header));
+  m->wasFound = false;
+  m->positionOn(m->lastRec);
+}
+
+bool Table::lock(std::uint32_t recno) {
+  // An exclusive open already locks everything; a second lock of the same process would
+  // merge with it, and unlocking it would punch a hole into the exclusive lock.
+  if (m->mode == OpenMode::Exclusive) return true;
+  if (m->recordLocks.count(recno)) return true;
+  if (!m->file.lock(recordLockBase + recno, 1, m->file.isWritable())) return false;
+  m->recordLocks.insert(recno);
+  return true;
+}
+
+void Table::unlock(std::uint32_t recno) {
+  if (m->mode == OpenMode::Exclusive || !m->recordLocks.count(recno)) return;
+  m->file.unlock(recordLockBase + recno, 1);
+  m->recordLocks.erase(recno);
+}
+
+void Table::pack() {
+  m->requireWritable();
+  Impl& t = *m;
+  std::uint32_t kept = 0;
+  for (std::uint32_t r = 1; r <= t.lastRec; ++r) {
+    std::string bytes = t.readRecord(r);
+    if (bytes[0] == dbfDeletedFlag) continue;
+    ++kept;
+    if (kept != r) t.cache->write(t.offsetOf(kept), bytes.data(), bytes.size());
+  }
+  t.cache->flush();
+  t.cache->clear();
+  t.lastRec = kept;
+  std::uint64_t end = t.offsetOf(kept + 1);
+  t.file.writeAt(end, &dbfEndOfFile, 1);
+  t.file.truncate(end + 1);
+  std::string h = fileHeaderBytes(t.header, kept, Date::today());
+  t.file.writeAt(0, h.data(), h.size());
+  t.endMarkerStale = t.headerStale = false;
+  for (auto& o : t.orders) {
+    t.buildKeys(*o);
+    t.writeOrder(*o);
+  }
+  t.goTop();
+}
+
+Result<void> Table::appendFrom(const fs::path& source) {
+  if (samePath(source, m->path)) return fail("cannot append " + source.string() + " to itself");
+  // Opened without a lock: the source is read once, start to end. (Closing it drops any lock
+  // this process holds on that file through another table.)
+  auto opened = OsFile::open(source, OsFile::Access::ReadOnly);
+  if (!opened) return fail(opened.reason());
+  OsFile in = std::move(*opened);
+  std::uint64_t size = in.size();
+  std::string start(dbfFileHeaderSize, '\0');
+  start.resize(in.readAt(0, start.data(), start.size()));
+  std::size_t headerLength = std::max<std::size_t>(statedHeaderLength(start), start.size());
+  std::string bytes(static_cast<std::size_t>(std::min<std::uint64_t>(headerLength, size)), '\0');
+  bytes.resize(in.readAt(0, bytes.data(), bytes.size()));
+  auto header = parseDbfHeader(bytes, size);
+  if (!header) return fail(source.string() + ": " + header.reason());
+
+  // For each target field, the source field of the same name (or none).
+  const DbfHeader& to = m->header;
+  std::vector<int> sourceField(to.fields.size(), -1);
+  for (std::size_t i = 0; i < to.fields.size(); ++i)
+    for (std::size_t j = 0; j < header->fields.size(); ++j)
+      if (sameName(to.fields[i].name, header->fields[j].name)) sourceField[i] = static_cast<int>(j);
+
+  RecordCache reader(in);
+  std::uint32_t count = recordsInFile(*header, size);
+  std::string from(header->recordLength, ' ');
+  for (std::uint32_t r = 1; r <= count; ++r) {
+    reader.read(header->headerLength + static_cast<std::uint64_t>(r - 1) * header->recordLength,
+                from.data(), from.size());
+    std::string record = blankRecord(to);
+    record[0] = from[0] == dbfDeletedFlag ? dbfDeletedFlag : dbfLiveFlag;
+    for (std::size_t i = 0; i < to.fields.size(); ++i) {
+      if (sourceField[i] < 0) continue;
+      auto j = static_cast<std::size_t>(sourceField[i]);
+      const Field& sf = header->fields[j];
+      std::string_view content = std::string_view(from).substr(static_cast<std::size_t>(header->offsets[j]),
+                                                               static_cast<std::size_t>(sf.length));
+      std::string value = carryOver(sf, content, to.fields[i]);
+      std::copy(value.begin(), value.end(), record.begin() + to.offsets[i]);
+    }
+    m->appendRecord(record);
+  }
+  if (count > 0) {
+    m->wasFound = false;
+    m->positionOn(m->lastRec);
+  }
+  return {};
+}
+
+// --- orders ---------------------------------------------------------------------------------
+
+Result<int> Table::createOrder(const fs::path& ntxFile, std::string_view keyExpression,
+                               std::string_view orderName) {
+  auto spec = parseKeyExpression(keyExpression, m->header.fields);
+  if (!spec) return fail(spec.reason());
+  auto order = std::make_unique<Order>(std::move(*spec), ntxFile, std::string(orderName));
+  m->buildKeys(*order);
+  m->writeOrder(*order);
+  return m->attach(std::move(order));
+}
+
+Result<int> Table::openOrder(const fs::path& ntxFile) {
+  auto bytes = readFile(ntxFile);
+  if (!bytes) return fail(bytes.reason());
+  auto header = parseNtxHeader(*bytes);
+  // A damaged index whose key expression can still be read is rebuilt from the records.
+  std::string expression = header ? header->expression : std::string();
+  if (!header && bytes->size() >= 22 + 256) {
+    expression = bytes->substr(22, 256);
+    expression = expression.substr(0, expression.find('\0'));
+  }
+  if (expression.empty()) return fail(ntxFile.string() + ": " + header.reason());
+  auto spec = parseKeyExpression(expression, m->header.fields);
+  if (!spec) return fail(ntxFile.string() + ": " + spec.reason());
+  std::string tag = header ? header->tagName : std::string();
+  auto order = std::make_unique<Order>(std::move(*spec), ntxFile, tag);
+  if (!header || !m->loadNtx(*order, *bytes, *header)) {
+    m->buildKeys(*order);
+    m->writeOrder(*order);
+  }
+  return m->attach(std::move(order));
+}
+
+void Table::closeOrders() {
+  // Pending changes go to the files first, so that they stay valid for the next open.
+  for (auto& o : m->orders)
+    if (o->needsWrite()) m->writeOrder(*o);
+  m->orders.clear();
+  m->current = 0;
+}
+
+int Table::orderCount() const { return static_cast<int>(m->orders.size()); }
+
+void Table::setOrder(int n) {
+  if (n < 0 || n > orderCount()) throw std::out_of_range("no order " + std::to_string(n));
+  m->current = n;
+}
+
+int Table::order() const { return m->current; }
+
+std::string Table::orderKey(int n) const {
+  if (n < 1 || n > orderCount()) return {};
+  return m->orders[static_cast<std::size_t>(n - 1)]->spec().expression;
+}
+
+fs::path Table::orderFile(int n) const {
+  if (n < 1 || n > orderCount()) return {};
+  return m->orders[static_cast<std::size_t>(n - 1)]->file();
+}
+
+bool Table::seek(std::string_view key, bool soft) {
+  Order* o = m->currentOrder();
+  if (!o) {
+    m->positionAtEof();
+    m->wasFound = false;
+    return false;
+  }
+  o->resolve();
+  return m->seekKey(*o, o->searchKey(toCp850(key)), soft);
+}
+
+bool Table::seek(double key, bool soft) {
+  Order* o = m->currentOrder();
+  if (!o) {
+    m->positionAtEof();
+    m->wasFound = false;
+    return false;
+  }
+  o->resolve();
+  return m->seekKey(*o, o->searchKey(key), soft);
+}
+
+bool Table::found() const { return m->wasFound; }
+
+void Table::flush() { m->flush(); }
+
+}  // namespace velmoran::store
