@@ -361,6 +361,7 @@ TEST(Gpu002Conversions, NumbersDatesAndTexts) {
   EXPECT_TRUE(untisDate("\"20230229\"").isEmpty());
   EXPECT_TRUE(untisDate("\"\"").isEmpty());
   EXPECT_TRUE(untisDate("").isEmpty());
+  EXPECT_TRUE(untisDate("20210801").isEmpty());  // positions count the opening quote
   EXPECT_EQ(untisText("\"M\"\"ü\""), "Mü");
   EXPECT_EQ(findSeparator("1\t2;3"), ';');
   EXPECT_EQ(findSeparator("1 2\t3"), '\t');
