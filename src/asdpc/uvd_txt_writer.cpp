@@ -92,9 +92,10 @@ bool writeAll(std::FILE* f, const std::string& bytes) {
 bool writeFile(const std::filesystem::path& file, store::Table& uvd) {
   std::FILE* f = createFile(file);
   if (!f) return false;
+  // Only a regular file is ours to remove: a device such as a full disk's stays.
   auto removeFile = [&file] {
     std::error_code ec;
-    std::filesystem::remove(file, ec);
+    if (std::filesystem::is_regular_file(file, ec)) std::filesystem::remove(file, ec);
   };
   bool ok = writeAll(f, std::string(header) + crlf);
   try {
