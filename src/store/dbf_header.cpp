@@ -110,8 +110,8 @@ Result<DbfHeader> parseDbfHeader(std::string_view bytes, std::uint64_t fileSize)
   }
   if (h.fields.empty()) return fail("damaged table: no fields");
   if (end > h.recordLength)
-    return fail("damaged table: the fields need " + std::to_string(end) +
-                " bytes per record, the header says " + std::to_string(h.recordLength));
+    return fail("damaged table: record length " + std::to_string(h.recordLength) +
+                " is shorter than the fields' " + std::to_string(end) + " bytes");
   return h;
 }
 

@@ -43,10 +43,21 @@ std::optional<std::string> formatNumber(double value, int width, int decimals) {
   // Decimal values such as 1.005 are slightly below themselves in binary; a nudge of a few
   // units in the last place lets them round half away from zero as Clipper rounds them.
   double nudged = value + std::copysign(std::fabs(value) * 4 * DBL_EPSILON, value);
-  char buf[400];
-  int n = std::snprintf(buf, sizeof buf, "%.*f", decimals, nudged);
-  if (n <= 0 || n >= static_cast<int>(sizeof buf)) return std::nullopt;
-  std::string s(buf, static_cast<std::size_t>(n));
+  std::string s;
+  double scaled = decimals <= 15 ? std::round(nudged * std::pow(10.0, decimals)) : HUGE_VAL;
+  if (std::fabs(scaled) < 9007199254740992.0) {  // 2^53: every integer below is exact
+    // The common case without printf: the rounded value as an integer, the point put in.
+    auto digits = std::to_string(static_cast<long long>(std::fabs(scaled)));
+    auto d = static_cast<std::size_t>(decimals);
+    if (digits.size() <= d) digits.insert(0, d + 1 - digits.size(), '0');
+    if (d > 0) digits.insert(digits.size() - d, 1, '.');
+    s = (scaled < 0 ? "-" : "") + digits;
+  } else {
+    char buf[400];
+    int n = std::snprintf(buf, sizeof buf, "%.*f", decimals, nudged);
+    if (n <= 0 || n >= static_cast<int>(sizeof buf)) return std::nullopt;
+    s.assign(buf, static_cast<std::size_t>(n));
+  }
   if (s.front() == '-' && s.find_first_not_of("0.", 1) == std::string::npos) s.erase(0, 1);
   if (static_cast<int>(s.size()) > width) return std::nullopt;
   return std::string(static_cast<std::size_t>(width) - s.size(), ' ') + s;

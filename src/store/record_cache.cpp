@@ -5,14 +5,24 @@
 
 namespace velmoran::store {
 
-RecordCache::Block& RecordCache::block(std::uint64_t number) {
-  if (m_last && m_last->number == number) {
-    m_last->lastUse = ++m_clock;
-    return *m_last;
-  }
+namespace {
+
+std::uint32_t segmentMask(std::size_t at, std::size_t n) {
+  std::size_t first = at / RecordCache::segmentSize;
+  std::size_t last = (at + n - 1) / RecordCache::segmentSize;
+  std::uint32_t mask = 0;
+  for (std::size_t s = first; s <= last; ++s) mask |= 1u << s;
+  return mask;
+}
+
+constexpr std::uint32_t allSegments = (1u << RecordCache::segmentsPerBlock) - 1;
+
+}  // namespace
+
+RecordCache::Block& RecordCache::slot(std::uint64_t number) {
+  if (m_last && m_last->number == number) return *m_last;
   for (auto& b : m_blocks) {
     if (b->number == number) {
-      b->lastUse = ++m_clock;
       m_last = b.get();
       return *b;
     }
@@ -30,11 +40,42 @@ RecordCache::Block& RecordCache::block(std::uint64_t number) {
   }
   target->number = number;
   target->dirtyBegin = target->dirtyEnd = 0;
-  std::size_t got = m_file.readAt(number * blockSize, target->data.data(), blockSize);
-  std::fill(target->data.begin() + static_cast<std::ptrdiff_t>(got), target->data.end(), '\0');
-  target->lastUse = ++m_clock;
+  target->validSegments = 0;
   m_last = target;
   return *target;
+}
+
+void RecordCache::load(Block& b, std::uint32_t segments) {
+  segments &= ~b.validSegments;
+  for (std::size_t s = 0; s < segmentsPerBlock;) {
+    if (!(segments & (1u << s))) {
+      ++s;
+      continue;
+    }
+    std::size_t end = s;
+    while (end < segmentsPerBlock && (segments & (1u << end))) ++end;
+    std::size_t at = s * segmentSize;
+    std::size_t n = (end - s) * segmentSize;
+    std::size_t got = m_file.readAt(b.number * blockSize + at, b.data.data() + at, n);
+    std::fill(b.data.begin() + static_cast<std::ptrdiff_t>(at + got),
+              b.data.begin() + static_cast<std::ptrdiff_t>(at + n), '\0');
+    s = end;
+  }
+  b.validSegments |= segments;
+}
+
+RecordCache::Block& RecordCache::block(std::uint64_t number, std::size_t at, std::size_t n) {
+  Block& b = slot(number);
+  b.lastUse = ++m_clock;
+  std::uint32_t needed = segmentMask(at, n);
+  if ((b.validSegments & needed) != needed) {
+    // Reading on in the same or the next block is a walk through the file: take the whole
+    // block at once. Anything else reads just what is needed.
+    bool walking = number == m_lastLoaded || number == m_lastLoaded + 1;
+    load(b, walking ? allSegments : needed);
+    m_lastLoaded = number;
+  }
+  return b;
 }
 
 void RecordCache::writeBack(Block& b) {
@@ -47,9 +88,9 @@ void RecordCache::writeBack(Block& b) {
 void RecordCache::read(std::uint64_t offset, void* out, std::size_t n) {
   char* dst = static_cast<char*>(out);
   while (n > 0) {
-    Block& b = block(offset / blockSize);
     std::size_t at = static_cast<std::size_t>(offset % blockSize);
     std::size_t part = std::min(n, blockSize - at);
+    Block& b = block(offset / blockSize, at, part);
     std::memcpy(dst, b.data.data() + at, part);
     dst += part;
     offset += part;
@@ -60,13 +101,16 @@ void RecordCache::read(std::uint64_t offset, void* out, std::size_t n) {
 void RecordCache::write(std::uint64_t offset, const void* data, std::size_t n) {
   const char* src = static_cast<const char*>(data);
   while (n > 0) {
-    Block& b = block(offset / blockSize);
     std::size_t at = static_cast<std::size_t>(offset % blockSize);
     std::size_t part = std::min(n, blockSize - at);
+    // A block is written back as one range, so every segment between its first and last
+    // change is loaded from the file.
+    Block& b = block(offset / blockSize, at, part);
     std::memcpy(b.data.data() + at, src, part);
     if (b.isDirty()) {
       b.dirtyBegin = std::min(b.dirtyBegin, at);
       b.dirtyEnd = std::max(b.dirtyEnd, at + part);
+      load(b, segmentMask(b.dirtyBegin, b.dirtyEnd - b.dirtyBegin));
     } else {
       b.dirtyBegin = at;
       b.dirtyEnd = at + part;
@@ -88,6 +132,7 @@ void RecordCache::flush() {
 void RecordCache::clear() {
   m_blocks.clear();
   m_last = nullptr;
+  m_lastLoaded = ~std::uint64_t{0};
 }
 
 }  // namespace velmoran::store

@@ -3,6 +3,9 @@
 // reading and changing records costs one system call per block instead of one per field,
 // and a table of any size needs only a bounded amount of memory. Changed blocks are written
 // when they are evicted and on flush(), in file order.
+//
+// A block is read in segments: a walk in record order reads whole blocks, a walk in key
+// order (records scattered over the file) reads only the segments it touches.
 
 #include <cstdint>
 #include <memory>
@@ -16,6 +19,8 @@ class RecordCache {
 public:
   static constexpr std::size_t blockSize = 64 * 1024;
   static constexpr std::size_t maxBlocks = 16;
+  static constexpr std::size_t segmentSize = 4 * 1024;
+  static constexpr std::size_t segmentsPerBlock = blockSize / segmentSize;
 
   explicit RecordCache(OsFile& file) : m_file(file) {}
 
@@ -36,16 +41,21 @@ private:
     std::size_t dirtyBegin = 0;  // changed range [dirtyBegin, dirtyEnd) within the block
     std::size_t dirtyEnd = 0;
     std::uint64_t lastUse = 0;
+    std::uint32_t validSegments = 0;  // bit s: segment s holds the file's bytes
     bool isDirty() const { return dirtyEnd > dirtyBegin; }
   };
 
-  Block& block(std::uint64_t number);
+  // The block holding offset, with the segments of [offset, offset + n) loaded.
+  Block& block(std::uint64_t number, std::size_t at, std::size_t n);
+  Block& slot(std::uint64_t number);
+  void load(Block& b, std::uint32_t segments);
   void writeBack(Block& b);
 
   OsFile& m_file;
   std::vector<std::unique_ptr<Block>> m_blocks;
   Block* m_last = nullptr;
   std::uint64_t m_clock = 0;
+  std::uint64_t m_lastLoaded = ~std::uint64_t{0};  // block of the last load from the file
 };
 
 }  // namespace velmoran::store

@@ -82,6 +82,7 @@ struct Table::Impl {
   bool wasFound = false;
   bool deletedVisible = false;
   std::string record;  // the current record's bytes (blank at eof)
+  std::size_t positionHint = 0;  // where the current record last was in the current order
 
   std::vector<std::unique_ptr<Order>> orders;
   int current = 0;
@@ -146,7 +147,15 @@ struct Table::Impl {
     std::size_t n = sequenceSize();
     if (isEof || recno < 1 || recno > lastRec) return n;
     Order* o = currentOrder();
-    return o ? o->positionOf(recno) : recno - 1;
+    if (!o) return recno - 1;
+    // A record occurs once in an order, so finding it at the hinted place settles it.
+    if (positionHint < n && o->sorted()[positionHint] == recno) return positionHint;
+    return o->positionOf(recno);
+  }
+
+  void positionAt(std::size_t i) {
+    positionHint = i;
+    positionOn(recnoAt(i));
   }
 
   // The first visible position at or after i (forward), or the last one before i (backward);
@@ -170,7 +179,7 @@ struct Table::Impl {
       positionAtEof();
       isBof = true;
     } else {
-      positionOn(recnoAt(i));
+      positionAt(i);
     }
   }
 
@@ -181,7 +190,7 @@ struct Table::Impl {
       positionAtEof();
       isBof = true;
     } else {
-      positionOn(recnoAt(i));
+      positionAt(i);
     }
   }
 
@@ -197,7 +206,7 @@ struct Table::Impl {
       }
       pos = next;
     }
-    positionOn(recnoAt(pos));
+    positionAt(pos);
   }
 
   void skipBackward(long n) {
@@ -212,7 +221,7 @@ struct Table::Impl {
       }
       pos = prev;
     }
-    positionOn(recnoAt(pos));
+    positionAt(pos);
   }
 
   // --- fields --------------------------------------------------------------------------------
@@ -343,7 +352,7 @@ struct Table::Impl {
     std::size_t n = o.sorted().size();
     while (pos < n && !isVisible(o.sorted()[pos])) ++pos;
     bool found = pos < n && o.keyStartsWith(pos, key);
-    if (pos < n && (found || soft)) positionOn(o.sorted()[pos]);
+    if (pos < n && (found || soft)) positionAt(pos);
     else positionAtEof();
     wasFound = found;
     return found;

@@ -5,7 +5,9 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
+#include <tuple>
 
 #include "store/code_page.h"
 #include "store/table.h"
@@ -180,6 +182,116 @@ TEST_F(HarbourFixture, SeeksAsHarbourAnswers) {
       EXPECT_EQ(table->eof(), s.softEof);
     }
   }
+}
+
+// --- the wide set: 3000 records, four levels, Harbour's stale pseudo items ------------------
+
+class WideFixture : public ::testing::Test {
+protected:
+  void SetUp() override {
+    copyFixtures("wide", dir);
+    auto opened = Table::open(dir / "w.dbf", OpenMode::Shared);
+    ASSERT_TRUE(opened.ok()) << opened.reason();
+    table = std::move(*opened);
+    table->showDeleted(true);
+  }
+  TempDir dir;
+  std::unique_ptr<Table> table;
+};
+
+TEST_F(WideFixture, WalksAndSeeksAsHarbourAnswers) {
+  auto views = readHarbourView(dir / "harbour_view.txt");
+  ASSERT_EQ(views.size(), 2u);
+  for (const auto& view : views) {
+    auto n = table->openOrder(dir / view.file);
+    ASSERT_TRUE(n.ok()) << n.reason();
+    table->setOrder(*n);
+    ASSERT_EQ(view.order.size(), 3000u);
+    EXPECT_EQ(walk(*table), view.order) << view.file;
+    for (const auto& s : view.seeks) {
+      SCOPED_TRACE(view.file + " seek " + s.value);
+      EXPECT_EQ(seekLike(*table, s.value, false), s.exactFound);
+      EXPECT_EQ(table->recno(), s.exactRecno);
+      EXPECT_EQ(seekLike(*table, s.value, true), s.softFound);
+      EXPECT_EQ(table->recno(), s.softRecno);
+      EXPECT_EQ(table->eof(), s.softEof);
+    }
+  }
+}
+
+TEST_F(WideFixture, DeletedRecordsAreInTheIndexButHiddenWhenWalking) {
+  auto n = table->openOrder(dir / "w_unr.ntx");
+  ASSERT_TRUE(n.ok());
+  table->setOrder(*n);
+  std::size_t all = walk(*table).size();
+  table->showDeleted(false);
+  std::size_t live = walk(*table).size();
+  EXPECT_EQ(all, 3000u);
+  EXPECT_EQ(live, 3000u - 146u);
+}
+
+// Every page of an index file as (key count; per item child page, record number, key; the
+// pseudo item's child), keyed by file offset.
+struct PageView {
+  std::uint16_t count;
+  std::vector<std::tuple<std::uint32_t, std::uint32_t, std::string>> items;
+  std::uint32_t rightChild;
+  friend bool operator==(const PageView&, const PageView&) = default;
+};
+
+std::uint32_t le32(const std::string& b, std::size_t at) {
+  std::uint32_t v = 0;
+  for (int k = 3; k >= 0; --k) v = (v << 8) | static_cast<unsigned char>(b[at + static_cast<std::size_t>(k)]);
+  return v;
+}
+std::uint16_t le16(const std::string& b, std::size_t at) {
+  return static_cast<std::uint16_t>(static_cast<unsigned char>(b[at]) |
+                                    (static_cast<unsigned char>(b[at + 1]) << 8));
+}
+
+std::map<std::size_t, PageView> pagesOf(const fs::path& file) {
+  std::string b = test::readBytes(file);
+  std::size_t keySize = le16(b, 14);
+  std::map<std::size_t, PageView> pages;
+  for (std::size_t page = 1024; page + 1024 <= b.size(); page += 1024) {
+    PageView v{le16(b, page), {}, 0};
+    for (std::size_t i = 0; i <= v.count; ++i) {
+      std::size_t item = page + le16(b, page + 2 + 2 * i);
+      if (i < v.count) v.items.emplace_back(le32(b, item), le32(b, item + 4), b.substr(item + 8, keySize));
+      else v.rightChild = le32(b, item);
+    }
+    pages[page] = v;
+  }
+  return pages;
+}
+
+TEST_F(WideFixture, OurIndexFilesHoldHarboursTreePageForPage) {
+  const std::pair<const char*, const char*> indexes[] = {{"w_kursart.ntx", "UPPER(KURSART)"},
+                                                         {"w_unr.ntx", "UNR"}};
+  for (const auto& [harbour, key] : indexes) {
+    fs::path ours = dir / ("our_" + std::string(harbour));
+    ASSERT_TRUE(table->createOrder(ours, key).ok());
+    std::string a = test::readBytes(dir / harbour), b = test::readBytes(ours);
+    ASSERT_EQ(a.size(), b.size()) << harbour;
+    EXPECT_EQ(a.substr(0, 1024), b.substr(0, 1024)) << harbour << ": header";
+    EXPECT_TRUE(pagesOf(dir / harbour) == pagesOf(ours)) << harbour;
+  }
+}
+
+TEST(GermanFixture, AnIndexInAnotherCollationIsTakenInOurOrder) {
+  TempDir dir;
+  copyFixtures("german", dir);
+  {
+    auto t = Table::open(dir / "t.dbf", OpenMode::Exclusive);
+    ASSERT_TRUE(t.ok());
+    (*t)->showDeleted(true);
+    auto n = (*t)->openOrder(dir / "t_name.ntx");
+    ASSERT_TRUE(n.ok());
+    (*t)->setOrder(*n);
+    EXPECT_EQ(walk(**t), parseList("7,1,3,4,6,5,2"));
+  }
+  // Written again on closing, in byte order: the same tree Harbour built for binary/.
+  EXPECT_TRUE(pagesOf(dir / "t_name.ntx") == pagesOf(fixtureDir("binary") / "t_name.ntx"));
 }
 
 }  // namespace
