@@ -45,7 +45,9 @@ TEST_P(UntisFixture, ImportsToTheExpectedTable) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Folders, UntisFixture, testing::ValuesIn(caseNames()),
-                         [](const testing::TestParamInfo<std::string>& info) { return info.param; });
+                         [](const testing::TestParamInfo<std::string>& info) {
+                           return info.param;
+                         });
 
 }  // namespace
 }  // namespace velmoran::untis

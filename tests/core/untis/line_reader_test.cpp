@@ -67,6 +67,12 @@ TEST(LineReader, LinesEndAtCrTheUnendedLastLineAndEmptyLinesAreNoLines) {
   EXPECT_EQ(readAll(dir / "g.txt"), (std::vector<Text>{"first"}));
 }
 
+TEST(LineReader, ALoneCrEndsALineAndAnLfInsideALineStaysInIt) {
+  test::TempDir dir;
+  writeBytes(dir / "f.txt", "a\rb\r\nc\nd\r\n");
+  EXPECT_EQ(readAll(dir / "f.txt"), (std::vector<Text>{"a", "b", "c\nd"}));
+}
+
 TEST(LineReader, ReadsFilesLargerThanABlockWithLinesAcrossTheBoundaries) {
   test::TempDir dir;
   auto lines = manyLines(5 * LineReader::blockSize, 7);

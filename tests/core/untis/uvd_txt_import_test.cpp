@@ -59,7 +59,8 @@ TEST(UvdTxtImport, ReadsTheFirstElevenColumnsOfAWrittenFile) {
 
 TEST(UvdTxtImport, RepeatedHeadersAreSkippedAndExtraColumnsIgnored) {
   test::TestWorkspace t;
-  importText(t, header + "\"5a\";\"\";\"05\";\"PF\";2.5;\"D\";\"A\";1;0;\"\";\"\";\"BG\";\"X\";\"9\"\r\n" +
+  importText(t, header +
+                    "\"5a\";\"\";\"05\";\"PF\";2.5;\"D\";\"A\";1;0;\"\";\"\";\"BG\";\"X\";\"9\"\r\n" +
                     header + "\"6b\";\"\";\"06\";\"PF\";4;\"M\";\"B\";2;1;\"\";\"\"" + tail);
   EXPECT_EQ(rows(t.table(Page::Uvd)),
             (std::vector<std::vector<Text>>{
