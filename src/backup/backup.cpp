@@ -1,0 +1,61 @@
+#include "backup/backup.h"
+
+#include <system_error>
+
+#include "app/column_layout_file.h"
+#include "app/settings_file.h"
+#include "app/startup.h"
+#include "help/os_version.h"
+#include "store/files.h"
+#include "untis/untis_ini.h"
+
+namespace velmoran::backup {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The tables in the order of the backup.
+constexpr app::Page backupOrder[] = {app::Page::Gpsul,      app::Page::Fach, app::Page::Klasse,
+                                     app::Page::Lehrer,     app::Page::MehrMinder,
+                                     app::Page::Uvd,        app::Page::Zulfach};
+
+Text notSavedText(std::string_view fileName) {
+  return "Die Datei \"" + Text(fileName) + "\" konnte nicht gesichert werden !";
+}
+
+// Copy a file of the data directory into the backup folder, over a copy of any case.
+bool saveFile(const app::Workspace& ws, const fs::path& secure, std::string_view name) {
+  return copyFile(ws.dataFile(name), store::findInDir(secure, name));
+}
+
+}  // namespace
+
+fs::path secureFolder(const app::Workspace& ws) {
+  return store::findInDir(ws.dataDir(), app::secureFolderName);
+}
+
+bool copyFile(const fs::path& from, const fs::path& to) {
+  std::error_code ec;
+  if (!fs::is_regular_file(from, ec)) return false;
+  return fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec) && !ec;
+}
+
+void saveData(app::Workspace& ws, app::Ui& ui) {
+  const fs::path secure = secureFolder(ws);
+  std::error_code ec;
+  fs::create_directory(secure, ec);  // normally made at start-up; a failure shows in the copies
+  for (app::Page page : backupOrder) {
+    const char* name = app::tableInfo(page).fileName;
+    // What the open table still holds in memory goes to its file first.
+    ws.table(page).flush();
+    if (!saveFile(ws, secure, name))
+      ui.warning(help::mainWindowCaption(), notSavedText(name));
+  }
+  // The settings files: a failed copy is not reported.
+  saveFile(ws, secure, app::settingsFileName);
+  for (const char* optional : {app::columnLayoutFileName, untis::untisIniFileName})
+    if (fs::exists(ws.dataFile(optional), ec)) saveFile(ws, secure, optional);
+}
+
+}  // namespace velmoran::backup

@@ -1,0 +1,25 @@
+#pragma once
+// SaveData: copies of the seven tables and the settings files in the backup folder SECURE
+// below the data directory. The folder holds one generation; every backup overwrites the
+// copies of the one before. Index files are never copied: they are rebuilt from the tables.
+
+#include <filesystem>
+#include <string_view>
+
+#include "app/ui.h"
+#include "app/workspace.h"
+
+namespace velmoran::backup {
+
+// The backup folder: SECURE in the data directory, found whatever the case of its name.
+std::filesystem::path secureFolder(const app::Workspace& ws);
+
+// SaveData: copy the tables, velmoran.ini and, where present, VELMORAN_Column.INI and
+// Untis.ini into the backup folder (created when missing). A table that cannot be copied is
+// named in a warning; the other files are still copied. Nothing is shown at the end.
+void saveData(app::Workspace& ws, app::Ui& ui);
+
+// Copy one file over another, replacing it; false when that failed.
+bool copyFile(const std::filesystem::path& from, const std::filesystem::path& to);
+
+}  // namespace velmoran::backup

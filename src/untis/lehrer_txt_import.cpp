@@ -1,0 +1,134 @@
+#include "untis/lehrer_txt_import.h"
+
+#include <charconv>
+#include <cmath>
+
+#include "pages/table_commands.h"
+#include "store/code_page.h"
+#include "store/table.h"
+#include "untis/gpu002_import.h"
+#include "untis/line_reader.h"
+
+namespace velmoran::untis {
+
+namespace {
+
+Text caption() { return Text(app::programTitle) + " / Lehrer.Txt einlesen"; }
+Text failureText(const Text& detail) { return caption() + "\r\n" + detail; }
+constexpr const char* cannotOpenText = "kann nicht geöffnet werden !";
+constexpr const char* invalidFileText = "Keine gültige Lehrer.txt aus Untis";
+constexpr const char* doneText = "Das Einlesen der Datei ist abgeschlossen !";
+
+// The first line of a LEHRER.TXT is a teacher's target hours.
+constexpr std::string_view firstKind = "LS";
+
+// Fixed positions of a line (0-based start, length).
+struct Span {
+  std::size_t start;
+  std::size_t length;
+};
+constexpr Span artSpan{0, 2};
+constexpr Span abbreviationSpan{8, 4};
+constexpr Span hoursSpan{12, 5};
+constexpr Span keySpan{17, 3};
+
+std::string_view at(std::string_view line, Span s) {
+  return s.start < line.size() ? line.substr(s.start, s.length) : std::string_view();
+}
+
+// The first catalog entry whose first three characters are the key; the key itself when none.
+Text expandKey(std::string_view key, const transfer::Catalog& catalog) {
+  for (const Text& entry : catalog)
+    if (left(entry, keySpan.length) == key) return entry;
+  return Text(key);
+}
+
+double roundToCents(double v) { return std::round(v * 100) / 100; }
+
+// The minutes text of the settings as a number ("45,00" is 45); 0 when it holds none.
+double minutesNumber(std::string_view minutes) {
+  Text t = trim(minutes);
+  for (char& c : t)
+    if (c == ',') c = '.';
+  double value = 0;
+  auto r = std::from_chars(t.data(), t.data() + t.size(), value, std::chars_format::fixed);
+  return r.ec == std::errc() ? value : 0.0;
+}
+
+void storeRecord(store::Table& t, const LehrerTxtRecord& r) {
+  t.append();
+  const std::uint32_t recno = t.recno();
+  // A record that cannot be locked stays blank.
+  if (!t.lock(recno)) return;
+  t.put("ART", r.art);
+  t.put("UNTIS_KRZ", r.abbreviation);
+  t.put("USTD", r.hours);
+  if (r.art == "65") t.put("NICHT", r.nicht);
+  if (r.art == "66") t.put("MEHR", r.mehr);
+  if (r.art == "67") t.put("MINDER", r.minder);
+  t.unlock(recno);
+}
+
+// A path as the messages show it.
+Text pathText(const std::filesystem::path& file) {
+  const std::u8string utf8 = file.u8string();
+  return store::utf8ToWindows1252(std::string(utf8.begin(), utf8.end()));
+}
+
+}  // namespace
+
+double minuteFactor(const app::Settings& settings) {
+  if (!settings.minuteModel.starts_with("J")) return 0;
+  const double minutes = minutesNumber(settings.minutes);
+  return minutes > 0 ? minutes : 0;
+}
+
+LehrerTxtRecord parseLehrerTxtLine(std::string_view line, double factor,
+                                   const transfer::Catalogs& catalogs) {
+  LehrerTxtRecord r;
+  r.art = Text(at(line, artSpan));
+  r.abbreviation = upper(at(line, abbreviationSpan));
+  r.hours = untisNumber(trim(at(line, hoursSpan)));
+  if (factor > 0) r.hours = roundToCents(r.hours * factor);
+  const std::string_view key = at(line, keySpan);
+  if (r.art == "65") r.nicht = expandKey(key, catalogs.ANICHT);
+  if (r.art == "66") r.mehr = expandKey(key, catalogs.AMEHR);
+  if (r.art == "67") r.minder = expandKey(key, catalogs.AMINDER);
+  return r;
+}
+
+void readLehrerTxt(app::Workspace& ws, app::Ui& ui) {
+  app::FileRequest request;
+  request.caption = caption();
+  request.directory = ws.dataDir();
+  request.proposedName = "Lehrer.Txt";
+  request.filters = {{"*.TXT", "Text - Dateien"}};
+  std::optional<std::filesystem::path> file = ui.openFile(request);
+  if (!file) return;
+
+  auto reader = LineReader::open(*file);
+  if (!reader) {
+    ui.error(app::programTitle, failureText(pathText(*file) + "\r\n" + cannotOpenText));
+    return;
+  }
+  const double factor = minuteFactor(ws.settings);
+  // The text before the first CR must begin with LS.
+  if (reader->start() != LineReader::Start::ok || reader->head(firstKind.size()) != firstKind) {
+    ui.error(app::programTitle, failureText(invalidFileText));
+    return;
+  }
+
+  store::Table& mm = ws.table(app::Page::MehrMinder);
+  ui.busy(true);
+  pages::markAllDeleted(mm);
+  if (mm.orderCount() > 0) mm.setOrder(1);
+  // The whole file is read, block by block, down to its last complete line.
+  while (auto line = reader->next()) storeRecord(mm, parseLehrerTxtLine(*line, factor, ws.catalogs));
+  mm.flush();
+  mm.goTop();
+  ui.busy(false);
+  ui.showPage(static_cast<int>(app::Page::MehrMinder));
+  ui.info(caption(), doneText);
+}
+
+}  // namespace velmoran::untis

@@ -1,0 +1,243 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+
+#include "app/column_layout_file.h"
+#include "app/settings_file.h"
+#include "backup/backup.h"
+#include "backup/restore.h"
+#include "help/os_version.h"
+#include "pages/table_commands.h"
+#include "support/test_workspace.h"
+#include "untis/untis_ini.h"
+
+namespace velmoran::backup {
+namespace {
+
+namespace fs = std::filesystem;
+using app::Page;
+
+const char* const tableFiles[] = {"gpsul.dbf",       "fach.dbf", "klasse.dbf", "lehrer.dbf",
+                                  "mehr_minder.dbf", "uvd.dbf",  "zulfach.dbf"};
+
+std::set<std::string> filesIn(const fs::path& dir) {
+  std::set<std::string> names;
+  for (const auto& e : fs::directory_iterator(dir)) names.insert(e.path().filename().string());
+  return names;
+}
+
+// Three records in every table the program fills, their first character field set as the
+// grid sets it.
+void fill(test::TestWorkspace& t) {
+  for (Page page : {Page::Gpsul, Page::Uvd, Page::Fach, Page::Klasse, Page::Lehrer, Page::MehrMinder}) {
+    store::Table& table = t.table(page);
+    std::string field;
+    for (const auto& f : table.structure())
+      if (f.type == 'C' && field.empty()) field = f.name;
+    for (const char* value : {"A", "B", "C"}) {
+      table.append();
+      ASSERT_TRUE(pages::setField(table, table.recno(), field, value));
+    }
+  }
+}
+
+std::size_t liveCount(store::Table& t) {
+  std::size_t n = 0;
+  for (t.goTop(); !t.eof(); t.skip()) ++n;
+  t.goTop();
+  return n;
+}
+
+TEST(SaveData, CopiesTheTablesAndTheSettingsFileWithoutOptionalFiles) {
+  test::TestWorkspace t;
+  saveData(t.ws(), t.ui());
+  std::set<std::string> expected(std::begin(tableFiles), std::end(tableFiles));
+  expected.insert("velmoran.ini");
+  EXPECT_EQ(filesIn(t.dir() / "SECURE"), expected);
+  EXPECT_TRUE(t.ui().messages.empty());
+}
+
+TEST(SaveData, CopiesTheColumnLayoutsAndUntisIniWhenPresent) {
+  test::TestWorkspace t;
+  test::writeBytes(t.dir() / app::columnLayoutFileName, "layouts");
+  test::writeBytes(t.dir() / untis::untisIniFileName, "untis\r\n");
+  saveData(t.ws(), t.ui());
+  EXPECT_EQ(test::readBytes(t.dir() / "SECURE" / app::columnLayoutFileName), "layouts");
+  EXPECT_EQ(test::readBytes(t.dir() / "SECURE" / untis::untisIniFileName), "untis\r\n");
+}
+
+TEST(SaveData, CopiesWhatTheOpenTablesHoldAndOverwritesTheLastBackup) {
+  test::TestWorkspace t;
+  saveData(t.ws(), t.ui());
+  fill(t);
+  saveData(t.ws(), t.ui());
+  for (const char* name : tableFiles)
+    EXPECT_EQ(test::readBytes(t.dir() / "SECURE" / name), test::readBytes(t.dir() / name)) << name;
+  EXPECT_EQ(test::readBytes(t.dir() / "SECURE" / "velmoran.ini"),
+            test::readBytes(t.dir() / "velmoran.ini"));
+}
+
+TEST(SaveData, UsesTheBackupFolderWhateverTheCaseOfItsName) {
+  test::TestWorkspace t;
+  fs::rename(t.dir() / "SECURE", t.dir() / "Secure");
+  test::writeBytes(t.dir() / "Secure" / "GPSUL.DBF", "old copy");
+  saveData(t.ws(), t.ui());
+  EXPECT_FALSE(fs::exists(t.dir() / "SECURE"));
+  EXPECT_EQ(test::readBytes(t.dir() / "Secure" / "GPSUL.DBF"), test::readBytes(t.dir() / "gpsul.dbf"));
+  EXPECT_FALSE(fs::exists(t.dir() / "Secure" / "gpsul.dbf"));
+}
+
+TEST(SaveData, CreatesTheBackupFolderAsSecure) {
+  test::TestWorkspace t;
+  fs::remove_all(t.dir() / "SECURE");
+  saveData(t.ws(), t.ui());
+  EXPECT_TRUE(fs::exists(t.dir() / "SECURE" / "lehrer.dbf"));
+}
+
+TEST(SaveData, ATableThatCannotBeCopiedIsNamedAndTheOthersAreStillCopied) {
+  test::TestWorkspace t;
+  fs::create_directory(t.dir() / "SECURE" / "klasse.dbf");
+  fs::create_directory(t.dir() / "SECURE" / "uvd.dbf");
+  saveData(t.ws(), t.ui());
+  ASSERT_EQ(t.ui().messages.size(), 2u);
+  EXPECT_EQ(t.ui().messages[0].kind, "warning");
+  EXPECT_EQ(t.ui().messages[0].caption, help::mainWindowCaption());
+  EXPECT_EQ(t.ui().messages[0].text, "Die Datei \"klasse.dbf\" konnte nicht gesichert werden !");
+  EXPECT_EQ(t.ui().messages[1].text, "Die Datei \"uvd.dbf\" konnte nicht gesichert werden !");
+  EXPECT_TRUE(fs::exists(t.dir() / "SECURE" / "zulfach.dbf"));
+}
+
+TEST(RestoreEntries, AreListedInTheOrderOfTheDialog) {
+  EXPECT_EQ(restoreEntries(),
+            (std::vector<Text>{"gpsul.dbf", "uvd.dbf", "zulfach.dbf", "fach.dbf", "klasse.dbf",
+                               "lehrer.dbf", "mehr_minder.dbf", "VELMORAN.INI",
+                               "VELMORAN_Column.INI", "UNTIS.INI"}));
+  EXPECT_EQ(restoreEntry("untis.ini"), "UNTIS.INI");
+  EXPECT_EQ(restoreEntry("lehrer.ntx"), std::nullopt);
+}
+
+TEST(RestoreData, WithNothingChosenWarnsAsTheDialogDoes) {
+  test::TestWorkspace t;
+  EXPECT_FALSE(restoreData(t.ws(), t.ui(), {}));
+  const auto& m = t.ui().onlyMessage();
+  EXPECT_EQ(m.kind, "warning");
+  EXPECT_EQ(m.caption, "Velmoran 2021 / Daten aus Sicherung einlesen");
+  EXPECT_EQ(m.text, "Sie haben keine Datei ausgewählt !");
+}
+
+// Backup, then damage every file, then restore everything: each file is again exactly what
+// the backup copied, although the workspace holds the tables open throughout.
+TEST(RestoreData, BringsBackEveryFileByteForByteUnderTheOpenTables) {
+  test::TestWorkspace t;
+  fill(t);
+  test::writeBytes(t.dir() / app::columnLayoutFileName, "layouts");
+  test::writeBytes(t.dir() / untis::untisIniFileName,
+                   untis::formatUntisIni({"C:\\Untis.exe", "DB", "u", "p", "", ""}));
+  saveData(t.ws(), t.ui());
+  std::map<std::string, std::string> saved;
+  for (const auto& name : filesIn(t.dir() / "SECURE"))
+    saved[name] = test::readBytes(t.dir() / "SECURE" / name);
+
+  for (Page page : {Page::Gpsul, Page::Lehrer, Page::MehrMinder, Page::Uvd}) {
+    store::Table& table = t.table(page);
+    pages::markAllDeleted(table);
+    table.append();
+    table.flush();
+  }
+  const Text schoolNumber = t.ws().settings.schoolNumber;
+  t.ws().settings.schoolNumber = "999999";
+  ASSERT_TRUE(t.ws().saveSettings());
+  test::writeBytes(t.dir() / app::columnLayoutFileName, "changed");
+  test::writeBytes(t.dir() / untis::untisIniFileName, "");
+  t.ws().AUNTIS_ARRAY.clear();
+
+  ASSERT_TRUE(restoreData(t.ws(), t.ui(), restoreEntries()));
+  EXPECT_TRUE(t.ui().messages.empty());
+  for (const auto& [name, bytes] : saved) EXPECT_EQ(test::readBytes(t.dir() / name), bytes) << name;
+  EXPECT_EQ(t.ws().settings.schoolNumber, schoolNumber);
+  EXPECT_EQ(t.ws().AUNTIS_ARRAY.size(), 6u);
+  EXPECT_TRUE(t.ws().LRESTORED);
+  // The tables are open again, on their first record, with indexes built for the content.
+  store::Table& lehrer = t.table(Page::Lehrer);
+  EXPECT_EQ(liveCount(lehrer), 3u);
+  EXPECT_EQ(lehrer.order(), 1);
+  EXPECT_TRUE(lehrer.seek("C", false));
+  EXPECT_EQ(lehrer.recno(), 3u);
+  t.table(Page::Gpsul).goTop();
+  EXPECT_EQ(liveCount(t.table(Page::Gpsul)), 3u);
+  // Nothing is written over the restored files when the tables are closed.
+  t.ws().closeTables();
+  for (const char* name : tableFiles) EXPECT_EQ(test::readBytes(t.dir() / name), saved[name]) << name;
+}
+
+TEST(RestoreData, OnlyTheChosenFilesAreRestored) {
+  test::TestWorkspace t;
+  fill(t);
+  saveData(t.ws(), t.ui());
+  for (Page page : {Page::Lehrer, Page::Klasse}) {
+    pages::markAllDeleted(t.table(page));
+    t.table(page).flush();
+  }
+  const std::string klasse = test::readBytes(t.dir() / "klasse.dbf");
+  ASSERT_TRUE(restoreData(t.ws(), t.ui(), {"LEHRER.DBF"}));
+  EXPECT_EQ(test::readBytes(t.dir() / "lehrer.dbf"), test::readBytes(t.dir() / "SECURE" / "lehrer.dbf"));
+  EXPECT_EQ(test::readBytes(t.dir() / "klasse.dbf"), klasse);
+  EXPECT_EQ(liveCount(t.table(Page::Lehrer)), 3u);
+  EXPECT_EQ(liveCount(t.table(Page::Klasse)), 0u);
+  EXPECT_FALSE(t.ws().LRESTORED);
+}
+
+TEST(RestoreData, TheColumnLayoutEntrySetsLrestored) {
+  test::TestWorkspace t;
+  ASSERT_TRUE(restoreData(t.ws(), t.ui(), {"VELMORAN_Column.INI"}));
+  EXPECT_TRUE(t.ws().LRESTORED);
+  EXPECT_TRUE(t.ui().messages.empty());
+}
+
+TEST(RestoreData, ARestoredSettingsFileIsReadAgainAtOnce) {
+  test::TestWorkspace t("GY=Gymnasium");
+  t.ws().settings.schoolForm = "BK=Berufskolleg";
+  t.ws().settings.schoolNumber = "111111";
+  ASSERT_TRUE(t.ws().saveSettings());
+  saveData(t.ws(), t.ui());
+  t.ws().settings.schoolForm = "GY=Gymnasium";
+  t.ws().settings.schoolNumber = "222222";
+  ASSERT_TRUE(t.ws().saveSettings());
+  t.ws().fillZulFaecher();
+  ASSERT_TRUE(restoreData(t.ws(), t.ui(), {"velmoran.ini"}));
+  EXPECT_EQ(trim(t.ws().settings.schoolNumber), "111111");
+  EXPECT_EQ(t.ws().settings.sf(), "BK");
+  // The catalogs follow the restored school form.
+  EXPECT_EQ(t.ws().catalogs.qualart,
+            transfer::buildCatalogs("BK=Berufskolleg", transfer::shippedZulfach()).qualart);
+}
+
+TEST(RestoreData, AMissingCopyIsSkippedAndTheTableStaysUsable) {
+  test::TestWorkspace t;
+  fill(t);
+  const std::string before = test::readBytes(t.dir() / "mehr_minder.dbf");
+  ASSERT_TRUE(restoreData(t.ws(), t.ui(), {"mehr_minder.dbf", "UNTIS.INI"}));
+  EXPECT_TRUE(t.ui().messages.empty());
+  EXPECT_EQ(test::readBytes(t.dir() / "mehr_minder.dbf"), before);
+  EXPECT_EQ(liveCount(t.table(Page::MehrMinder)), 3u);
+  EXPECT_FALSE(fs::exists(t.dir() / untis::untisIniFileName));
+}
+
+TEST(RestoreData, ACopyThatIsNoTableIsRefusedAndTheTableStaysAsItWas) {
+  test::TestWorkspace t;
+  fill(t);
+  test::writeBytes(t.dir() / "SECURE" / "lehrer.dbf", "no table");
+  const std::string before = test::readBytes(t.dir() / "lehrer.dbf");
+  ASSERT_TRUE(restoreData(t.ws(), t.ui(), {"lehrer.dbf"}));
+  const auto& m = t.ui().onlyMessage();
+  EXPECT_EQ(m.kind, "warning");
+  EXPECT_EQ(m.caption, "Velmoran 2021 / Daten aus Sicherung einlesen");
+  EXPECT_EQ(m.text, "Die Datei \"lehrer.dbf\" konnte nicht zurückgelesen werden !");
+  EXPECT_EQ(test::readBytes(t.dir() / "lehrer.dbf"), before);
+  EXPECT_EQ(liveCount(t.table(Page::Lehrer)), 3u);
+  EXPECT_EQ(filesIn(t.dir()).count("lehrer.dbf.previous"), 0u);
+}
+
+}  // namespace
+}  // namespace velmoran::backup
