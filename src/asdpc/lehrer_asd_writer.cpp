@@ -191,7 +191,8 @@ private:
       std::vector<std::pair<Text, double>> sums;
       do {
         const Text key = Row(m_mm).first(keyField, keyWidth);
-        auto it = std::find_if(sums.begin(), sums.end(), [&](const auto& s) { return s.first == key; });
+        auto it = std::find_if(sums.begin(), sums.end(),
+                               [&](const auto& s) { return s.first == key; });
         if (it == sums.end()) sums.emplace_back(key, m_mm.getNumber("USTD"));
         else it->second += m_mm.getNumber("USTD");
         m_mm.skip();

@@ -192,7 +192,8 @@ TEST(WriteLehrerAsd, TeacherAbbreviationIsSoughtWithoutCaseFolding) {
 TEST(WriteLehrerAsd, HourLinesSumPerKeyAndAZeroSumIsWrittenAsZero) {
   Writer w;
   store::Table& mm = w.table(Page::MehrMinder);
-  addRow(mm, {{"ART", "67"}, {"UNTIS_KRZ", "ZZ"}, {"USTD", "1.5"}, {"MINDER", "200=Pflichtstundenermäßigung aus Altersgründen"}});
+  addRow(mm, {{"ART", "67"}, {"UNTIS_KRZ", "ZZ"}, {"USTD", "1.5"},
+              {"MINDER", "200=Pflichtstundenermäßigung aus Altersgründen"}});
   addRow(mm, {{"ART", "67"}, {"UNTIS_KRZ", "ZZ"}, {"USTD", "2.25"}, {"MINDER", "210"}});
   addRow(mm, {{"ART", "67"}, {"UNTIS_KRZ", "ZZ"}, {"USTD", "0.75"}, {"MINDER", "200"}});
   addRow(mm, {{"ART", "67"}, {"UNTIS_KRZ", "ZZ"}, {"USTD", "-2.25"}, {"MINDER", "210"}});
