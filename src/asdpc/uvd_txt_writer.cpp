@@ -134,7 +134,8 @@ void writeUvd(app::Workspace& ws, app::Ui& ui) {
   if (written)
     ui.info(title + doneCaption, doneText);
   else
-    ui.warning(title + failedCaption, "Die Datei " + pathText(*chosen) + " kann nicht geschrieben werden !");
+    ui.warning(title + failedCaption,
+               "Die Datei " + pathText(*chosen) + " kann nicht geschrieben werden !");
 }
 
 }  // namespace velmoran::asdpc

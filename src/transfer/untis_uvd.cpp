@@ -47,7 +47,8 @@ bool contains(std::string_view s, std::string_view part) {
   return s.find(part) != std::string_view::npos;
 }
 bool containsAny(std::string_view s, std::initializer_list<std::string_view> parts) {
-  return std::any_of(parts.begin(), parts.end(), [&](std::string_view p) { return contains(s, p); });
+  return std::any_of(parts.begin(), parts.end(),
+                     [&](std::string_view p) { return contains(s, p); });
 }
 bool isOneOf(char c, std::string_view set) { return c != '\0' && contains(set, {&c, 1}); }
 // The character at a 1-based position, '\0' beyond the end.
@@ -374,7 +375,8 @@ std::optional<CourseKind> UvdTransfer::courseKind(const Lesson& lesson, const Ro
   const bool belowUpperYears = !containsAny(cls, {"11", "12", "13"});
   const bool coupled = lesson.isCoupled();
 
-  if ((fourth == 'E' || fourth == 'G') && m_sf == "GE" && !containsAny(cls, {"EF", "11", "12", "13"}))
+  if ((fourth == 'E' || fourth == 'G') && m_sf == "GE" &&
+      !containsAny(cls, {"EF", "11", "12", "13"}))
     return CourseKind{fourth == 'E' ? "02" : "01"};
   if (contains(s, "AG") && belowUpperYears && coupled) return CourseKind{"36"};
   if (contains(s, "WP") && (contains(s, "1") || contains(s, "I")) && belowUpperYears)
