@@ -5,7 +5,6 @@
 
 #include "store/order.h"
 #include "store/os_file.h"
-#include "store/table.h"
 
 namespace velmoran::store {
 
@@ -276,12 +275,13 @@ std::string buildNtx(const Order& order) {
   return out;
 }
 
-void writeNtx(const Order& order) {
-  std::string bytes = buildNtx(order);
+Result<void> writeNtx(const Order& order) {
   auto file = OsFile::open(order.file(), OsFile::Access::ReadWrite, OsFile::Create::IfMissing);
-  if (!file) throw IoError(file.reason());
+  if (!file) return fail(file.reason());
+  std::string bytes = buildNtx(order);
   file->truncate(0);
   file->writeAt(0, bytes.data(), bytes.size());
+  return {};
 }
 
 }  // namespace velmoran::store

@@ -49,8 +49,9 @@ Result<NtxKeys> walkNtx(const std::string& bytes, const NtxHeader& header, std::
 // Keys per page for a key size, as Clipper/Harbour choose it.
 std::uint16_t ntxMaxItems(int keySize);
 
-// Writes the whole index file of a resolved order. Throws IoError when writing fails.
-void writeNtx(const Order& order);
+// Writes the whole index file of a resolved order. A file that cannot be created is a
+// failure; a write that fails on the way (disk full) throws IoError.
+Result<void> writeNtx(const Order& order);
 
 // The bytes of the index file of a resolved order (what writeNtx writes).
 std::string buildNtx(const Order& order);

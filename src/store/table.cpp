@@ -301,10 +301,16 @@ struct Table::Impl {
     o.assign(std::move(keys));
   }
 
-  void writeOrder(Order& o) {
+  Result<void> writeOrder(Order& o) {
     o.resolve();
-    writeNtx(o);
+    if (auto r = writeNtx(o); !r) return r;
     o.setWritten();
+    return {};
+  }
+
+  // Inside flush and pack an index file that cannot be written is an I/O error like any other.
+  void writeOrderOrThrow(Order& o) {
+    if (auto r = writeOrder(o); !r) throw IoError(r.reason());
   }
 
   // Attaches an order; one for the same index file takes the place of the old one.
@@ -377,7 +383,7 @@ struct Table::Impl {
       }
     }
     for (auto& o : orders)
-      if (o->needsWrite()) writeOrder(*o);
+      if (o->needsWrite()) writeOrderOrThrow(*o);
   }
 };
 
@@ -472,6 +478,17 @@ std::uint32_t Table::recno() const { return m->isEof ? m->lastRec + 1 : m->recno
 std::uint32_t Table::lastRec() const { return m->lastRec; }
 void Table::showDeleted(bool visible) { m->deletedVisible = visible; }
 bool Table::deletedVisible() const { return m->deletedVisible; }
+
+std::vector<std::uint32_t> Table::visibleRecnos() {
+  std::size_t n = m->sequenceSize();
+  std::vector<std::uint32_t> out;
+  out.reserve(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    std::uint32_t r = m->recnoAt(i);
+    if (m->isVisible(r)) out.push_back(r);
+  }
+  return out;
+}
 
 bool Table::deleted() const { return !m->isEof && m->record[0] == dbfDeletedFlag; }
 void Table::remove() { m->setDeletedFlag(true); }
@@ -599,7 +616,7 @@ void Table::pack() {
   t.endMarkerStale = t.headerStale = false;
   for (auto& o : t.orders) {
     t.buildKeys(*o);
-    t.writeOrder(*o);
+    t.writeOrderOrThrow(*o);
   }
   t.goTop();
 }
@@ -661,7 +678,7 @@ Result<int> Table::createOrder(const fs::path& ntxFile, std::string_view keyExpr
   if (!spec) return fail(spec.reason());
   auto order = std::make_unique<Order>(std::move(*spec), ntxFile, std::string(orderName));
   m->buildKeys(*order);
-  m->writeOrder(*order);
+  if (auto r = m->writeOrder(*order); !r) return fail(r.reason());
   return m->attach(std::move(order));
 }
 
@@ -682,7 +699,7 @@ Result<int> Table::openOrder(const fs::path& ntxFile) {
   auto order = std::make_unique<Order>(std::move(*spec), ntxFile, tag);
   if (!header || !m->loadNtx(*order, *bytes, *header)) {
     m->buildKeys(*order);
-    m->writeOrder(*order);
+    if (auto r = m->writeOrder(*order); !r) return fail(r.reason());
   }
   return m->attach(std::move(order));
 }
@@ -690,7 +707,7 @@ Result<int> Table::openOrder(const fs::path& ntxFile) {
 void Table::closeOrders() {
   // Pending changes go to the files first, so that they stay valid for the next open.
   for (auto& o : m->orders)
-    if (o->needsWrite()) m->writeOrder(*o);
+    if (o->needsWrite()) m->writeOrderOrThrow(*o);
   m->orders.clear();
   m->current = 0;
 }

@@ -72,12 +72,16 @@ public:
   std::uint32_t lastRec() const;  // physical record count, deleted included
   void showDeleted(bool visible);
   bool deletedVisible() const;
+  // The record numbers navigation would visit from goTop() to eof, in the current order,
+  // without moving the cursor (what a grid shows as its rows).
+  std::vector<std::uint32_t> visibleRecnos();
 
   bool deleted() const;
   void remove();  // mark the current record deleted
   void recall();  // clear the deleted mark
 
-  // Field access on the current record, by name or by 1-based position. A get at eof gives
+  // Field access on the current record, by name or by 1-based position. getText gives a
+  // character field without its trailing blanks (getRaw keeps them). A get at eof gives
   // the empty value; a put at eof does nothing. Text is cut to the field width; numbers are
   // rounded to the field's decimals (a number too wide for the field fills it with '*').
   Text getText(std::string_view field) const;

@@ -1,5 +1,8 @@
 // Operating-system locks between processes: the exclusive open that tells a second running
-// copy of the program, shared opens, and record locks at Clipper's offsets.
+// copy of the program, shared opens, and record locks at Clipper's offsets. (POSIX: the
+// other processes are forked.)
+
+#ifndef _WIN32
 
 #include <gtest/gtest.h>
 
@@ -173,3 +176,5 @@ TEST_F(Locks, RecordLocksInAnExclusiveOpenAlwaysSucceed) {
 
 }  // namespace
 }  // namespace velmoran::store
+
+#endif

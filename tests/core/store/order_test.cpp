@@ -51,6 +51,7 @@ protected:
 TEST_F(Orders, EqualKeysStayInRecordOrder) {
   auto t = names({"B", "A", "B", "A", "B"});
   EXPECT_EQ(walk(*t), (Recnos{2, 4, 1, 3, 5}));
+  EXPECT_EQ(t->visibleRecnos(), (Recnos{2, 4, 1, 3, 5}));
   EXPECT_EQ(walkBack(*t), (Recnos{5, 3, 1, 4, 2}));
 }
 
@@ -84,6 +85,8 @@ TEST_F(Orders, OrderNumbersAndKeys) {
   EXPECT_EQ(t->orderCount(), 2);
   EXPECT_FALSE(t->createOrder(dir / "C.NTX", "NAME+NAME").ok());
   EXPECT_FALSE(t->createOrder(dir / "C.NTX", "NOFIELD").ok());
+  EXPECT_FALSE(t->createOrder(dir / "missing" / "C.NTX", "NAME").ok());
+  EXPECT_EQ(t->orderCount(), 2);
   t->closeOrders();
   EXPECT_EQ(t->orderCount(), 0);
   EXPECT_EQ(t->order(), 0);
