@@ -183,7 +183,7 @@ void UvdTransfer::run() {
     }
     Lesson lesson = collectLesson();
     // A lesson without a teacher on its first line is no teaching record.
-    if (!isBlank(lesson.rows.front().teacher)) writeLesson(lesson);
+    if (!lesson.rows.empty() && !isBlank(lesson.rows.front().teacher)) writeLesson(lesson);
   }
 
   m_gpsul.setOrder(gpsulOrder);
