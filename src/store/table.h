@@ -84,6 +84,13 @@ public:
   // character field without its trailing blanks (getRaw keeps them). A get at eof gives
   // the empty value; a put at eof does nothing. Text is cut to the field width; numbers are
   // rounded to the field's decimals (a number too wide for the field fills it with '*').
+  // An unknown field name or position throws std::out_of_range.
+  //
+  // getText: character fields without their trailing blanks; numbers as stored without
+  // blanks ("12.50"); dates "DD.MM.YYYY" ("" when empty); logicals "T"/"F" ("" when unset).
+  // put(text) reads the text the same way for the field's type: a number with point or
+  // comma (blank when empty or unreadable), a date "DD.MM.YYYY" or "YYYYMMDD", a logical
+  // T/Y/J as true. put(number) and put(date) into a character field write their text.
   Text getText(std::string_view field) const;
   Text getText(int position) const;
   double getNumber(std::string_view field) const;
