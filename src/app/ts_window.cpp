@@ -17,6 +17,10 @@
 #include "app/error_log.h"
 #include "asdpc/lehrer_asd_writer.h"
 #include "asdpc/uvd_txt_writer.h"
+#include "backup/backup.h"
+#include "backup/restore_dialog.h"
+#include "help/guide.h"
+#include "help/help_kurz_dialog.h"
 #include "help/help_about_dialog.h"
 #include "help/os_version.h"
 #include "pages/data_window.h"
@@ -40,7 +44,7 @@ const QColor windowBackground(160, 180, 108);
 TSWindow::TSWindow(std::unique_ptr<Workspace> workspace, QtUi& ui, QWidget* parent)
     : QMainWindow(parent), m_ws(std::move(workspace)), m_ui(ui), m_tabs(new QTabWidget(this)) {
   setObjectName(QStringLiteral("TSWindow"));
-  setWindowTitle(toQString(std::string(programTitle) + "     < " + help::GetOSVersion() + " >"));
+  setWindowTitle(toQString(help::mainWindowCaption()));
   QPalette palette = this->palette();
   palette.setColor(QPalette::Window, windowBackground);
   setPalette(palette);
@@ -221,9 +225,20 @@ void TSWindow::StartUntis() {
   showDialog(dialog);
 }
 
-void TSWindow::SaveData() {}
+void TSWindow::SaveData() {
+  runCommand({}, [this] { backup::saveData(*m_ws, m_ui); });
+}
 
-void TSWindow::RestoreData() {}
+void TSWindow::RestoreData() {
+  backup::RestoreDialog dialog(*m_ws, m_ui, this);
+  showDialog(dialog);
+  if (dialog.result() != 1) return;
+  // The chosen tables were opened again under the pages; they show the restored content.
+  for (auto* p : m_pages) {
+    p->refresh();
+    p->reloadCombos();
+  }
+}
 
 void TSWindow::StartHelpAbout() {
   help::HelpAboutDialog dialog(*m_ws, m_ui,
@@ -234,7 +249,13 @@ void TSWindow::StartHelpAbout() {
   for (auto* p : m_pages) p->reloadCombos();
 }
 
-void TSWindow::ShowKurz() {}
+void TSWindow::ShowKurz() {
+  std::optional<Text> text;
+  runCommand({}, [&] { text = help::showKurz(*m_ws, m_ui); });
+  if (!text) return;
+  help::HelpKurzDialog dialog(toQString(*text), this);
+  showDialog(dialog);
+}
 
 // ---- closing ----
 

@@ -7,14 +7,16 @@ namespace velmoran::pages {
 namespace {
 
 struct Wanted {
-  char type;
+  char type = 0;
   Text text;
   double number = 0;
   Date date;
 };
 
 Wanted convert(const store::Field& field, const Text& text) {
-  Wanted w{field.type, text};
+  Wanted w;
+  w.type = field.type;
+  w.text = text;
   switch (field.type) {
     case 'C': w.text = upper(trim(text)); break;
     case 'N': {

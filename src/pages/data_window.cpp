@@ -213,7 +213,7 @@ void bDataWindow::selectRow(int row) {
   int column = std::max(0, m_browser->currentIndex().column());
   QModelIndex index = m_model->index(row, column);
   m_browser->setCurrentIndex(index);
-  m_browser->scrollTo(m_model->index(row, std::max(1, column)));
+  static_cast<QTableView*>(m_browser)->scrollTo(m_model->index(row, std::max(1, column)));
   m_mapper->setCurrentIndex(row);
 }
 

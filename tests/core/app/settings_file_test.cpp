@@ -54,7 +54,7 @@ TEST(SettingsFile, LongValuesAreCutTo32AndShortOnesPadded) {
   s.schoolForm = "V =nicht umorganisierte Volksschule";
   s.schoolNumber = "123456";
   std::string text = formatSettings(s);
-  EXPECT_NE(text.find("\r\nV =nicht umorganisierte Volkss\r\n"), std::string::npos);
+  EXPECT_NE(text.find("\r\nV =nicht umorganisierte Volkssch\r\n"), std::string::npos);
   EXPECT_NE(text.find("\r\n123456                          \r\n"), std::string::npos);
   EXPECT_EQ(text.substr(0, 12), "  .  .    \r\n");  // the empty date
 }
