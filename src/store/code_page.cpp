@@ -86,25 +86,29 @@ std::string mapBytes(std::string_view in, const std::array<char, 256>& map) {
 // Length of the valid UTF-8 sequence at s[i] and its code point; 0 when it is not one.
 std::size_t decodeUtf8(std::string_view s, std::size_t i, std::uint32_t& cp) {
   auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
+  struct Lead {
+    unsigned char mask, value;
+    std::size_t length;
+    std::uint32_t smallest;  // below it the form is overlong
+  };
+  static constexpr Lead leads[] = {{0x80, 0x00, 1, 0},
+                                   {0xE0, 0xC0, 2, 0x80},
+                                   {0xF0, 0xE0, 3, 0x800},
+                                   {0xF8, 0xF0, 4, 0x10000}};
   unsigned char b = byte(i);
-  std::size_t n = 0;
-  std::uint32_t min = 0;
-  if (b < 0x80) {
-    cp = b;
-    return 1;
+  for (const Lead& lead : leads) {
+    if ((b & lead.mask) != lead.value) continue;
+    if (i + lead.length > s.size()) return 0;
+    cp = b & static_cast<unsigned char>(~lead.mask);
+    for (std::size_t k = 1; k < lead.length; ++k) {
+      if ((byte(i + k) & 0xC0) != 0x80) return 0;
+      cp = (cp << 6) | (byte(i + k) & 0x3F);
+    }
+    // Overlong forms, surrogates and values beyond Unicode are not UTF-8.
+    if (cp < lead.smallest || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+    return lead.length;
   }
-  if ((b & 0xE0) == 0xC0) n = 2, cp = b & 0x1F, min = 0x80;
-  else if ((b & 0xF0) == 0xE0) n = 3, cp = b & 0x0F, min = 0x800;
-  else if ((b & 0xF8) == 0xF0) n = 4, cp = b & 0x07, min = 0x10000;
-  else return 0;
-  if (i + n > s.size()) return 0;
-  for (std::size_t k = 1; k < n; ++k) {
-    if ((byte(i + k) & 0xC0) != 0x80) return 0;
-    cp = (cp << 6) | (byte(i + k) & 0x3F);
-  }
-  // Overlong forms, surrogates and values beyond Unicode are not UTF-8.
-  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
-  return n;
+  return 0;
 }
 
 void appendUtf8(std::string& out, std::uint32_t cp) {
