@@ -45,6 +45,18 @@ bool samePath(const fs::path& a, const fs::path& b) {
 
 std::string blankRecord(const DbfHeader& h) { return std::string(h.recordLength, ' '); }
 
+// The header of an open table file: the first 32 bytes tell how long all of it is.
+Result<DbfHeader> readHeader(const OsFile& file, std::uint64_t size) {
+  std::string start(dbfFileHeaderSize, '\0');
+  start.resize(file.readAt(0, start.data(), start.size()));
+  std::size_t headerLength = std::max<std::size_t>(statedHeaderLength(start), start.size());
+  std::string bytes(static_cast<std::size_t>(std::min<std::uint64_t>(headerLength, size)), '\0');
+  bytes.resize(file.readAt(0, bytes.data(), bytes.size()));
+  auto header = parseDbfHeader(bytes, size);
+  if (!header) return fail(file.path().string() + ": " + header.reason());
+  return header;
+}
+
 // The content of a source field carried into a target field of the same name.
 std::string carryOver(const Field& from, std::string_view content, const Field& to) {
   if (from.type == to.type) {
@@ -415,13 +427,8 @@ Result<std::unique_ptr<Table>> Table::open(const fs::path& path, OpenMode mode) 
 
   try {
     std::uint64_t size = file.size();
-    std::string start(dbfFileHeaderSize, '\0');
-    start.resize(file.readAt(0, start.data(), start.size()));
-    std::size_t headerLength = std::max<std::size_t>(statedHeaderLength(start), start.size());
-    std::string bytes(static_cast<std::size_t>(std::min<std::uint64_t>(headerLength, size)), '\0');
-    bytes.resize(file.readAt(0, bytes.data(), bytes.size()));
-    auto header = parseDbfHeader(bytes, size);
-    if (!header) return fail(path.string() + ": " + header.reason());
+    auto header = readHeader(file, size);
+    if (!header) return fail(header.reason());
     impl->header = std::move(*header);
     impl->lastRec = recordsInFile(impl->header, size);
   } catch (const IoError& e) {
@@ -629,13 +636,8 @@ Result<void> Table::appendFrom(const fs::path& source) {
   if (!opened) return fail(opened.reason());
   OsFile in = std::move(*opened);
   std::uint64_t size = in.size();
-  std::string start(dbfFileHeaderSize, '\0');
-  start.resize(in.readAt(0, start.data(), start.size()));
-  std::size_t headerLength = std::max<std::size_t>(statedHeaderLength(start), start.size());
-  std::string bytes(static_cast<std::size_t>(std::min<std::uint64_t>(headerLength, size)), '\0');
-  bytes.resize(in.readAt(0, bytes.data(), bytes.size()));
-  auto header = parseDbfHeader(bytes, size);
-  if (!header) return fail(source.string() + ": " + header.reason());
+  auto header = readHeader(in, size);
+  if (!header) return fail(header.reason());
 
   // For each target field, the source field of the same name (or none).
   const DbfHeader& to = m->header;
