@@ -393,7 +393,7 @@ int main(int argc, char** argv) {
     std::string chunk;
     for (const auto& l : school.lines()) {
       if (lines > 0 && written >= lines) break;
-      chunk += gpu002Line(l, block * 100000);
+      chunk += gpu002Line(l, block * 1000);
       ++written;
     }
     gpu002.write(chunk.data(), static_cast<std::streamsize>(chunk.size()));

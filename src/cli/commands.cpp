@@ -88,7 +88,9 @@ int tablesCommand(Invocation& in) {
 int dumpCommand(Invocation& in) {
   auto page = pageArg(in.args[0]);
   if (!page) return exitUsage;
-  std::string csv = pages::dumpCsv(in.ws.table(*page));
+  bool withRecno = in.args.size() == 2 && in.args[1] == "--recno";
+  if (in.args.size() == 2 && !withRecno) return exitUsage;
+  std::string csv = pages::dumpCsv(in.ws.table(*page), withRecno);
   std::fwrite(csv.data(), 1, csv.size(), stdout);
   return exitOk;
 }
@@ -120,7 +122,7 @@ const CommandRegistration tableCommands({
                "[--school-number TEXT] [--school-name TEXT] [--school-name2 TEXT]",
    0, -1, settingsCommand},
   {"tables", "", 0, 0, tablesCommand},
-  {"dump", "TABLE", 1, 1, dumpCommand},
+  {"dump", "TABLE [--recno]", 1, 2, dumpCommand},
   {"set", "TABLE RECNO FIELD VALUE", 4, 4, setCommand},
   {"delete-all", "TABLE", 1, 1, deleteAllCommand},
 });

@@ -91,12 +91,13 @@ Result<void> setField(store::Table& table, std::uint32_t recno, std::string_view
   return {};
 }
 
-std::string dumpCsv(store::Table& table) {
+std::string dumpCsv(store::Table& table, bool withRecno) {
   const auto& fields = table.structure();
-  std::string out;
+  std::string out = withRecno ? "RECNO," : "";
   for (std::size_t i = 0; i < fields.size(); ++i) out += (i ? "," : "") + fields[i].name;
   out += "\r\n";
   for (table.goTop(); !table.eof(); table.skip()) {
+    if (withRecno) out += std::to_string(table.recno()) + ",";
     for (std::size_t i = 0; i < fields.size(); ++i) {
       int pos = static_cast<int>(i) + 1;
       std::string value;

@@ -24,7 +24,8 @@ Result<void> setField(store::Table& table, std::uint32_t recno, std::string_view
                       std::string_view value);
 
 // The visible records in the table's current order as CSV (UTF-8, header of field names,
-// CR LF), texts without their trailing blanks, dates as DD.MM.YYYY.
-std::string dumpCsv(store::Table& table);
+// CR LF), texts without their trailing blanks, dates as DD.MM.YYYY. With `withRecno` a first
+// column RECNO gives each record's number (for editing it with setField).
+std::string dumpCsv(store::Table& table, bool withRecno = false);
 
 }  // namespace velmoran::pages

@@ -16,7 +16,7 @@ Field d(const char* name) { return Field{name, 'D', 8, 0}; }
 std::vector<TableSpec> makeSpecs() {
   std::vector<TableSpec> specs;
   specs.push_back({"GPSUL", "gpsul.dbf",
-                   {n("UNR", 6), n("WSTD", 8, 3), n("WSTD_KLA", 8, 3), n("WSTD_LEH", 8, 3),
+                   {n("UNR", 8), n("WSTD", 8, 3), n("WSTD_KLA", 8, 3), n("WSTD_LEH", 8, 3),
                     c("KLASSE", 20), c("LEHRER", 20), c("FACH", 20), c("FACHRAUM", 20),
                     c("STAT_U", 20), n("SCHUELER_G", 5), n("WOCHENWERT", 10, 3), d("DATUM_VON"),
                     d("DATUM_BIS"), n("JAHRESWERT", 10, 3), c("STAT_L", 20), n("SCHUELER_M", 5),

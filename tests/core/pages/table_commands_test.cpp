@@ -100,3 +100,20 @@ TEST(DumpCsv, VisibleRecordsInOrderAsUtf8WithQuotedSeparators) {
 
 }  // namespace
 }  // namespace velmoran::pages
+
+namespace velmoran::pages {
+namespace {
+
+TEST(DumpCsv, RecordNumbersForEditingStandInTheirOwnFirstColumn) {
+  test::TestWorkspace t;
+  store::Table& lehrer = t.table(app::Page::Lehrer);
+  addTeachers(lehrer, {"ZZ", "AB"});
+  std::string csv = dumpCsv(lehrer, true);
+  EXPECT_EQ(csv.substr(0, 16), "RECNO,UNTIS_KRZ,");
+  EXPECT_NE(csv.find("\r\n2,AB,"), std::string::npos);
+  EXPECT_NE(csv.find("\r\n1,ZZ,"), std::string::npos);
+  EXPECT_LT(csv.find("\r\n2,AB,"), csv.find("\r\n1,ZZ,"));
+}
+
+}  // namespace
+}  // namespace velmoran::pages
