@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "store/code_page.h"
+#include "store/files.h"
 #include "store/table.h"
 
 namespace velmoran::asdpc {
@@ -223,28 +224,13 @@ private:
   int m_order;
 };
 
-std::FILE* createFile(const std::filesystem::path& file) {
-#ifdef _WIN32
-  return _wfopen(file.c_str(), L"wb");
-#else
-  return std::fopen(file.c_str(), "wb");
-#endif
-}
-
-// Create (or replace) the file and write the bytes, every write checked. False when the file
-// could not be created or a write failed; an incomplete file is removed (only a regular file:
-// a device such as /dev/full stays what it is).
+// Create (or replace) the file and write the bytes, every write checked; an incomplete file
+// is removed.
 bool writeFile(const std::filesystem::path& file, const std::string& bytes) {
-  std::FILE* f = createFile(file);
-  if (!f) return false;
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  ok = std::fflush(f) == 0 && ok;
-  ok = std::fclose(f) == 0 && ok;
-  if (!ok) {
-    std::error_code ec;
-    if (std::filesystem::is_regular_file(file, ec)) std::filesystem::remove(file, ec);
-  }
-  return ok;
+  auto out = store::OutputFile::create(file);
+  if (!out) return false;
+  out->write(bytes);
+  return out->finish();
 }
 
 }  // namespace

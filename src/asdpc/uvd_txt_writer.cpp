@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "store/code_page.h"
+#include "store/files.h"
 
 namespace velmoran::asdpc {
 
@@ -75,40 +76,14 @@ std::string uvdLine(const store::Table& t) {
   return line;
 }
 
-std::FILE* createFile(const std::filesystem::path& file) {
-#ifdef _WIN32
-  return _wfopen(file.c_str(), L"wb");
-#else
-  return std::fopen(file.c_str(), "wb");
-#endif
-}
-
-bool writeAll(std::FILE* f, const std::string& bytes) {
-  return std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-}
-
 // Write the header and every visible record in the table's current order. False when the
 // file could not be created or a write failed; an incomplete file is removed.
 bool writeFile(const std::filesystem::path& file, store::Table& uvd) {
-  std::FILE* f = createFile(file);
-  if (!f) return false;
-  // Only a regular file is ours to remove: a device such as a full disk's stays.
-  auto removeFile = [&file] {
-    std::error_code ec;
-    if (std::filesystem::is_regular_file(file, ec)) std::filesystem::remove(file, ec);
-  };
-  bool ok = writeAll(f, std::string(header) + crlf);
-  try {
-    for (uvd.goTop(); ok && !uvd.eof(); uvd.skip()) ok = writeAll(f, uvdLine(uvd));
-  } catch (...) {
-    std::fclose(f);
-    removeFile();
-    throw;
-  }
-  ok = std::fflush(f) == 0 && ok;
-  ok = std::fclose(f) == 0 && ok;
-  if (!ok) removeFile();
-  return ok;
+  auto out = store::OutputFile::create(file);
+  if (!out) return false;
+  bool ok = out->write(std::string(header) + crlf);
+  for (uvd.goTop(); ok && !uvd.eof(); uvd.skip()) ok = out->write(uvdLine(uvd));
+  return out->finish();
 }
 
 Text pathText(const std::filesystem::path& file) {

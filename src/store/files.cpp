@@ -70,4 +70,44 @@ Result<void> writeFileAtomically(const fs::path& file, std::string_view bytes) {
   return {};
 }
 
+std::optional<OutputFile> OutputFile::create(const fs::path& file) {
+#ifdef _WIN32
+  std::FILE* f = _wfopen(file.c_str(), L"wb");
+#else
+  std::FILE* f = std::fopen(file.c_str(), "wb");
+#endif
+  if (!f) return std::nullopt;
+  return OutputFile(f, file);
+}
+
+OutputFile::OutputFile(OutputFile&& other) noexcept
+    : m_file(other.m_file), m_path(std::move(other.m_path)), m_ok(other.m_ok) {
+  other.m_file = nullptr;
+}
+
+OutputFile::~OutputFile() {
+  if (m_file) discard();
+}
+
+bool OutputFile::write(std::string_view bytes) {
+  if (m_ok && std::fwrite(bytes.data(), 1, bytes.size(), m_file) != bytes.size()) m_ok = false;
+  return m_ok;
+}
+
+bool OutputFile::finish() {
+  bool ok = m_ok && std::fflush(m_file) == 0;
+  ok = std::fclose(m_file) == 0 && ok;
+  m_file = nullptr;
+  if (!ok) {
+    std::error_code ec;
+    if (fs::is_regular_file(m_path, ec)) fs::remove(m_path, ec);
+  }
+  return ok;
+}
+
+void OutputFile::discard() {
+  m_ok = false;
+  finish();
+}
+
 }  // namespace velmoran::store
