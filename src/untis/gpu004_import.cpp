@@ -219,10 +219,10 @@ std::vector<Text> splitGpu004Line(std::string_view lineIn, char separator) {
       text = withoutQuotes(text);
     } else if (!text.empty() && text.front() == '"') {
       // The quoted value holds the separator: it runs on to the quote before the next
-      // separator. The part after the separator is taken without its surrounding blanks.
+      // separator and arrives whole, the blank after the separator included ("Müller, Hans").
       const std::size_t close = line.find(closing, end + 1);
       if (close != Text::npos) {
-        text += separator + trim(std::string_view(line).substr(end + 1, close + 1 - (end + 1)));
+        text += separator + trimRight(std::string_view(line).substr(end + 1, close + 1 - (end + 1)));
         next = close + 2;
       }
       text = withoutQuotes(text);

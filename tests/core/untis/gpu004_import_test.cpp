@@ -184,15 +184,15 @@ TEST(Gpu004Import, AQuotedValueHoldingTheSeparatorArrivesWithoutItsQuotes) {
   test::TestWorkspace t;
   import(t, line({{1, "\"MUE\""}, {2, "\"Müller, Hans\""}, {29, "\"Anna\""}}));
   auto f = fieldsOf(t.table(Page::Lehrer), "MUE");
-  // The piece after the separator is taken without its surrounding blanks.
-  EXPECT_EQ(f["LNAME"], "Müller,Hans");
+  // The value between the quotes arrives whole, the blank after the comma included.
+  EXPECT_EQ(f["LNAME"], "Müller, Hans");
   EXPECT_EQ(f["LVORNAME"], "Anna");
 }
 
 TEST(SplitGpu004Line, QuotesAndSeparators) {
   EXPECT_EQ(splitGpu004Line(" a ,\"b\", \"c;d\" ", ','),
             (std::vector<Text>{"a", "b", "c;d"}));
-  EXPECT_EQ(splitGpu004Line("\"x, y, z\",w", ','), (std::vector<Text>{"x,y, z", "w"}));
+  EXPECT_EQ(splitGpu004Line("\"x, y, z\",w", ','), (std::vector<Text>{"x, y, z", "w"}));
   EXPECT_EQ(splitGpu004Line("\"open,rest", ','), (std::vector<Text>{"open", "rest"}));
   EXPECT_EQ(splitGpu004Line("a\t\t\"b\"", '\t'), (std::vector<Text>{"a", "", "b"}));
   EXPECT_EQ(splitGpu004Line(std::string(50, ','), ',').size(), 41u);
