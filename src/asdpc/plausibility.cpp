@@ -3,19 +3,18 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <system_error>
 
 #include "asdpc/plausibility_rules.h"
 #include "store/code_page.h"
+#include "store/files.h"
 
 namespace velmoran::asdpc {
 
 namespace plausibility {
 
-Text stored(const store::Table &t, std::string_view field) {
+Text stored(const store::Table& t, std::string_view field) {
   const int pos = t.fieldIndex(field);
-  return padRight(t.getText(pos),
-                  static_cast<std::size_t>(t.structure()[pos - 1].length));
+  return padRight(t.getText(pos), static_cast<std::size_t>(t.structure()[pos - 1].length));
 }
 
 bool isBlank(std::string_view s) { return trim(s).empty(); }
@@ -26,28 +25,25 @@ Text numberText(double value) {
   char buf[64];
   std::snprintf(buf, sizeof buf, "%.2f", value + 0.0);
   Text t = buf;
-  while (t.back() == '0')
-    t.pop_back();
-  if (t.back() == '.')
-    t.pop_back();
+  while (t.back() == '0') t.pop_back();
+  if (t.back() == '.') t.pop_back();
   std::replace(t.begin(), t.end(), '.', ',');
   return t;
 }
 
 namespace {
-constexpr char upperA = static_cast<char>(0xC4); // Ä
-constexpr char upperO = static_cast<char>(0xD6); // Ö
-constexpr char upperU = static_cast<char>(0xDC); // Ü
+constexpr char upperA = static_cast<char>(0xC4);  // Ä
+constexpr char upperO = static_cast<char>(0xD6);  // Ö
+constexpr char upperU = static_cast<char>(0xDC);  // Ü
 constexpr std::size_t maxCodeLength = 4;
 
 bool isCodeLetter(char c) {
   return (c >= 'A' && c <= 'Z') || c == upperA || c == upperO || c == upperU;
 }
-} // namespace
+}  // namespace
 
 bool isTeacherCode(std::string_view code) {
-  if (code.empty() || code.size() > maxCodeLength || !isCodeLetter(code[0]))
-    return false;
+  if (code.empty() || code.size() > maxCodeLength || !isCodeLetter(code[0])) return false;
   return std::all_of(code.begin() + 1, code.end(), [](char c) {
     return isCodeLetter(c) || (c >= '0' && c <= '9') || c == '-' || c == ' ';
   });
@@ -57,20 +53,19 @@ bool isTeacherCode(std::string_view code) {
 // sign, Š Œ Ž Ÿ.
 bool isUpperLetter(char c) {
   const auto u = static_cast<unsigned char>(c);
-  return (c >= 'A' && c <= 'Z') || (u >= 0xC0 && u <= 0xDE && u != 0xD7) ||
-         u == 0x8A || u == 0x8C || u == 0x8E || u == 0x9F;
+  return (c >= 'A' && c <= 'Z') || (u >= 0xC0 && u <= 0xDE && u != 0xD7) || u == 0x8A ||
+         u == 0x8C || u == 0x8E || u == 0x9F;
 }
 
 Text teacherCodeText(std::string_view code) {
   const Text allowed =
       "; erlaubt sind 1 bis 4 Zeichen, zuerst ein Großbuchstabe, dann nur "
       "Großbuchstaben, Ziffern, Bindestrich oder Leerzeichen.";
-  if (isBlank(code))
-    return "Das Lehrerkürzel ist leer" + allowed;
+  if (isBlank(code)) return "Das Lehrerkürzel ist leer" + allowed;
   return "Das Lehrerkürzel " + inQuotes(code) + " ist nicht erlaubt" + allowed;
 }
 
-TableWalk::TableWalk(store::Table &t, int order) : m_t(t), m_order(t.order()) {
+TableWalk::TableWalk(store::Table& t, int order) : m_t(t), m_order(t.order()) {
   m_t.setOrder(order);
 }
 
@@ -79,114 +74,91 @@ TableWalk::~TableWalk() {
   m_t.goTop();
 }
 
-} // namespace plausibility
+}  // namespace plausibility
 
 namespace {
 
-constexpr const char *noFindingsText = "Es wurden keine Fehler gefunden.";
-constexpr const char *captionSuffix = " / Plausibilitätsprüfung";
-constexpr const char *saveCaptionSuffix = " / Prüfliste speichern";
-constexpr const char *proposedName = "PRUEFUNG.TXT";
-constexpr const char *crlf = "\r\n";
+constexpr const char* noFindingsText = "Es wurden keine Fehler gefunden.";
+constexpr const char* captionSuffix = " / Plausibilitätsprüfung";
+constexpr const char* saveCaptionSuffix = " / Prüfliste speichern";
+constexpr const char* proposedName = "PRUEFUNG.TXT";
+constexpr const char* crlf = "\r\n";
 
 // The order of the list: the files as ASDPC reads them, the tables as the pages
 // show them.
-int tableRank(const Text &table) {
-  static const char *const tables[] = {"UVD",          "FACH",   "KLASSE",
+int tableRank(const Text& table) {
+  static const char* const tables[] = {"UVD",          "FACH",   "KLASSE",
                                        "velmoran.ini", "LEHRER", "MEHR_MINDER"};
   const auto it = std::find(std::begin(tables), std::end(tables), table);
   return static_cast<int>(it - std::begin(tables));
 }
 
-Date schoolYearStart(const Date &today) {
-  const int year = today.month() >= 8 ? today.year() : today.year() - 1;
-  return *Date::make(year, 8, 1);
+// A school year starts on 1 August; the ages of the teachers are taken on that day.
+constexpr int schoolYearMonth = 8;
+
+Date schoolYearStart(const Date& today) {
+  const int year = today.month() >= schoolYearMonth ? today.year() : today.year() - 1;
+  return *Date::make(year, schoolYearMonth, 1);
 }
 
-std::FILE *createFile(const std::filesystem::path &file) {
-#ifdef _WIN32
-  return _wfopen(file.c_str(), L"wb");
-#else
-  return std::fopen(file.c_str(), "wb");
-#endif
+// Every write checked; an incomplete file is removed.
+bool writeFile(const std::filesystem::path& file, const std::string& bytes) {
+  auto out = store::OutputFile::create(file);
+  if (!out) return false;
+  out->write(bytes);
+  return out->finish();
 }
 
-// Every write checked; an incomplete regular file is removed.
-bool writeFile(const std::filesystem::path &file, const std::string &bytes) {
-  std::FILE *f = createFile(file);
-  if (!f)
-    return false;
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  ok = std::fflush(f) == 0 && ok;
-  ok = std::fclose(f) == 0 && ok;
-  if (!ok) {
-    std::error_code ec;
-    if (std::filesystem::is_regular_file(file, ec))
-      std::filesystem::remove(file, ec);
-  }
-  return ok;
-}
-
-Text pathText(const std::filesystem::path &file) {
+Text pathText(const std::filesystem::path& file) {
   const std::u8string utf8 = file.u8string();
   return store::utf8ToWindows1252(std::string(utf8.begin(), utf8.end()));
 }
 
-} // namespace
+}  // namespace
 
-std::vector<Finding> checkData(app::Workspace &ws, const Date &today) {
+std::vector<Finding> checkData(app::Workspace& ws, const Date& today) {
   std::vector<Finding> findings;
   plausibility::checkUvdTxt(ws, findings);
   plausibility::checkLehrerAsdTxt(ws, schoolYearStart(today), findings);
-  std::stable_sort(findings.begin(), findings.end(),
-                   [](const Finding &a, const Finding &b) {
-                     const bool aUvd = a.file == "UVD.TXT";
-                     const bool bUvd = b.file == "UVD.TXT";
-                     if (aUvd != bUvd)
-                       return aUvd;
-                     const int ra = tableRank(a.table);
-                     const int rb = tableRank(b.table);
-                     if (ra != rb)
-                       return ra < rb;
-                     return a.recno < b.recno;
-                   });
+  std::stable_sort(findings.begin(), findings.end(), [](const Finding& a, const Finding& b) {
+    const bool aUvd = a.file == "UVD.TXT";
+    const bool bUvd = b.file == "UVD.TXT";
+    if (aUvd != bUvd) return aUvd;
+    const int ra = tableRank(a.table);
+    const int rb = tableRank(b.table);
+    if (ra != rb) return ra < rb;
+    return a.recno < b.recno;
+  });
   return findings;
 }
 
-std::vector<Finding> checkData(app::Workspace &ws) {
-  return checkData(ws, Date::today());
+std::vector<Finding> checkData(app::Workspace& ws) { return checkData(ws, Date::today()); }
+
+bool hasErrors(const std::vector<Finding>& findings) {
+  return std::any_of(findings.begin(), findings.end(),
+                     [](const Finding& f) { return f.severity == severityError; });
 }
 
-bool hasErrors(const std::vector<Finding> &findings) {
-  return std::any_of(findings.begin(), findings.end(), [](const Finding &f) {
-    return f.severity == severityError;
-  });
-}
-
-Text formatFindings(const std::vector<Finding> &findings) {
-  if (findings.empty())
-    return Text(noFindingsText) + crlf;
+Text formatFindings(const std::vector<Finding>& findings) {
+  if (findings.empty()) return Text(noFindingsText) + crlf;
   Text out;
-  for (const Finding &f : findings) {
+  for (const Finding& f : findings) {
     out += f.severity + ": " + f.file + ", " + f.table;
-    if (f.recno > 0)
-      out += " Satz " + std::to_string(f.recno);
+    if (f.recno > 0) out += " Satz " + std::to_string(f.recno);
     out += ", Feld " + f.field + ": " + f.text + crlf;
   }
   return out;
 }
 
-std::vector<Finding> checkDataCommand(app::Workspace &ws, app::Ui &ui) {
+std::vector<Finding> checkDataCommand(app::Workspace& ws, app::Ui& ui) {
   ui.busy(true);
   std::vector<Finding> findings = checkData(ws);
   ui.busy(false);
-  if (findings.empty())
-    ui.info(Text(app::programTitle) + captionSuffix, noFindingsText);
+  if (findings.empty()) ui.info(Text(app::programTitle) + captionSuffix, noFindingsText);
   return findings;
 }
 
-bool saveFindings(app::Workspace &ws, app::Ui &ui,
-                  const std::vector<Finding> &findings) {
+bool saveFindings(app::Workspace& ws, app::Ui& ui, const std::vector<Finding>& findings) {
   const Text title = app::programTitle;
   app::FileRequest request;
   request.caption = title + saveCaptionSuffix;
@@ -194,13 +166,11 @@ bool saveFindings(app::Workspace &ws, app::Ui &ui,
   request.proposedName = proposedName;
   request.filters = {{"*.TXT", "Textdateien"}};
   const auto chosen = ui.saveFile(request);
-  if (!chosen || chosen->empty())
-    return false;
-  if (writeFile(*chosen, formatFindings(findings)))
-    return true;
-  ui.warning(title + saveCaptionSuffix, "Die Datei " + pathText(*chosen) +
-                                            " kann nicht geschrieben werden !");
+  if (!chosen || chosen->empty()) return false;
+  if (writeFile(*chosen, formatFindings(findings))) return true;
+  ui.warning(title + saveCaptionSuffix,
+             "Die Datei " + pathText(*chosen) + " kann nicht geschrieben werden !");
   return false;
 }
 
-} // namespace velmoran::asdpc
+}  // namespace velmoran::asdpc

@@ -20,44 +20,43 @@
 
 namespace velmoran::asdpc {
 
-inline constexpr const char *severityError = "Fehler";
-inline constexpr const char *severityNote = "Hinweis";
+inline constexpr const char* severityError = "Fehler";
+inline constexpr const char* severityNote = "Hinweis";
 
 struct Finding {
-  Text file;  // "UVD.TXT" or "LEHRER_ASD.TXT"
-  Text table; // "UVD", "FACH", "KLASSE", "LEHRER", "MEHR_MINDER", or
-              // "velmoran.ini"
-  std::uint32_t recno = 0; // record number; 0 for the settings
-  Text field;              // field name, or the settings entry ("Schulnummer")
-  Text severity;           // severityError or severityNote
-  Text text;               // one sentence
-  friend bool operator==(const Finding &, const Finding &) = default;
+  Text file;                // "UVD.TXT" or "LEHRER_ASD.TXT"
+  Text table;               // "UVD", "FACH", "KLASSE", "LEHRER", "MEHR_MINDER", or
+                            // "velmoran.ini"
+  std::uint32_t recno = 0;  // record number; 0 for the settings
+  Text field;               // field name, or the settings entry ("Schulnummer")
+  Text severity;            // severityError or severityNote
+  Text text;                // one sentence
+  friend bool operator==(const Finding&, const Finding&) = default;
 };
 
 // Every finding, UVD.TXT before LEHRER_ASD.TXT, then by table and record
 // number. The ages of the teachers are taken on 1 August of the school year
 // that holds `today` (a school year starts on 1 August). Each table read keeps
 // its order and ends on its first record.
-std::vector<Finding> checkData(app::Workspace &ws, const Date &today);
-std::vector<Finding> checkData(app::Workspace &ws);
+std::vector<Finding> checkData(app::Workspace& ws, const Date& today);
+std::vector<Finding> checkData(app::Workspace& ws);
 
-bool hasErrors(const std::vector<Finding> &findings);
+bool hasErrors(const std::vector<Finding>& findings);
 
 // One line per finding, each ended by CR LF:
 //   Fehler: UVD.TXT, UVD Satz 12, Feld WSTD: Die Wochenstunden ...
 // With no findings, the single line "Es wurden keine Fehler gefunden.".
-Text formatFindings(const std::vector<Finding> &findings);
+Text formatFindings(const std::vector<Finding>& findings);
 
 // CheckData as the menu runs it: the findings for the window (or the command
 // line) to show; when there are none, the information box "Es wurden keine
 // Fehler gefunden." instead.
-std::vector<Finding> checkDataCommand(app::Workspace &ws, app::Ui &ui);
+std::vector<Finding> checkDataCommand(app::Workspace& ws, app::Ui& ui);
 
 // Ask where to save (proposed: PRUEFUNG.TXT in the data directory) and write
 // the list as formatFindings gives it (Windows-1252, CR LF). Cancelling writes
 // nothing; a file that cannot be written completely is removed and reported
 // with a warning. True when the file was written.
-bool saveFindings(app::Workspace &ws, app::Ui &ui,
-                  const std::vector<Finding> &findings);
+bool saveFindings(app::Workspace& ws, app::Ui& ui, const std::vector<Finding>& findings);
 
-} // namespace velmoran::asdpc
+}  // namespace velmoran::asdpc

@@ -13,29 +13,25 @@ namespace velmoran::asdpc::plausibility {
 // The findings of one file as they are found.
 class FindingList {
 public:
-  FindingList(const char *file, std::vector<Finding> &out)
-      : m_file(file), m_out(out) {}
-  void error(const Text &table, std::uint32_t recno, const Text &field,
-             const Text &text) {
+  FindingList(const char* file, std::vector<Finding>& out) : m_file(file), m_out(out) {}
+  void error(const Text& table, std::uint32_t recno, const Text& field, const Text& text) {
     m_out.push_back({m_file, table, recno, field, severityError, text});
   }
-  void note(const Text &table, std::uint32_t recno, const Text &field,
-            const Text &text) {
+  void note(const Text& table, std::uint32_t recno, const Text& field, const Text& text) {
     m_out.push_back({m_file, table, recno, field, severityNote, text});
   }
 
 private:
   Text m_file;
-  std::vector<Finding> &m_out;
+  std::vector<Finding>& m_out;
 };
 
-void checkUvdTxt(app::Workspace &ws, std::vector<Finding> &out);
-void checkLehrerAsdTxt(app::Workspace &ws, const Date &reference,
-                       std::vector<Finding> &out);
+void checkUvdTxt(app::Workspace& ws, std::vector<Finding>& out);
+void checkLehrerAsdTxt(app::Workspace& ws, const Date& reference, std::vector<Finding>& out);
 
 // A field's value as the table holds it, trailing blanks included (the writers
 // cut by character positions of the stored value).
-Text stored(const store::Table &t, std::string_view field);
+Text stored(const store::Table& t, std::string_view field);
 bool isBlank(std::string_view s);
 // A value as the sentences quote it: "5A".
 Text inQuotes(std::string_view value);
@@ -53,14 +49,14 @@ Text teacherCodeText(std::string_view code);
 // order back and puts it on its first record when done.
 class TableWalk {
 public:
-  TableWalk(store::Table &t, int order);
+  TableWalk(store::Table& t, int order);
   ~TableWalk();
-  TableWalk(const TableWalk &) = delete;
-  TableWalk &operator=(const TableWalk &) = delete;
+  TableWalk(const TableWalk&) = delete;
+  TableWalk& operator=(const TableWalk&) = delete;
 
 private:
-  store::Table &m_t;
+  store::Table& m_t;
   int m_order;
 };
 
-} // namespace velmoran::asdpc::plausibility
+}  // namespace velmoran::asdpc::plausibility

@@ -29,46 +29,42 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 // "05A" by the transfer).
 bool startsWithYearGroup(std::string_view cls) {
   const Text first = left(cls, 2);
-  if (first == "EF" || first == "Q1" || first == "Q2")
-    return true;
-  if (first.size() < 2 || !isDigit(first[0]) || !isDigit(first[1]))
-    return false;
+  if (first == "EF" || first == "Q1" || first == "Q2") return true;
+  if (first.size() < 2 || !isDigit(first[0]) || !isDigit(first[1])) return false;
   const int year = (first[0] - '0') * 10 + (first[1] - '0');
   return year >= firstYear && year <= lastYear;
 }
 
 // The keys of a catalog: the first `width` characters of each entry that has a
 // key.
-std::set<Text> catalogKeys(const transfer::Catalog &catalog,
-                           std::size_t width) {
+std::set<Text> catalogKeys(const transfer::Catalog& catalog, std::size_t width) {
   std::set<Text> keys;
-  for (const Text &entry : catalog)
-    if (entry.size() > width && entry[width] == '=' &&
-        !isBlank(left(entry, width)))
+  for (const Text& entry : catalog)
+    if (entry.size() > width && entry[width] == '=' && !isBlank(left(entry, width)))
       keys.insert(left(entry, width));
   return keys;
 }
 
 // The codes of the teachers in LEHRER: rows with a surname.
-std::set<Text> teacherCodes(store::Table &lehrer) {
+std::set<Text> teacherCodes(store::Table& lehrer) {
   std::set<Text> codes;
   TableWalk walk(lehrer, 0);
   for (lehrer.goTop(); !lehrer.eof(); lehrer.skip())
-    if (!isBlank(stored(lehrer, "LNAME")))
-      codes.insert(trim(stored(lehrer, "UNTIS_KRZ")));
+    if (!isBlank(stored(lehrer, "LNAME"))) codes.insert(trim(stored(lehrer, "UNTIS_KRZ")));
   return codes;
 }
 
 class UvdRules {
 public:
-  UvdRules(app::Workspace &ws, FindingList &list)
-      : m_list(list), m_sf(ws.settings.sf()),
+  UvdRules(app::Workspace& ws, FindingList& list)
+      : m_list(list),
+        m_sf(ws.settings.sf()),
         m_minuteModel(ws.settings.minuteModelOn()),
         m_subjects(catalogKeys(ws.catalogs.AFAECHER, 2)),
         m_courseKinds(catalogKeys(ws.catalogs.AKURSARTEN, 2)),
         m_teachers(teacherCodes(ws.table(Page::Lehrer))) {}
 
-  void check(const store::Table &uvd) {
+  void check(const store::Table& uvd) {
     m_recno = uvd.recno();
     checkTeacher(uvd);
     checkSubject(uvd);
@@ -78,68 +74,55 @@ public:
   }
 
 private:
-  void error(const char *field, const Text &text) {
-    m_list.error("UVD", m_recno, field, text);
-  }
-  void note(const char *field, const Text &text) {
-    m_list.note("UVD", m_recno, field, text);
-  }
+  void error(const char* field, const Text& text) { m_list.error("UVD", m_recno, field, text); }
+  void note(const char* field, const Text& text) { m_list.note("UVD", m_recno, field, text); }
 
   Text schoolForm() const { return m_sf.empty() ? Text("(keine)") : m_sf; }
 
-  void checkTeacher(const store::Table &uvd) {
+  void checkTeacher(const store::Table& uvd) {
     const Text code = trim(stored(uvd, "LEHRER"));
-    if (code.empty())
-      return;
+    if (code.empty()) return;
     const double hours = uvd.getNumber("WSTD");
     if (hours <= 0)
-      error("WSTD", "Die Wochenstunden " + numberText(hours) +
-                        " der Lehrkraft " + inQuotes(code) +
+      error("WSTD", "Die Wochenstunden " + numberText(hours) + " der Lehrkraft " + inQuotes(code) +
                         " sind nicht erlaubt; ein Unterricht mit Lehrkraft "
                         "braucht mehr als 0 "
                         "Wochenstunden.");
     if (!m_teachers.empty() && !m_teachers.contains(code))
-      error("LEHRER",
-            "Das Lehrerkürzel " + inQuotes(code) +
-                " hat keine Lehrerzeile in LEHRER; erlaubt sind nur Kürzel von "
-                "Lehrkräften mit Namen in den Lehrerdaten.");
-    if (!isTeacherCode(code))
-      error("LEHRER", teacherCodeText(code));
+      error("LEHRER", "Das Lehrerkürzel " + inQuotes(code) +
+                          " hat keine Lehrerzeile in LEHRER; erlaubt sind nur Kürzel von "
+                          "Lehrkräften mit Namen in den Lehrerdaten.");
+    if (!isTeacherCode(code)) error("LEHRER", teacherCodeText(code));
   }
 
-  void checkSubject(const store::Table &uvd) {
+  void checkSubject(const store::Table& uvd) {
     const Text key = left(stored(uvd, "FACH"), 2);
-    if (isBlank(key) || m_subjects.contains(key))
-      return;
-    error("FACH",
-          "Das Fach " + inQuotes(trim(key)) + " ist für die Schulform " +
-              schoolForm() +
-              " nicht zugelassen; erlaubt sind nur die Fächer der Schulform in "
-              "ZULFACH.");
+    if (isBlank(key) || m_subjects.contains(key)) return;
+    error("FACH", "Das Fach " + inQuotes(trim(key)) + " ist für die Schulform " + schoolForm() +
+                      " nicht zugelassen; erlaubt sind nur die Fächer der Schulform in "
+                      "ZULFACH.");
   }
 
-  void checkCourseKind(const store::Table &uvd) {
+  void checkCourseKind(const store::Table& uvd) {
     const Text key = left(stored(uvd, "KURSART"), 2);
-    if (isBlank(key) || m_courseKinds.contains(key))
-      return;
-    error("KURSART", "Die Kursart " + inQuotes(trim(key)) +
-                         " gibt es für die Schulform " + schoolForm() +
+    if (isBlank(key) || m_courseKinds.contains(key)) return;
+    error("KURSART", "Die Kursart " + inQuotes(trim(key)) + " gibt es für die Schulform " +
+                         schoolForm() +
                          " nicht; erlaubt sind nur die Kursarten des Katalogs "
                          "der Schulform.");
   }
 
-  void checkCounts(const store::Table &uvd) {
+  void checkCounts(const store::Table& uvd) {
     const double pupils = uvd.getNumber("SCHUELER_G");
     const double female = uvd.getNumber("SCHUELER_W");
     const double hours = uvd.getNumber("WSTD");
     if (female > pupils)
-      error("SCHUELER_W",
-            "Die Zahl der Schülerinnen " + numberText(female) +
-                " ist größer als die Schülerzahl " + numberText(pupils) +
-                "; erlaubt sind höchstens so viele Schülerinnen wie Schüler.");
+      error("SCHUELER_W", "Die Zahl der Schülerinnen " + numberText(female) +
+                              " ist größer als die Schülerzahl " + numberText(pupils) +
+                              "; erlaubt sind höchstens so viele Schülerinnen wie Schüler.");
     if (pupils > maxCount)
-      error("SCHUELER_G", "Die Schülerzahl " + numberText(pupils) +
-                              " ist zu groß; erlaubt sind höchstens 99.");
+      error("SCHUELER_G",
+            "Die Schülerzahl " + numberText(pupils) + " ist zu groß; erlaubt sind höchstens 99.");
     if (female > maxCount)
       error("SCHUELER_W", "Die Zahl der Schülerinnen " + numberText(female) +
                               " ist zu groß; erlaubt sind höchstens 99.");
@@ -157,16 +140,14 @@ private:
                        numberText(std::ceil(cents / 100)) + " aufgerundet.");
   }
 
-  void checkClass(const store::Table &uvd) {
+  void checkClass(const store::Table& uvd) {
     const Text full = trimRight(stored(uvd, "KLASSE"));
     const Text written = trim(left(full, classWidth));
-    if (isBlank(full))
-      return;
+    if (isBlank(full)) return;
     if (full.size() > classWidth)
-      note("KLASSE",
-           "Der Klassenname " + inQuotes(full) +
-               " ist länger als 6 Zeichen und wird beim Schreiben auf " +
-               inQuotes(written) + " gekürzt.");
+      note("KLASSE", "Der Klassenname " + inQuotes(full) +
+                         " ist länger als 6 Zeichen und wird beim Schreiben auf " +
+                         inQuotes(written) + " gekürzt.");
     if (!startsWithYearGroup(written))
       note("KLASSE", "Die Klasse " + inQuotes(written) +
                          " beginnt nicht mit einem Jahrgang; erwartet werden "
@@ -174,7 +155,7 @@ private:
                          "01 bis 13 oder EF, Q1, Q2.");
   }
 
-  FindingList &m_list;
+  FindingList& m_list;
   Text m_sf;
   bool m_minuteModel;
   std::set<Text> m_subjects;
@@ -184,38 +165,31 @@ private:
 };
 
 // Rows of a conversion table whose old name has no new one yet.
-void checkConversion(store::Table &t, const char *table, const char *oldField,
-                     const char *newField, const char *what,
-                     FindingList &list) {
+void checkConversion(store::Table& t, const char* table, const char* oldField, const char* newField,
+                     const char* what, FindingList& list) {
   TableWalk walk(t, 0);
   for (t.goTop(); !t.eof(); t.skip()) {
     const Text old = trim(stored(t, oldField));
-    if (old.empty() || !isBlank(stored(t, newField)))
-      continue;
+    if (old.empty() || !isBlank(stored(t, newField))) continue;
     list.note(table, t.recno(), newField,
-              Text(what) + " " + inQuotes(old) +
-                  " hat noch keinen neuen Namen; die " +
-                  (Text(table) == "FACH" ? "Fächerkonvertierung"
-                                         : "Klassenkonvertierung") +
+              Text(what) + " " + inQuotes(old) + " hat noch keinen neuen Namen; die " +
+                  (Text(table) == "FACH" ? "Fächerkonvertierung" : "Klassenkonvertierung") +
                   " ist nicht abgeschlossen.");
   }
 }
 
-} // namespace
+}  // namespace
 
-void checkUvdTxt(app::Workspace &ws, std::vector<Finding> &out) {
+void checkUvdTxt(app::Workspace& ws, std::vector<Finding>& out) {
   FindingList list("UVD.TXT", out);
   UvdRules rules(ws, list);
-  store::Table &uvd = ws.table(Page::Uvd);
+  store::Table& uvd = ws.table(Page::Uvd);
   {
     TableWalk walk(uvd, 0);
-    for (uvd.goTop(); !uvd.eof(); uvd.skip())
-      rules.check(uvd);
+    for (uvd.goTop(); !uvd.eof(); uvd.skip()) rules.check(uvd);
   }
-  checkConversion(ws.table(Page::Fach), "FACH", "FACHALT", "FACHNEU",
-                  "Das Fach", list);
-  checkConversion(ws.table(Page::Klasse), "KLASSE", "KLASSE_ALT", "KLASSE_NEU",
-                  "Die Klasse", list);
+  checkConversion(ws.table(Page::Fach), "FACH", "FACHALT", "FACHNEU", "Das Fach", list);
+  checkConversion(ws.table(Page::Klasse), "KLASSE", "KLASSE_ALT", "KLASSE_NEU", "Die Klasse", list);
 }
 
-} // namespace velmoran::asdpc::plausibility
+}  // namespace velmoran::asdpc::plausibility

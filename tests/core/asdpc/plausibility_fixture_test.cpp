@@ -30,7 +30,7 @@ namespace {
 namespace fs = std::filesystem;
 using app::Page;
 
-std::vector<std::vector<std::string>> tsvRows(const fs::path &file) {
+std::vector<std::vector<std::string>> tsvRows(const fs::path& file) {
   std::vector<std::vector<std::string>> rows;
   const std::string bytes = test::readBytes(file);
   std::size_t start = 0;
@@ -40,8 +40,7 @@ std::vector<std::vector<std::string>> tsvRows(const fs::path &file) {
     start = end == std::string::npos ? bytes.size() : end + 2;
     std::vector<std::string> cells;
     std::size_t from = 0;
-    for (std::size_t tab; (tab = line.find('\t', from)) != std::string::npos;
-         from = tab + 1)
+    for (std::size_t tab; (tab = line.find('\t', from)) != std::string::npos; from = tab + 1)
       cells.push_back(line.substr(from, tab - from));
     cells.push_back(line.substr(from));
     rows.push_back(cells);
@@ -54,26 +53,21 @@ struct Case {
   int exitStatus;
 };
 
-std::string caseName(const testing::TestParamInfo<Case> &info) {
-  return info.param.folder;
-}
+std::string caseName(const testing::TestParamInfo<Case>& info) { return info.param.folder; }
 
 class CheckRun : public testing::TestWithParam<Case> {
 protected:
-  fs::path in() const {
-    return test::sourceDir() / "tests/fixtures/check" / GetParam().folder;
-  }
+  fs::path in() const { return test::sourceDir() / "tests/fixtures/check" / GetParam().folder; }
 
   std::map<std::string, std::string> settings() const {
     std::map<std::string, std::string> s;
-    for (const auto &row : tsvRows(in() / "settings.tsv"))
-      s[row[0]] = row.size() > 1 ? row[1] : "";
+    for (const auto& row : tsvRows(in() / "settings.tsv")) s[row[0]] = row.size() > 1 ? row[1] : "";
     return s;
   }
 
   // Settings saved, catalogs built, every table of the folder filled as the
   // grid would.
-  void fill(app::Workspace &ws) const {
+  void fill(app::Workspace& ws) const {
     auto s = settings();
     ws.settings.schoolForm = store::utf8ToWindows1252(s["schoolForm"]);
     ws.settings.minuteModel = s["minuteModel"];
@@ -81,17 +75,14 @@ protected:
     ws.settings.schoolNumber = s["schoolNumber"];
     ASSERT_TRUE(ws.saveSettings());
     ws.fillZulFaecher();
-    for (Page page : {Page::Uvd, Page::Fach, Page::Klasse, Page::Lehrer,
-                      Page::MehrMinder}) {
-      const auto rows =
-          tsvRows(in() / (std::string(app::tableInfo(page).name) + ".tsv"));
-      store::Table &t = ws.table(page);
+    for (Page page : {Page::Uvd, Page::Fach, Page::Klasse, Page::Lehrer, Page::MehrMinder}) {
+      const auto rows = tsvRows(in() / (std::string(app::tableInfo(page).name) + ".tsv"));
+      store::Table& t = ws.table(page);
       for (std::size_t r = 1; r < rows.size(); ++r) {
         t.append();
         const std::uint32_t recno = t.recno();
         for (std::size_t c = 0; c < rows[r].size(); ++c)
-          ASSERT_TRUE(pages::setField(t, recno, rows[0][c],
-                                      store::utf8ToWindows1252(rows[r][c])));
+          ASSERT_TRUE(pages::setField(t, recno, rows[0][c], store::utf8ToWindows1252(rows[r][c])));
       }
       t.flush();
     }
@@ -110,7 +101,7 @@ TEST_P(CheckRun, FindsWhatTheFolderExpects) {
   EXPECT_EQ(hasErrors(findings), GetParam().exitStatus == 1);
 }
 
-int runProgram(const std::string &commandLine) {
+int runProgram(const std::string& commandLine) {
   const int status = std::system(commandLine.c_str());
 #ifdef _WIN32
   return status;
@@ -131,10 +122,9 @@ TEST_P(CheckRun, CommandLinePrintsTheListSavesItAndEndsWithItsStatus) {
   }
   const fs::path saved = dir / "liste.txt";
   const fs::path out = dir / "out.txt";
-  const std::string command = "\"" +
-                              (test::programDir() / "velmoran-cli").string() +
-                              "\" \"-" + data.string() + "\" check --save \"" +
-                              saved.string() + "\" > \"" + out.string() + "\"";
+  const std::string command = "\"" + (test::programDir() / "velmoran-cli").string() + "\" \"-" +
+                              data.string() + "\" check --save \"" + saved.string() + "\" > \"" +
+                              out.string() + "\"";
 
   EXPECT_EQ(runProgram(command), GetParam().exitStatus);
 
@@ -143,16 +133,13 @@ TEST_P(CheckRun, CommandLinePrintsTheListSavesItAndEndsWithItsStatus) {
   // Printed as UTF-8 lines; the first line of the list among them.
   const std::string firstLine = expected.substr(0, expected.find("\r\n"));
   const std::string printed = test::readBytes(out);
-  EXPECT_NE(printed.find(store::windows1252ToUtf8(firstLine)),
-            std::string::npos)
-      << printed;
+  EXPECT_NE(printed.find(store::windows1252ToUtf8(firstLine)), std::string::npos) << printed;
 }
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, CheckRun,
-                         testing::Values(Case{"gy_violations", 1},
-                                         Case{"gy_clean", 0},
+                         testing::Values(Case{"gy_violations", 1}, Case{"gy_clean", 0},
                                          Case{"gy_notes_only", 0}),
                          caseName);
 
-} // namespace
-} // namespace velmoran::asdpc
+}  // namespace
+}  // namespace velmoran::asdpc
