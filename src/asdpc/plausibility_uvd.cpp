@@ -35,6 +35,13 @@ bool startsWithYearGroup(std::string_view cls) {
   return year >= firstYear && year <= lastYear;
 }
 
+// School forms whose classes are named by their year group, as the transfer treats them
+// (it normalises or registers for conversion the classes that are not); a vocational or
+// further-education college names its classes by course of education.
+bool namesClassesByYear(std::string_view sf) {
+  return sf.starts_with("G") || sf.starts_with("H") || sf.starts_with("R") || sf == "FW";
+}
+
 // The keys of a catalog: the first `width` characters of each entry that has a
 // key.
 std::set<Text> catalogKeys(const transfer::Catalog& catalog, std::size_t width) {
@@ -60,6 +67,7 @@ public:
       : m_list(list),
         m_sf(ws.settings.sf()),
         m_minuteModel(ws.settings.minuteModelOn()),
+        m_yearClasses(namesClassesByYear(m_sf)),
         m_subjects(catalogKeys(ws.catalogs.AFAECHER, 2)),
         m_courseKinds(catalogKeys(ws.catalogs.AKURSARTEN, 2)),
         m_teachers(teacherCodes(ws.table(Page::Lehrer))) {}
@@ -148,7 +156,7 @@ private:
       note("KLASSE", "Der Klassenname " + inQuotes(full) +
                          " ist länger als 6 Zeichen und wird beim Schreiben auf " +
                          inQuotes(written) + " gekürzt.");
-    if (!startsWithYearGroup(written))
+    if (m_yearClasses && !startsWithYearGroup(written))
       note("KLASSE", "Die Klasse " + inQuotes(written) +
                          " beginnt nicht mit einem Jahrgang; erwartet werden "
                          "zwei Ziffern von "
@@ -158,6 +166,7 @@ private:
   FindingList& m_list;
   Text m_sf;
   bool m_minuteModel;
+  bool m_yearClasses;
   std::set<Text> m_subjects;
   std::set<Text> m_courseKinds;
   std::set<Text> m_teachers;

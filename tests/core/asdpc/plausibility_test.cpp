@@ -115,6 +115,17 @@ TEST(CheckHours, FractionsAreNotedOnlyWithoutTheMinuteModel) {
   EXPECT_TRUE(at(checkData(c.ws(), day(2026, 9, 1)), "UVD", "WSTD").empty());
 }
 
+TEST(CheckClasses, NeedAYearGroupOnlyWhereClassesAreNamedByYear) {
+  for (const auto& [schoolForm, notes] : std::vector<std::pair<Text, std::size_t>>{
+           {"GY=Gymnasium", 1}, {"R =Realschule", 1}, {"BK=Berufskolleg", 0}}) {
+    Check c;
+    c.ws().settings.schoolForm = schoolForm;
+    c.ws().fillZulFaecher();
+    addRow(c.table(Page::Uvd), {{"KLASSE", "BFS1A"}, {"WSTD", "2"}});
+    EXPECT_EQ(at(checkData(c.ws(), day(2026, 9, 1)), "UVD", "KLASSE").size(), notes) << schoolForm;
+  }
+}
+
 TEST(CheckSchoolNumber, MustBeSixDigits) {
   for (const auto& [number, expected] : std::vector<std::pair<Text, std::size_t>>{
            {"123456", 0}, {" 123456 ", 0}, {"", 1}, {"1234567", 1}, {"12345A", 1}}) {
