@@ -102,10 +102,11 @@ TEST_P(CheckRun, FindsWhatTheFolderExpects) {
 }
 
 int runProgram(const std::string& commandLine) {
-  const int status = std::system(commandLine.c_str());
 #ifdef _WIN32
-  return status;
+  // cmd.exe drops the first and the last quote of a line that holds several.
+  return std::system(("\"" + commandLine + "\"").c_str());
 #else
+  const int status = std::system(commandLine.c_str());
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 #endif
 }
