@@ -1,13 +1,16 @@
 #include "app/qt_ui.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QLabel>
 #include <QMessageBox>
-#include <QProgressDialog>
 #include <QStringList>
 #include <QThread>
+#include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/process.h"
 #include "app/workspace.h"
@@ -42,24 +45,33 @@ std::optional<std::filesystem::path> toPath(const QString& chosen) {
 
 }  // namespace
 
+QtUi::~QtUi() {
+  if (m_countdown && !m_countdown->parent()) delete m_countdown;
+}
+
 void QtUi::info(const Text& caption, const Text& text) {
+  hideCountdown();
   QMessageBox::information(m_owner, toQString(caption), toQString(text));
 }
 
 void QtUi::warning(const Text& caption, const Text& text) {
+  hideCountdown();
   QMessageBox::warning(m_owner, toQString(caption), toQString(text));
 }
 
 void QtUi::error(const Text& caption, const Text& text) {
+  hideCountdown();
   QMessageBox::critical(m_owner, toQString(caption), toQString(text));
 }
 
 bool QtUi::askYesNo(const Text& caption, const Text& text) {
+  hideCountdown();
   return QMessageBox::question(m_owner, toQString(caption), toQString(text),
                                QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
 std::optional<std::filesystem::path> QtUi::openFile(const FileRequest& request) {
+  hideCountdown();
   QString selected;
   QString filters = filterText(request, &selected);
   QString start = QString::fromStdU16String((request.directory / "").u16string()) +
@@ -69,6 +81,7 @@ std::optional<std::filesystem::path> QtUi::openFile(const FileRequest& request) 
 }
 
 std::optional<std::filesystem::path> QtUi::saveFile(const FileRequest& request) {
+  hideCountdown();
   QString selected;
   QString filters = filterText(request, &selected);
   QString start = QString::fromStdU16String((request.directory / "").u16string()) +
@@ -77,18 +90,42 @@ std::optional<std::filesystem::path> QtUi::saveFile(const FileRequest& request) 
                                              &selected));
 }
 
+// The whole time is waited; meanwhile the countdown is painted, but no input reaches the
+// windows, so no second command can start inside the wait.
 void QtUi::pause(int milliseconds, const Text& status) {
-  QProgressDialog dialog(toQString(status), QString(), 0, 0, m_owner);
-  dialog.setWindowTitle(QString::fromUtf8(programTitle));
-  dialog.setWindowModality(Qt::WindowModal);
-  dialog.setMinimumDuration(0);
-  dialog.show();
+  showCountdown(toQString(status));
   QElapsedTimer timer;
   timer.start();
-  while (timer.elapsed() < milliseconds) {
-    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 50);
-    QThread::msleep(20);
+  for (qint64 left = milliseconds; left > 0; left = milliseconds - timer.elapsed()) {
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    QThread::msleep(static_cast<unsigned long>(std::min<qint64>(left, 25)));
   }
+}
+
+void QtUi::showCountdown(const QString& status) {
+  if (!m_countdown) {
+    m_countdown = new QDialog(m_owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    m_countdown->setObjectName(QStringLiteral("Countdown"));
+    m_countdown->setWindowTitle(toQString(std::string(programTitle) + " / Untis"));
+    m_countdown->setWindowModality(Qt::ApplicationModal);
+    m_countdownLabel = new QLabel(m_countdown);
+    m_countdownLabel->setAlignment(Qt::AlignCenter);
+    m_countdownLabel->setMinimumWidth(320);
+    auto* layout = new QVBoxLayout(m_countdown);
+    layout->setContentsMargins(24, 18, 24, 18);
+    layout->addWidget(m_countdownLabel);
+  }
+  m_countdownLabel->setText(status);
+  if (!m_countdown->isVisible()) m_countdown->show();
+  QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void QtUi::hideCountdown() {
+  if (m_countdown && m_countdown->isVisible()) m_countdown->hide();
+}
+
+QString QtUi::countdownText() const {
+  return m_countdown ? m_countdownLabel->text() : QString();
 }
 
 void QtUi::startProgram(const std::filesystem::path& program, const std::vector<Text>& parameters) {
@@ -100,8 +137,12 @@ void QtUi::showPage(int page) {
 }
 
 void QtUi::busy(bool on) {
-  if (on) QApplication::setOverrideCursor(Qt::WaitCursor);
-  else QApplication::restoreOverrideCursor();
+  if (on) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    return;
+  }
+  hideCountdown();
+  QApplication::restoreOverrideCursor();
 }
 
 }  // namespace velmoran::app

@@ -2,6 +2,9 @@
 // QtUi: the Ui of the desktop program. Message boxes, question boxes and the standard file
 // dialogs, owned by the main window; Text is converted to and from QString at this edge.
 
+#include <QDialog>
+#include <QLabel>
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
@@ -17,6 +20,9 @@ Text fromQString(const QString& text);
 class QtUi : public Ui {
 public:
   explicit QtUi(QWidget* owner = nullptr) : m_owner(owner) {}
+  ~QtUi() override;
+  QtUi(const QtUi&) = delete;
+  QtUi& operator=(const QtUi&) = delete;
   void setOwner(QWidget* owner) { m_owner = owner; }
 
   void info(const Text& caption, const Text& text) override;
@@ -34,8 +40,19 @@ public:
   // Called by showPage; the main window brings the tab to the front.
   std::function<void(int)> onShowPage;
 
+  // The small dialog that counts down a pause (the wait for an Untis export): shown by the
+  // first pause, its text replaced by each following one, hidden by the next message,
+  // question or file dialog, or when the command ends (busy off). Null before the first pause.
+  QDialog* countdownDialog() const { return m_countdown; }
+  QString countdownText() const;
+
 private:
+  void showCountdown(const QString& status);
+  void hideCountdown();
+
   QWidget* m_owner;
+  QPointer<QDialog> m_countdown;
+  QLabel* m_countdownLabel = nullptr;
 };
 
 }  // namespace velmoran::app

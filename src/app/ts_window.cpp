@@ -86,13 +86,6 @@ QAction* TSWindow::action(const char* method) const {
 }
 
 void TSWindow::buildMenus() {
-  std::map<std::string, QMenu*> menus;
-  for (const auto& m : app::menus()) {
-    if (std::string_view(m.caption) == "Untisdaten") continue;  // an item on the bar itself
-    QMenu* menu = menuBar()->addMenu(toQString(m.caption));
-    menu->menuAction()->setStatusTip(toQString(m.status));
-    menus[m.caption] = menu;
-  }
   for (const auto& c : commandSpecs()) {
     QString text = toQString(c.caption);
     if (*c.keyText) text += QLatin1Char('\t') + toQString(c.keyText);
@@ -107,13 +100,24 @@ void TSWindow::buildMenus() {
     connect(a, &QAction::triggered, this,
             [this, method] { QMetaObject::invokeMethod(this, method.c_str(), Qt::DirectConnection); });
     m_actions[c.method] = a;
-    if (!*c.menu) {
-      menuBar()->addAction(a);
-      continue;
+  }
+  // The bar in the order of the menus; "Untisdaten" is an item on the bar itself.
+  for (const auto& m : app::menus()) {
+    std::string_view caption = m.caption;
+    QMenu* menu = nullptr;
+    for (const auto& c : commandSpecs()) {
+      if (caption != c.menu && !(!*c.menu && caption == c.caption)) continue;
+      if (!*c.menu) {
+        menuBar()->addAction(m_actions[c.method]);
+        continue;
+      }
+      if (!menu) {
+        menu = menuBar()->addMenu(toQString(m.caption));
+        menu->menuAction()->setStatusTip(toQString(m.status));
+      }
+      if (c.separatorBefore) menu->addSeparator();
+      menu->addAction(m_actions[c.method]);
     }
-    QMenu* menu = menus[c.menu];
-    if (c.separatorBefore) menu->addSeparator();
-    menu->addAction(a);
   }
 }
 

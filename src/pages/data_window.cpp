@@ -21,7 +21,22 @@ namespace velmoran::pages {
 
 // ---- bDataBrowser: the grid, with its first column frozen by an overlaid second view ----
 
-bDataBrowser::bDataBrowser(QWidget* parent) : QTableView(parent), m_frozen(new QTableView(this)) {
+namespace {
+
+// The view over the grid's first column. A cell of that column is edited here: the grid's
+// own editor would open underneath this view and stay hidden.
+class FrozenColumnView : public QTableView {
+public:
+  using QTableView::QTableView;
+  bool editCell(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
+    return edit(index, trigger, event);
+  }
+};
+
+}  // namespace
+
+bDataBrowser::bDataBrowser(QWidget* parent)
+    : QTableView(parent), m_frozen(new FrozenColumnView(this)) {
   setObjectName(QStringLiteral("bDataBrowser"));
   setSelectionBehavior(QAbstractItemView::SelectItems);
   setSelectionMode(QAbstractItemView::SingleSelection);
@@ -30,12 +45,18 @@ bDataBrowser::bDataBrowser(QWidget* parent) : QTableView(parent), m_frozen(new Q
   setHorizontalScrollMode(ScrollPerPixel);
   verticalHeader()->setDefaultSectionSize(22);
   verticalHeader()->setFixedWidth(18);  // the row selector
+  verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   horizontalHeader()->setSectionsMovable(true);
   horizontalHeader()->setHighlightSections(false);
+  // Captions start at the left edge, so one cut short by a narrow column still shows its
+  // beginning (the whole caption is its tooltip).
+  horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
   m_frozen->setObjectName(QStringLiteral("frozenColumn"));
   m_frozen->setFocusPolicy(Qt::NoFocus);
   m_frozen->verticalHeader()->hide();
+  m_frozen->verticalHeader()->setDefaultSectionSize(22);
+  m_frozen->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   m_frozen->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   m_frozen->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   m_frozen->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -70,6 +91,12 @@ void bDataBrowser::setModel(QAbstractItemModel* model) {
 void bDataBrowser::setItemDelegate(QAbstractItemDelegate* delegate) {
   QTableView::setItemDelegate(delegate);
   m_frozen->setItemDelegate(delegate);
+}
+
+bool bDataBrowser::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
+  if (index.column() == 0 && m_frozen->isVisible())
+    return static_cast<FrozenColumnView*>(m_frozen)->editCell(index, trigger, event);
+  return QTableView::edit(index, trigger, event);
 }
 
 void bDataBrowser::resizeEvent(QResizeEvent* event) {
@@ -122,8 +149,10 @@ bDataWindow::bDataWindow(app::Workspace& ws, const PageSpec& spec, SearchState& 
             &bDataWindow::onCaptionClicked);
   buildForm();
   auto* scroll = new QScrollArea(this);
+  m_form->setMaximumWidth(900);  // labels and fields stay together on a wide window
   scroll->setWidget(m_form);
   scroll->setWidgetResizable(true);
+  scroll->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   m_stack->addWidget(m_browser);
   m_stack->addWidget(scroll);
   auto* layout = new QVBoxLayout(this);
@@ -131,6 +160,10 @@ bDataWindow::bDataWindow(app::Workspace& ws, const PageSpec& spec, SearchState& 
   layout->addWidget(m_stack);
   connect(m_browser->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           [this](const QModelIndex& current) { m_mapper->setCurrentIndex(current.row()); });
+  connect(m_browser->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this](const QModelIndex& current) {
+            if (current.isValid()) m_column = current.column();
+          });
   selectRow(0);
 }
 
@@ -210,7 +243,8 @@ void bDataWindow::selectRow(int row) {
     return;
   }
   row = std::clamp(row, 0, m_model->rowCount() - 1);
-  int column = std::max(0, m_browser->currentIndex().column());
+  // A reset of the model clears the grid's current cell; the column stays the one chosen.
+  int column = m_column;
   QModelIndex index = m_model->index(row, column);
   m_browser->setCurrentIndex(index);
   static_cast<QTableView*>(m_browser)->scrollTo(m_model->index(row, std::max(1, column)));
@@ -265,7 +299,7 @@ void bDataWindow::viewTable() {
 }
 
 void bDataWindow::seekTab() {
-  int column = std::max(0, m_browser->currentIndex().column());
+  int column = m_browser->currentIndex().isValid() ? m_browser->currentIndex().column() : m_column;
   const ColumnSpec& spec = m_spec.columns[static_cast<std::size_t>(column)];
   std::optional<Text> text;
   if (askSearchText) {

@@ -34,6 +34,7 @@ public:
 
 protected:
   void resizeEvent(QResizeEvent* event) override;
+  bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
   QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
   void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
 
@@ -94,6 +95,7 @@ private:
   QWidget* m_form;
   QDataWidgetMapper* m_mapper;
   std::vector<std::pair<const char*, QComboBox*>> m_formCombos;
+  int m_column = 0;  // the grid's current column, kept across the model's resets
 };
 
 }  // namespace velmoran::pages

@@ -67,9 +67,11 @@ QVariant TableModel::data(const QModelIndex& index, int role) const {
   t.goTo(recno);
   if (t.eof()) return {};
   if (role == Qt::BackgroundRole) return isBand(index.row()) ? QVariant(bandColor()) : QVariant();
-  if (role != Qt::DisplayRole && role != Qt::EditRole) return {};
   int pos = t.fieldIndex(m_spec.columns[static_cast<std::size_t>(index.column())].field);
   const store::Field& f = t.structure()[static_cast<std::size_t>(pos - 1)];
+  if (role == Qt::TextAlignmentRole && f.type == 'N')
+    return QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
+  if (role != Qt::DisplayRole && role != Qt::EditRole) return {};
   switch (f.type) {
     case 'N': {
       double v = t.getNumber(pos);
@@ -106,7 +108,8 @@ bool TableModel::setData(const QModelIndex& index, const QVariant& value, int ro
 QVariant TableModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation == Qt::Vertical) return role == Qt::DisplayRole ? QVariant(QString()) : QVariant();
   if (section < 0 || section >= columnCount()) return {};
-  if (role == Qt::DisplayRole)
+  // The full caption as a tooltip: the default widths cut some captions short.
+  if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
     return app::toQString(m_spec.columns[static_cast<std::size_t>(section)].caption);
   if (role == Qt::BackgroundRole && section == m_highlight) return highlightColor();
   if (role == Qt::FontRole && section == m_highlight) {

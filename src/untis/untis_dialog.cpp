@@ -74,6 +74,17 @@ UntisDialog::UntisDialog(app::Workspace& ws, app::Ui& ui, QWidget* parent)
   layout->addWidget(file);
   layout->addLayout(buttons);
   setMinimumWidth(640);
+
+  // The tab key walks the fields top to bottom, each "..." button after its field; the two
+  // push buttons were made first and would otherwise come first.
+  QWidget* order[] = {m_edits[dbProgram],   findChild<QPushButton*>(QStringLiteral("ExePsh")),
+                      m_edits[dbName],      m_edits[dbUser],
+                      m_edits[dbPassword],  m_edits[fileProgram],
+                      findChild<QPushButton*>(QStringLiteral("GpnPsh")), m_edits[untisFile],
+                      findChild<QPushButton*>(QStringLiteral("Gpn2Psh")), m_save,
+                      m_cancel};
+  for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+  m_edits[dbProgram]->setFocus();
 }
 
 UntisEdits UntisDialog::edits() const {
