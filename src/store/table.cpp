@@ -694,7 +694,8 @@ Result<int> Table::openOrder(const fs::path& ntxFile) {
     expression = bytes->substr(22, 256);
     expression = expression.substr(0, expression.find('\0'));
   }
-  if (expression.empty()) return fail(ntxFile.string() + ": " + header.reason());
+  if (expression.empty())
+    return fail(ntxFile.string() + ": " + (header ? "no key expression" : header.reason()));
   auto spec = parseKeyExpression(expression, m->header.fields);
   if (!spec) return fail(ntxFile.string() + ": " + spec.reason());
   std::string tag = header ? header->tagName : std::string();
