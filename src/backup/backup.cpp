@@ -9,6 +9,10 @@
 #include "store/files.h"
 #include "untis/untis_ini.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace velmoran::backup {
 
 namespace fs = std::filesystem;
@@ -38,7 +42,13 @@ fs::path secureFolder(const app::Workspace& ws) {
 bool copyFile(const fs::path& from, const fs::path& to) {
   std::error_code ec;
   if (!fs::is_regular_file(from, ec)) return false;
+#ifdef _WIN32
+  // MinGW's std::filesystem::copy_file refuses to overwrite (it takes every two files of a
+  // drive for the same file), so the system copies.
+  return CopyFileW(from.c_str(), to.c_str(), FALSE) != 0;
+#else
   return fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec) && !ec;
+#endif
 }
 
 void saveData(app::Workspace& ws, app::Ui& ui) {

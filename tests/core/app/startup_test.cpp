@@ -24,7 +24,13 @@ using test::ScriptedUi;
 using test::TempDir;
 
 std::optional<std::string> dirOf(const std::string& line, const std::string& program = "velmoran") {
-  std::size_t start = line.find(program);
+  // Where the program's name starts, found regardless of case as Windows names it.
+  auto upper = [](std::string s) {
+    for (char& c : s)
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+    return s;
+  };
+  std::size_t start = upper(line).find(upper(program));
   return dataDirFromCommandLine(line, start, program);
 }
 

@@ -83,9 +83,13 @@ TEST(SaveData, UsesTheBackupFolderWhateverTheCaseOfItsName) {
   fs::rename(t.dir() / "SECURE", t.dir() / "Secure");
   test::writeBytes(t.dir() / "Secure" / "GPSUL.DBF", "old copy");
   saveData(t.ws(), t.ui());
-  EXPECT_FALSE(fs::exists(t.dir() / "SECURE"));
   EXPECT_EQ(test::readBytes(t.dir() / "Secure" / "GPSUL.DBF"), test::readBytes(t.dir() / "gpsul.dbf"));
+#ifndef _WIN32
+  // Where names differ by case only, no second folder or copy appears. (On Windows they are
+  // the same names.)
+  EXPECT_FALSE(fs::exists(t.dir() / "SECURE"));
   EXPECT_FALSE(fs::exists(t.dir() / "Secure" / "gpsul.dbf"));
+#endif
 }
 
 TEST(SaveData, CreatesTheBackupFolderAsSecure) {

@@ -97,7 +97,13 @@ TEST(GuideFile, TheDataDirectoryComesBeforeTheProgramDirectory) {
   EXPECT_EQ(guideFile(t.ws, guideTextName), t.program / guideTextName);
   EXPECT_EQ(showKurz(t.ws, t.ui, std::nullopt), "program");
   test::writeBytes(t.data / "VORGEHENSWEISE_VELMORAN.TXT", "data");
+#ifdef _WIN32
+  // The file system ignores case: the name as asked for is the file.
+  EXPECT_TRUE(
+      fs::equivalent(guideFile(t.ws, guideTextName), t.data / "VORGEHENSWEISE_VELMORAN.TXT"));
+#else
   EXPECT_EQ(guideFile(t.ws, guideTextName), t.data / "VORGEHENSWEISE_VELMORAN.TXT");
+#endif
   EXPECT_EQ(showKurz(t.ws, t.ui, std::nullopt), "data");
 }
 
