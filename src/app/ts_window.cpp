@@ -1,6 +1,7 @@
 #include "app/ts_window.h"
 
 #include <QAction>
+#include <algorithm>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
@@ -126,10 +127,21 @@ void TSWindow::buildToolBar() {
   bar->setObjectName(QStringLiteral("ToolBar"));
   bar->setMovable(false);
   bar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-  static const QStyle::StandardPixmap icons[] = {
-      QStyle::SP_DialogOpenButton, QStyle::SP_FileIcon,        QStyle::SP_FileDialogNewFolder,
-      QStyle::SP_FileDialogDetailedView, QStyle::SP_ArrowRight, QStyle::SP_ComputerIcon,
-      QStyle::SP_DialogSaveButton, QStyle::SP_DialogHelpButton};
+  // Twenty-four buttons in one band: small icons and captions so the band fits a screen of
+  // 1600 pixels without hiding the last groups behind the overflow arrow.
+  bar->setIconSize(QSize(18, 18));
+  double captionSize = bar->font().pointSizeF() * 0.8;
+  bar->setStyleSheet(QStringLiteral("QToolBar { spacing: 0px; } QToolButton { padding: 1px; font-size: %1pt; }")
+                         .arg(captionSize, 0, 'f', 1));
+  // One picture per group; the two backup buttons have no caption, so each has its own.
+  static const QStyle::StandardPixmap groupIcons[] = {
+      QStyle::SP_DialogOpenButton,  QStyle::SP_FileIcon,   QStyle::SP_FileDialogNewFolder,
+      QStyle::SP_FileDialogDetailedView, QStyle::SP_FileDialogListView, QStyle::SP_ArrowRight,
+      QStyle::SP_ComputerIcon,      QStyle::SP_DialogSaveButton, QStyle::SP_DialogHelpButton};
+  auto iconOf = [](const ToolSpec& t) {
+    if (std::string_view(t.method) == "RestoreData") return QStyle::SP_BrowserReload;
+    return groupIcons[std::clamp(t.group, 1, 9) - 1];
+  };
   int group = 1;
   for (const auto& t : toolSpecs()) {
     if (t.group != group) {
@@ -140,7 +152,7 @@ void TSWindow::buildToolBar() {
     a->setObjectName(QStringLiteral("tool_") + QString::fromLatin1(t.method));
     a->setToolTip(toQString(t.tooltip));
     a->setStatusTip(toQString(t.tooltip));
-    a->setIcon(style()->standardIcon(icons[std::min<std::size_t>(static_cast<std::size_t>(t.group - 1), 7)]));
+    a->setIcon(style()->standardIcon(iconOf(t)));
     std::string method = t.method;
     connect(a, &QAction::triggered, this,
             [this, method] { QMetaObject::invokeMethod(this, method.c_str(), Qt::DirectConnection); });

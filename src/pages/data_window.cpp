@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QDataWidgetMapper>
 #include <QDateEdit>
+#include <QFont>
 #include <QFormLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -38,6 +39,11 @@ public:
 bDataBrowser::bDataBrowser(QWidget* parent)
     : QTableView(parent), m_frozen(new FrozenColumnView(this)) {
   setObjectName(QStringLiteral("bDataBrowser"));
+  // The default column widths are pixels for a small grid font; a larger font would cut
+  // numbers and dates short in their columns. The frozen view and the headers inherit it.
+  QFont small = font();
+  if (small.pointSizeF() > 8.0) small.setPointSizeF(8.0);
+  setFont(small);
   setSelectionBehavior(QAbstractItemView::SelectItems);
   setSelectionMode(QAbstractItemView::SingleSelection);
   setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
@@ -55,6 +61,8 @@ bDataBrowser::bDataBrowser(QWidget* parent)
   m_frozen->setObjectName(QStringLiteral("frozenColumn"));
   m_frozen->setFocusPolicy(Qt::NoFocus);
   m_frozen->verticalHeader()->hide();
+  m_frozen->horizontalHeader()->setDefaultAlignment(horizontalHeader()->defaultAlignment());
+  m_frozen->horizontalHeader()->setHighlightSections(false);
   m_frozen->verticalHeader()->setDefaultSectionSize(22);
   m_frozen->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   m_frozen->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -121,6 +129,8 @@ void bDataBrowser::scrollTo(const QModelIndex& index, ScrollHint hint) {
 }
 
 void bDataBrowser::updateFrozenGeometry() {
+  // The two headers size themselves by their own visible captions; the frozen one follows.
+  m_frozen->horizontalHeader()->setFixedHeight(horizontalHeader()->height());
   m_frozen->setGeometry(verticalHeader()->width() + frameWidth(), frameWidth(), columnWidth(0),
                         viewport()->height() + horizontalHeader()->height());
 }
@@ -247,7 +257,12 @@ void bDataWindow::selectRow(int row) {
   int column = m_column;
   QModelIndex index = m_model->index(row, column);
   m_browser->setCurrentIndex(index);
-  static_cast<QTableView*>(m_browser)->scrollTo(m_model->index(row, std::max(1, column)));
+  // A grid not yet shown has no width: scrolling a cell into view sideways there would leave
+  // it scrolled past the frozen column once it appears.
+  if (m_browser->isVisible())
+    static_cast<QTableView*>(m_browser)->scrollTo(m_model->index(row, std::max(1, column)));
+  else
+    m_browser->verticalScrollBar()->setValue(row);
   m_mapper->setCurrentIndex(row);
 }
 

@@ -12,8 +12,10 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QToolBar>
 
 #include "backup/restore_dialog.h"
 #include "gui_support.h"
@@ -87,6 +89,8 @@ private slots:
       QCOMPARE(frozen->width(), grid.columnWidth(0));
       QCOMPARE(frozen->horizontalHeader()->height(), grid.horizontalHeader()->height());
       QCOMPARE(frozen->rowHeight(0), grid.rowHeight(0));
+      // Nothing of the second column hides under the frozen one when the page first shows.
+      QCOMPARE(grid.horizontalScrollBar()->value(), 0);
       save(*p.window, QStringLiteral("page%1").arg(i + 1));
 
       p.window->action("ViewKartei")->trigger();
@@ -98,6 +102,19 @@ private slots:
       }
       save(*p.window, QStringLiteral("page%1_form").arg(i + 1));
       p.window->action("ViewTabelle")->trigger();
+    }
+  }
+
+  void theToolbarShowsEveryButtonOnAScreenOf1600Pixels() {
+    test::Program p;
+    p.window->resize(1600 - 18, 900);
+    p.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(p.window.get()));
+    auto* bar = p.window->findChild<QToolBar*>();
+    for (QAction* a : bar->actions()) {
+      if (a->isSeparator()) continue;
+      QWidget* button = bar->widgetForAction(a);
+      QVERIFY2(button && button->isVisible(), qPrintable(a->toolTip()));
     }
   }
 
