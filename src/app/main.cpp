@@ -2,7 +2,10 @@
 // dialog, and the message loop until the window is closed.
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QTimer>
+#include <QTranslator>
 #include <exception>
 
 #include "app/error_log.h"
@@ -14,6 +17,11 @@ using namespace velmoran;
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
+  // Qt's own dialogs (file dialogs, standard buttons) in German, where its translations exist.
+  QTranslator qtTranslation;
+  if (qtTranslation.load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"),
+                         QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    QApplication::installTranslator(&qtTranslation);
   app::QtUi ui;
   try {
     std::vector<std::string> args(argv, argv + argc);

@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStringList>
 #include <QThread>
 #include <QVBoxLayout>
@@ -66,8 +67,13 @@ void QtUi::error(const Text& caption, const Text& text) {
 
 bool QtUi::askYesNo(const Text& caption, const Text& text) {
   hideCountdown();
-  return QMessageBox::question(m_owner, toQString(caption), toQString(text),
-                               QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+  QMessageBox box(QMessageBox::Question, toQString(caption), toQString(text),
+                  QMessageBox::Yes | QMessageBox::No, m_owner);
+  // The buttons speak German whether or not Qt's own translations are installed.
+  box.button(QMessageBox::Yes)->setText(toQString("&Ja"));
+  box.button(QMessageBox::No)->setText(toQString("&Nein"));
+  box.setDefaultButton(QMessageBox::Yes);
+  return box.exec() == QMessageBox::Yes;
 }
 
 std::optional<std::filesystem::path> QtUi::openFile(const FileRequest& request) {

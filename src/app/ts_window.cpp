@@ -263,6 +263,9 @@ void TSWindow::StartHelpAbout() {
   showDialog(dialog);
   runCommand({}, [&] { help::finishAbout(*m_ws, m_ui, dialog.minuteModelChecked()); });
   for (auto* p : m_pages) p->reloadCombos();
+  // Back to work in the grid, with the keys going to the main window.
+  activateWindow();
+  if (!currentPage().isFormView()) currentPage().browser().setFocus();
 }
 
 void TSWindow::ShowKurz() {

@@ -9,7 +9,10 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QMessageBox>
 #include <QTest>
+#include <QTimer>
+#include <QApplication>
 
 #include "backup/restore_dialog.h"
 #include "gui_support.h"
@@ -139,6 +142,27 @@ private slots:
     pages::SeekDialog cancelled(QStringLiteral("Klasse"), QStringLiteral("5a"));
     cancelled.reject();
     QCOMPARE(cancelled.result(), QString());
+  }
+
+  void theQuestionBoxAsksInGermanWithYesAndNo() {
+    app::QtUi ui;
+    QString title, text, buttons;
+    bool isQuestion = false;
+    QTimer::singleShot(0, [&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      QVERIFY(box);
+      title = box->windowTitle();
+      text = box->text();
+      isQuestion = box->icon() == QMessageBox::Question;
+      buttons = box->button(QMessageBox::Yes)->text() + QLatin1Char('/') +
+                box->button(QMessageBox::No)->text();
+      box->button(QMessageBox::No)->click();
+    });
+    QVERIFY(!ui.askYesNo("Velmoran 2021", "Wollen Sie die ganze Tabelle wirklich löschen?"));
+    QCOMPARE(title, QStringLiteral("Velmoran 2021"));
+    QCOMPARE(text, q("Wollen Sie die ganze Tabelle wirklich löschen?"));
+    QVERIFY(isQuestion);
+    QCOMPARE(buttons, QStringLiteral("&Ja/&Nein"));
   }
 
   void pauseCountsDownInOneDialogAndWaitsTheWholeTime() {
