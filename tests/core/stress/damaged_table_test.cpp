@@ -38,7 +38,9 @@ protected:
       t.restart();  // the deleted records of the import packed away
       dir = t.dir();
       keep = std::make_unique<test::TempDir>();
-      fs::copy(dir, keep->path(), fs::copy_options::recursive);
+      // Entry by entry: MinGW's fs::copy takes two existing folders for the same one.
+      for (const auto& e : fs::directory_iterator(dir))
+        fs::copy(e.path(), keep->path() / e.path().filename(), fs::copy_options::recursive);
     }
     dir = keep->path();
     // Start once more so every file is as a clean start leaves it.
