@@ -17,6 +17,8 @@
 #include "app/command_table.h"
 #include "app/error_log.h"
 #include "asdpc/lehrer_asd_writer.h"
+#include "asdpc/plausibility.h"
+#include "asdpc/plausibility_dialog.h"
 #include "asdpc/uvd_txt_writer.h"
 #include "backup/backup.h"
 #include "backup/restore_dialog.h"
@@ -234,6 +236,22 @@ void TSWindow::KonvertClasses() {
 
 void TSWindow::KonvertItems() {
   runCommand({Page::Uvd, Page::Fach}, [this] { transfer::konvertItems(*m_ws, m_ui); });
+}
+
+void TSWindow::CheckData() {
+  std::vector<asdpc::Finding> findings;
+  runCommand({}, [&] { findings = asdpc::checkDataCommand(*m_ws, m_ui); });
+  if (m_check) m_check->close();
+  if (findings.empty()) return;
+  // The list stays open beside the pages, so each finding can be mended where it stands.
+  m_check = new asdpc::PlausibilityDialog(*m_ws, m_ui, std::move(findings), this);
+  m_check->setAttribute(Qt::WA_DeleteOnClose);
+  connect(m_check, &QObject::destroyed, this, [this] { m_check = nullptr; });
+  connect(m_check, &asdpc::PlausibilityDialog::recordChosen, this, [this](int p, unsigned recno) {
+    m_tabs->setCurrentIndex(p - 1);
+    page(static_cast<Page>(p)).selectRecno(recno);
+  });
+  m_check->show();
 }
 
 void TSWindow::StartUntis() {

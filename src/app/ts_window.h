@@ -20,6 +20,9 @@ class QAction;
 namespace velmoran::pages {
 class bDataWindow;
 }
+namespace velmoran::asdpc {
+class PlausibilityDialog;
+}
 
 namespace velmoran::app {
 
@@ -36,6 +39,8 @@ public:
   // The action of a command, by method name.
   QAction* action(const char* method) const;
   pages::SearchState& searchState() { return m_search; }
+  // The list of the last plausibility check, while it is open.
+  asdpc::PlausibilityDialog* plausibilityDialog() const { return m_check; }
 
   // The info dialog replaced in tests: it gets the dialog and runs it (default: exec()).
   std::function<void(QDialog&)> runDialog;
@@ -61,6 +66,7 @@ public slots:
   void UntisUVD();
   void KonvertClasses();
   void KonvertItems();
+  void CheckData();
   void StartUntis();
   void SaveData();
   void RestoreData();
@@ -85,6 +91,7 @@ private:
   std::array<pages::bDataWindow*, pageCount> m_pages{};
   std::map<std::string, QAction*> m_actions;
   pages::SearchState m_search;
+  asdpc::PlausibilityDialog* m_check = nullptr;
   bool m_closed = false;
 };
 

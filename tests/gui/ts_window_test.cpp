@@ -8,10 +8,12 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTest>
 #include <QToolBar>
 
 #include "app/column_layout_file.h"
+#include "asdpc/plausibility_dialog.h"
 #include "backup/restore_dialog.h"
 #include "gui_support.h"
 #include "pages/data_window.h"
@@ -78,7 +80,9 @@ const std::vector<std::pair<const char*, std::vector<Item>>>& expectedMenus() {
          "Konvertiert die Daten der UVD-Tabelle aus der Klassentabelle"},
         {"KonvertItems", "F&ächerdaten konvertieren\tUMSCHALT+F5",
          QKeySequence(Qt::SHIFT | Qt::Key_F5),
-         "Konvertiert die Daten der UVD-Tabelle aus der Fächertabelle"}}},
+         "Konvertiert die Daten der UVD-Tabelle aus der Fächertabelle"},
+        {"CheckData", "&Plausibilität prüfen", QKeySequence(),
+         "Prüft die Daten für UVD.TXT und LEHRER_ASD.TXT"}}},
       {"Untisdaten", {{"StartUntis", "Untisdaten", QKeySequence(), "Bearbeitung der Untisdaten"}}},
       {"&Datensicherung",
        {{"SaveData", "Daten sichern\tUMSCHALT+F7", QKeySequence(Qt::SHIFT | Qt::Key_F7),
@@ -114,7 +118,8 @@ const std::vector<std::vector<std::pair<const char*, const char*>>>& expectedToo
        {"Tabelle", "Zeigt den Datensatz in einer Tabellenansicht"}},
       {{"->UVD", "Übernimmt die Daten der Unterrichtsverteilung in die UVD-Tabelle"},
        {"<-Klassen", "Konvertiert die Daten der UVD-Tabelle aus der Klassentabelle"},
-       {"<-Fächern", "Konvertiert die Daten der UVD-Tabelle aus der Fächertabelle"}},
+       {"<-Fächern", "Konvertiert die Daten der UVD-Tabelle aus der Fächertabelle"},
+       {"Prüfen", "Prüft die Daten für UVD.TXT und LEHRER_ASD.TXT"}},
       {{"Untis", "Bearbeitung der Untisdaten"}},
       {{"", "Velmoran - Daten sichern"}, {"", "Velmoran - Daten einlesen"}},
       {{"Hilfe", "Hilfe zu Velmoran"}, {"Anleitung", "Kurzbedienungsanleitung"}},
@@ -367,6 +372,44 @@ private slots:
     p.ui.answers = {true};
     QVERIFY(p.window->close());
     QCOMPARE(test::readBytes(p.dir / "VELMORAN_Column.INI"), saved);
+  }
+
+  void checkDataWithNothingToFindSaysSo() {
+    test::Program p;
+    p.window->workspace().settings.schoolNumber = "123456";
+    p.window->action("CheckData")->trigger();
+    QCOMPARE(p.ui.messages.size(), std::size_t(1));
+    QCOMPARE(q(p.ui.messages[0].kind), QStringLiteral("info"));
+    QCOMPARE(q(p.ui.messages[0].text), q("Es wurden keine Fehler gefunden."));
+    QVERIFY(!p.window->plausibilityDialog());
+  }
+
+  void doubleClickingAFindingSelectsItsRecordOnItsPage() {
+    test::Program p;
+    p.window->workspace().settings.schoolNumber = "123456";
+    store::Table& uvd = p.window->workspace().table(app::Page::Uvd);
+    for (int i = 0; i < 3; ++i) {
+      uvd.append();
+      uvd.put("KLASSE", "05A");
+      uvd.put("FACH", "D");
+      uvd.put("LEHRER", "MUE");
+      uvd.put("WSTD", i == 1 ? 0.0 : 4.0);  // record 2: a teacher with no hours
+    }
+    uvd.flush();
+    p.window->page(app::Page::Uvd).refresh();
+    p.window->tabs()->setCurrentIndex(5);
+    p.window->action("CheckData")->trigger();
+    auto* list = p.window->plausibilityDialog();
+    QVERIFY(list);
+    int row = -1;
+    for (std::size_t i = 0; i < list->findings().size(); ++i)
+      if (list->findings()[i].table == "UVD" && list->findings()[i].field == "WSTD") row = static_cast<int>(i);
+    QVERIFY(row >= 0);
+    QCOMPARE(list->findings()[static_cast<std::size_t>(row)].recno, 2u);
+    QCOMPARE(list->list()->item(row, 4)->text(), QStringLiteral("Fehler"));
+    emit list->list()->cellDoubleClicked(row, 0);
+    QCOMPARE(p.window->tabs()->currentIndex(), 1);
+    QCOMPARE(p.window->page(app::Page::Uvd).currentRecno(), 2u);
   }
 };
 
