@@ -3,6 +3,8 @@
 // line end is made here rather than kept in the repository.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <fstream>
 #include <map>
 #include <sstream>

@@ -1,6 +1,8 @@
 // Inputs the fuzz targets in fuzz/ found to break a reader, kept as regression tests.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "store/table.h"
 #include "support/temp_dir.h"
 
