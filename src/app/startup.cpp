@@ -142,10 +142,15 @@ std::unique_ptr<Workspace> startUp(const StartRequest& request, Ui& ui) {
                                  " Programm !");
     return nullptr;
   }
-  if (auto opened = ws->openTables(); !opened) {
-    appendErrorLog(ws->dataDir(), opened.reason());
-    ui.warning(programTitle, "Die Tabelle " + opened.reason() + " kann nicht geöffnet werden !");
-    return nullptr;
+  // The warning names the table file; why it failed (in the table layer's words) goes to
+  // the error log.
+  for (const auto& info : tableInfos()) {
+    if (auto opened = ws->openTable(info.page); !opened) {
+      appendErrorLog(ws->dataDir(), opened.reason());
+      ui.warning(programTitle, "Die Tabelle " + ws->dataFile(info.fileName).string() +
+                                   " kann nicht geöffnet werden !");
+      return nullptr;
+    }
   }
   ws->fillZulFaecher();
   return ws;
