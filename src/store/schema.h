@@ -27,7 +27,8 @@ struct TableSpec {
 // In the order in which start-up copies them: GPSUL, FACH, KLASSE, LEHRER, MEHR_MINDER,
 // UVD, ZULFACH.
 const std::vector<TableSpec>& tableSpecs();
-// The spec of a table by name ("GPSUL"); throws std::out_of_range for an unknown name.
+// The structure and indexes of a table by name ("GPSUL"); throws std::out_of_range for an
+// unknown name.
 const TableSpec& tableSpec(std::string_view name);
 
 inline constexpr std::string_view tempTableFileName = "temp.dbf";
