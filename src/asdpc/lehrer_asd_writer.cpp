@@ -15,6 +15,8 @@ namespace velmoran::asdpc {
 
 namespace {
 
+using store::pathText;
+
 using app::Page;
 
 Text dialogCaption() { return Text(app::programTitle) + " / LEHRER_ASD.TXT schreiben"; }
@@ -25,10 +27,6 @@ constexpr const char* noSchoolNumberText =
     "Bitte tragen Sie die Schulnummer unter Hilfe / Info ein !";
 constexpr const char* doneText = "Das Export der Daten ist abgeschlossen !";
 // A path as the messages show it.
-Text pathText(const std::filesystem::path& file) {
-  const std::u8string utf8 = file.u8string();
-  return store::utf8ToWindows1252(std::string(utf8.begin(), utf8.end()));
-}
 Text cannotWriteText(const std::filesystem::path& file) {
   return "Die Datei " + pathText(file) + " kann nicht geschrieben werden !";
 }

@@ -32,6 +32,7 @@ Text numberText(double value) {
 }
 
 namespace {
+
 constexpr char upperA = static_cast<char>(0xC4);  // Ä
 constexpr char upperO = static_cast<char>(0xD6);  // Ö
 constexpr char upperU = static_cast<char>(0xDC);  // Ü
@@ -109,11 +110,6 @@ bool writeFile(const std::filesystem::path& file, const std::string& bytes) {
   return out->finish();
 }
 
-Text pathText(const std::filesystem::path& file) {
-  const std::u8string utf8 = file.u8string();
-  return store::utf8ToWindows1252(std::string(utf8.begin(), utf8.end()));
-}
-
 }  // namespace
 
 std::vector<Finding> checkData(app::Workspace& ws, const Date& today) {
@@ -169,7 +165,7 @@ bool saveFindings(app::Workspace& ws, app::Ui& ui, const std::vector<Finding>& f
   if (!chosen || chosen->empty()) return false;
   if (writeFile(*chosen, formatFindings(findings))) return true;
   ui.warning(title + saveCaptionSuffix,
-             "Die Datei " + pathText(*chosen) + " kann nicht geschrieben werden !");
+             "Die Datei " + store::pathText(*chosen) + " kann nicht geschrieben werden !");
   return false;
 }
 

@@ -12,6 +12,8 @@ namespace velmoran::asdpc {
 
 namespace {
 
+using store::pathText;
+
 using app::Page;
 
 constexpr const char* dialogCaption = " / UVD.TXT schreiben";
@@ -84,11 +86,6 @@ bool writeFile(const std::filesystem::path& file, store::Table& uvd) {
   bool ok = out->write(std::string(header) + crlf);
   for (uvd.goTop(); ok && !uvd.eof(); uvd.skip()) ok = out->write(uvdLine(uvd));
   return out->finish();
-}
-
-Text pathText(const std::filesystem::path& file) {
-  const std::u8string utf8 = file.u8string();
-  return store::utf8ToWindows1252(std::string(utf8.begin(), utf8.end()));
 }
 
 }  // namespace

@@ -176,4 +176,9 @@ Text decodeTextFile(std::string_view bytes) {
   return utf8ToWindows1252(bytes);
 }
 
+Text pathText(const std::filesystem::path& file) {
+  const std::u8string utf8 = file.u8string();
+  return utf8ToWindows1252(std::string(utf8.begin(), utf8.end()));
+}
+
 }  // namespace velmoran::store

@@ -3,6 +3,7 @@
 // memory hold Windows-1252. Text files written by Untis with the UTF-8 option are turned into
 // Windows-1252 before they are read.
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -26,5 +27,8 @@ bool isUtf8(std::string_view bytes);
 // The bytes of a text file as Windows-1252: converted when they are UTF-8 (the byte-order
 // mark dropped), unchanged otherwise.
 Text decodeTextFile(std::string_view bytes);
+
+// A path as the program shows it in messages (Windows-1252).
+Text pathText(const std::filesystem::path& file);
 
 }  // namespace velmoran::store

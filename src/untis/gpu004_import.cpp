@@ -16,6 +16,8 @@ namespace velmoran::untis {
 
 namespace {
 
+using store::pathText;
+
 Text doneCaption() { return Text(app::programTitle) + " / GPU004.TXT einlesen"; }
 Text failureText(const Text& detail) {
   return Text(app::programTitle) + " / Lehrerdaten aus Untis einlesen\r\n" + detail;
@@ -197,11 +199,6 @@ std::optional<char> separatorOf(std::string_view head) {
 }
 
 // A path as the messages show it.
-Text pathText(const std::filesystem::path& file) {
-  const std::u8string utf8 = file.u8string();
-  return store::utf8ToWindows1252(std::string(utf8.begin(), utf8.end()));
-}
-
 }  // namespace
 
 std::vector<Text> splitGpu004Line(std::string_view lineIn, char separator) {

@@ -13,6 +13,8 @@ namespace velmoran::untis {
 
 namespace {
 
+using store::pathText;
+
 Text caption() { return Text(app::programTitle) + " / Lehrer.Txt einlesen"; }
 Text failureText(const Text& detail) { return caption() + "\r\n" + detail; }
 constexpr const char* cannotOpenText = "kann nicht geöffnet werden !";
@@ -70,11 +72,6 @@ void storeRecord(store::Table& t, const LehrerTxtRecord& r) {
 }
 
 // A path as the messages show it.
-Text pathText(const std::filesystem::path& file) {
-  const std::u8string utf8 = file.u8string();
-  return store::utf8ToWindows1252(std::string(utf8.begin(), utf8.end()));
-}
-
 }  // namespace
 
 double minuteFactor(const app::Settings& settings) {
