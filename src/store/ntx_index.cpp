@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
+#include <optional>
 
 #include "store/order.h"
 #include "store/os_file.h"
@@ -49,90 +51,8 @@ bool fitsPage(std::size_t maxItems, std::size_t itemSize) {
   return 2 + 2 * (maxItems + 1) + (maxItems + 1) * itemSize <= ntxPageSize;
 }
 
-// One page of the tree being built: item i is sorted position items[i] with left child
-// children[i]; children.back() is the pseudo item's child (keys above the last one). Child
-// numbers are 1-based page numbers; page p lies at file offset p * 1024.
-struct BuildPage {
-  std::vector<std::uint32_t> items;
-  std::vector<std::uint32_t> children;
-};
-
-class TreeBuilder {
-public:
-  explicit TreeBuilder(std::size_t maxItems) : m_max(maxItems) {}
-
-  void add(std::uint32_t item) {
-    std::uint32_t child = 0;
-    for (std::size_t level = 0;; ++level) {
-      if (level == m_open.size()) m_open.emplace_back();
-      BuildPage& page = m_open[level];
-      if (page.items.size() < m_max) {
-        page.items.push_back(item);
-        page.children.push_back(child);
-        return;
-      }
-      // A full page is closed; the key goes one level up with the closed page on its left.
-      page.children.push_back(child);
-      child = close(std::move(page));
-      m_open[level] = BuildPage{};
-    }
-  }
-
-  // Closes the open pages bottom-up, evens out the right edge and returns the root page.
-  std::uint32_t finish() {
-    std::uint32_t child = 0;
-    for (auto& page : m_open) {
-      page.children.push_back(child);
-      child = close(std::move(page));
-    }
-    m_open.clear();
-    if (child == 0) child = close(BuildPage{{}, {0}});
-    balanceRightEdge(child);
-    return child;
-  }
-
-  const std::vector<BuildPage>& pages() const { return m_pages; }
-
-private:
-  std::uint32_t close(BuildPage&& page) {
-    m_pages.push_back(std::move(page));
-    return static_cast<std::uint32_t>(m_pages.size());
-  }
-
-  BuildPage& page(std::uint32_t number) { return m_pages[number - 1]; }
-
-  // The last page of each level may be short; it takes keys from its left sibling through
-  // the separator in the parent until both hold about half of them.
-  void balanceRightEdge(std::uint32_t root) {
-    for (std::uint32_t p = root; page(p).children.front() != 0;) {
-      BuildPage& parent = page(p);
-      std::uint32_t lastNumber = parent.children.back();
-      if (!parent.items.empty() && page(lastNumber).items.size() < m_max / 2) {
-        BuildPage& left = page(parent.children[parent.items.size() - 1]);
-        BuildPage& right = page(lastNumber);
-        std::vector<std::uint32_t> keys = left.items;
-        keys.push_back(parent.items.back());
-        keys.insert(keys.end(), right.items.begin(), right.items.end());
-        std::vector<std::uint32_t> kids = left.children;
-        kids.insert(kids.end(), right.children.begin(), right.children.end());
-        std::size_t keep = keys.size() / 2;  // (a + b + 1) div 2
-        left.items.assign(keys.begin(), keys.begin() + static_cast<std::ptrdiff_t>(keep));
-        left.children.assign(kids.begin(), kids.begin() + static_cast<std::ptrdiff_t>(keep + 1));
-        parent.items.back() = keys[keep];
-        right.items.assign(keys.begin() + static_cast<std::ptrdiff_t>(keep + 1), keys.end());
-        right.children.assign(kids.begin() + static_cast<std::ptrdiff_t>(keep + 1), kids.end());
-      }
-      p = lastNumber;
-    }
-  }
-
-  std::size_t m_max;
-  std::vector<BuildPage> m_open;  // one open page per level, leaves first
-  std::vector<BuildPage> m_pages;
-};
-
-std::string headerPage(const Order& order, std::uint32_t rootOffset, std::uint16_t maxItems) {
-  const KeySpec& spec = order.spec();
+std::string headerPage(const KeySpec& spec, std::string_view tagName, std::uint32_t rootOffset,
+                       std::uint16_t maxItems) {
   std::string h(ntxPageSize, '\0');
   put16(&h[0], ntxSignature);
   put16(&h[2], 1);
@@ -145,34 +65,153 @@ std::string headerPage(const Order& order, std::uint32_t rootOffset, std::uint16
   put16(&h[20], static_cast<std::uint16_t>(maxItems / 2));
   std::memcpy(&h[expressionOffset], spec.expression.data(),
               std::min(spec.expression.size(), expressionSize - 1));
-  std::memcpy(&h[tagOffset], order.tagName().data(), std::min<std::size_t>(order.tagName().size(), 10));
+  std::memcpy(&h[tagOffset], tagName.data(), std::min<std::size_t>(tagName.size(), 10));
   return h;
 }
 
-void appendPage(std::string& out, const BuildPage& page, const Order& order, std::uint16_t maxItems) {
-  const std::size_t keySize = static_cast<std::size_t>(order.spec().size);
+}  // namespace
+
+// One page of the tree being built: its items (record number and key) with their left
+// children; children.back() is the pseudo item's child (keys above the last one). Child
+// numbers are 1-based page numbers; page p lies at file offset p * 1024.
+struct NtxWriter::Page {
+  std::vector<std::uint32_t> recnos;
+  std::string keys;  // keySize bytes per item
+  std::vector<std::uint32_t> children;
+};
+
+// Keys arrive in order and fill the pages bottom-up; a full page is closed and its last key
+// goes one level up. Closed pages are written at once except the last two of each level,
+// which the evening out of the right edge may still change.
+struct NtxWriter::Builder {
+  struct Closed {
+    std::uint32_t number = 0;
+    Page page;
+  };
+  struct Level {
+    Page open;
+    std::optional<Closed> before;  // the page closed before `last`
+    std::optional<Closed> last;
+  };
+
+  std::size_t keySize;
+  std::size_t maxItems;
+  std::vector<Level> levels;  // leaves first
+  std::uint32_t closedPages = 0;
+
+  std::uint32_t close(std::size_t level, Page&& page, NtxWriter& out) {
+    Level& l = levels[level];
+    if (l.before) out.emit(l.before->number, l.before->page);
+    l.before = std::move(l.last);
+    l.last = Closed{++closedPages, std::move(page)};
+    return l.last->number;
+  }
+
+  void add(std::uint32_t recno, const char* key, NtxWriter& out) {
+    std::uint32_t child = 0;
+    for (std::size_t level = 0;; ++level) {
+      if (level == levels.size()) levels.emplace_back();
+      Page& page = levels[level].open;
+      if (page.recnos.size() < maxItems) {
+        page.recnos.push_back(recno);
+        page.keys.append(key, keySize);
+        page.children.push_back(child);
+        return;
+      }
+      // A full page is closed; the key goes one level up with the closed page on its left.
+      page.children.push_back(child);
+      child = close(level, std::move(page), out);
+      levels[level].open = Page{};
+    }
+  }
+
+  // Closes the open pages bottom-up, evens out the right edge, writes what is left and
+  // returns the root page.
+  std::uint32_t finish(NtxWriter& out) {
+    std::uint32_t child = 0;
+    for (std::size_t level = 0; level < levels.size(); ++level) {
+      Page page = std::move(levels[level].open);
+      page.children.push_back(child);
+      child = close(level, std::move(page), out);
+    }
+    if (child == 0) {
+      levels.emplace_back();
+      child = close(0, Page{{}, {}, {0}}, out);
+    }
+    // From the root down: the last page of each level may be short; it takes keys from its
+    // left sibling through the separator in the parent until both hold about half of them.
+    for (std::size_t level = levels.size() - 1; level > 0; --level) {
+      Page& parent = levels[level].last->page;
+      Level& below = levels[level - 1];
+      Page& right = below.last->page;
+      if (parent.recnos.empty() || right.recnos.size() >= maxItems / 2) continue;
+      Page& left = below.before->page;
+      Page all;
+      all.recnos = left.recnos;
+      all.recnos.push_back(parent.recnos.back());
+      all.recnos.insert(all.recnos.end(), right.recnos.begin(), right.recnos.end());
+      all.keys = left.keys + parent.keys.substr(parent.keys.size() - keySize) + right.keys;
+      all.children = left.children;
+      all.children.insert(all.children.end(), right.children.begin(), right.children.end());
+      std::size_t keep = all.recnos.size() / 2;  // (a + b + 1) div 2
+      auto cut = [&](Page& to, std::size_t from, std::size_t to_) {
+        to.recnos.assign(all.recnos.begin() + static_cast<std::ptrdiff_t>(from),
+                         all.recnos.begin() + static_cast<std::ptrdiff_t>(to_));
+        to.keys = all.keys.substr(from * keySize, (to_ - from) * keySize);
+      };
+      cut(left, 0, keep);
+      left.children.assign(all.children.begin(), all.children.begin() + static_cast<std::ptrdiff_t>(keep + 1));
+      parent.recnos.back() = all.recnos[keep];
+      parent.keys.replace(parent.keys.size() - keySize, keySize, all.keys, keep * keySize, keySize);
+      cut(right, keep + 1, all.recnos.size());
+      right.children.assign(all.children.begin() + static_cast<std::ptrdiff_t>(keep + 1), all.children.end());
+    }
+    for (Level& l : levels) {
+      if (l.before) out.emit(l.before->number, l.before->page);
+      if (l.last) out.emit(l.last->number, l.last->page);
+    }
+    return child;
+  }
+};
+
+NtxWriter::NtxWriter(const KeySpec& spec, std::string_view tagName, PageSink sink)
+    : m_spec(spec), m_tag(tagName), m_sink(std::move(sink)), m_maxItems(ntxMaxItems(spec.size)),
+      m_builder(std::make_unique<Builder>()) {
+  m_builder->keySize = static_cast<std::size_t>(spec.size);
+  m_builder->maxItems = m_maxItems;
+  m_page.resize(ntxPageSize);
+}
+
+NtxWriter::~NtxWriter() = default;
+
+void NtxWriter::add(std::uint32_t recno, const char* key) { m_builder->add(recno, key, *this); }
+
+void NtxWriter::finish() {
+  std::uint32_t root = m_builder->finish(*this);
+  std::string h = headerPage(m_spec, m_tag, root * static_cast<std::uint32_t>(ntxPageSize), m_maxItems);
+  m_sink(0, h.data());
+}
+
+void NtxWriter::emit(std::uint32_t number, const Page& page) {
+  const std::size_t keySize = static_cast<std::size_t>(m_spec.size);
   const std::size_t itemSize = keySize + 8;
-  const std::size_t firstSlot = 2 + 2 * (static_cast<std::size_t>(maxItems) + 1);
-  std::size_t base = out.size();
-  out.resize(base + ntxPageSize, '\0');
-  char* p = &out[base];
-  put16(p, static_cast<std::uint16_t>(page.items.size()));
-  for (std::size_t j = 0; j <= maxItems; ++j)
+  const std::size_t firstSlot = 2 + 2 * (static_cast<std::size_t>(m_maxItems) + 1);
+  char* p = m_page.data();
+  std::memset(p, 0, ntxPageSize);
+  put16(p, static_cast<std::uint16_t>(page.recnos.size()));
+  for (std::size_t j = 0; j <= m_maxItems; ++j)
     put16(p + 2 + 2 * j, static_cast<std::uint16_t>(firstSlot + j * itemSize));
   for (std::size_t j = 0; j < page.children.size(); ++j) {
     char* slot = p + firstSlot + j * itemSize;
     put32(slot, page.children[j] * static_cast<std::uint32_t>(ntxPageSize));
     // The pseudo item after the last key carries only its child; its record number and key
     // stay zero (other readers would report stale bytes there as keys).
-    if (j == page.items.size()) break;
-    std::uint32_t recno = order.sorted()[page.items[j]];
-    put32(slot + 4, recno);
-    std::string_view key = order.keyOf(recno);
-    std::memcpy(slot + 8, key.data(), keySize);
+    if (j == page.recnos.size()) break;
+    put32(slot + 4, page.recnos[j]);
+    std::memcpy(slot + 8, page.keys.data() + j * keySize, keySize);
   }
+  m_sink(number, p);
 }
-
-}  // namespace
 
 std::uint16_t ntxMaxItems(int keySize) {
   int m = static_cast<int>(ntxPageSize - 2) / (keySize + 10) - 1;
@@ -181,8 +220,12 @@ std::uint16_t ntxMaxItems(int keySize) {
 }
 
 Result<NtxHeader> parseNtxHeader(const std::string& bytes) {
-  if (bytes.size() < 2 * ntxPageSize) return fail("index file too short");
-  const char* p = bytes.data();
+  return parseNtxHeader(bytes.substr(0, ntxPageSize), bytes.size());
+}
+
+Result<NtxHeader> parseNtxHeader(const std::string& firstPage, std::uint64_t fileSize) {
+  if (fileSize < 2 * ntxPageSize || firstPage.size() < ntxPageSize) return fail("index file too short");
+  const char* p = firstPage.data();
   NtxHeader h;
   h.signature = le16(p);
   h.version = le16(p + 2);
@@ -204,84 +247,208 @@ Result<NtxHeader> parseNtxHeader(const std::string& bytes) {
     return fail("index file with an impossible key size");
   if (h.maxItems < 2 || !fitsPage(h.maxItems, h.itemSize))
     return fail("index file with an impossible page size");
-  if (h.root == 0 || h.root % ntxPageSize != 0 || h.root + ntxPageSize > bytes.size())
+  if (h.root == 0 || h.root % ntxPageSize != 0 || h.root + ntxPageSize > fileSize)
     return fail("index file whose root page lies outside it");
   return h;
 }
 
-Result<NtxKeys> walkNtx(const std::string& bytes, const NtxHeader& header, std::uint32_t maxKeys) {
+// Walks a tree in key order, one page at a time, checking each page before using it.
+class NtxWalker {
+public:
+  // read(offset, page) fills the 1024 bytes of the page at that offset.
+  NtxWalker(const NtxHeader& header, std::uint64_t fileSize,
+            std::function<void(std::uint32_t, char*)> read)
+      : m_header(header), m_pageCount(fileSize / ntxPageSize), m_visited(m_pageCount, false),
+        m_read(std::move(read)) {}
+
+  // The next item (record number and key), nothing at the end; a failure for a damaged tree.
+  // The key stays valid until the next call.
+  Result<std::optional<std::pair<std::uint32_t, const char*>>> next() {
+    if (!m_started) {
+      m_started = true;
+      if (auto r = enter(m_header.root); !r) return fail(r.reason());
+    }
+    if (m_popFirst) {
+      m_popFirst = false;
+      m_stack.pop_back();
+    }
+    while (!m_stack.empty()) {
+      Frame& f = m_stack.back();
+      if (!f.descended) {
+        f.descended = true;
+        std::uint32_t child = le32(item(f, f.next));
+        if (child != 0) {
+          if (auto r = enter(child); !r) return fail(r.reason());
+          continue;
+        }
+      }
+      const std::uint16_t j = f.next++;
+      f.descended = false;
+      const bool finished = f.next > f.count;
+      if (j < f.count) {
+        const char* it = item(f, j);
+        m_popFirst = finished;
+        return std::optional<std::pair<std::uint32_t, const char*>>({le32(it + 4), it + 8});
+      }
+      if (finished) m_stack.pop_back();
+    }
+    return std::optional<std::pair<std::uint32_t, const char*>>();
+  }
+
+private:
   struct Frame {
-    const char* page;
-    std::uint16_t count;
+    std::vector<char> page;
+    std::uint16_t count = 0;
     std::uint16_t next = 0;
     bool descended = false;
   };
-  const std::size_t pageCount = bytes.size() / ntxPageSize;
-  std::vector<bool> visited(pageCount, false);
-  std::vector<Frame> stack;
-  NtxKeys out;
+  static const char* item(const Frame& f, std::size_t j) {
+    return f.page.data() + le16(f.page.data() + 2 + 2 * j);
+  }
 
-  auto enter = [&](std::uint32_t offset) -> Result<void> {
-    if (offset % ntxPageSize != 0 || offset == 0 || offset / ntxPageSize >= pageCount)
+  Result<void> enter(std::uint32_t offset) {
+    if (offset % ntxPageSize != 0 || offset == 0 || offset / ntxPageSize >= m_pageCount)
       return fail("index page outside the file");
-    if (visited[offset / ntxPageSize]) return fail("index pages form a loop");
-    if (stack.size() >= maxDepth) return fail("index tree too deep");
-    visited[offset / ntxPageSize] = true;
-    const char* page = bytes.data() + offset;
-    std::uint16_t count = le16(page);
-    if (count > header.maxItems) return fail("index page with too many keys");
-    for (std::size_t j = 0; j <= count; ++j) {
-      std::uint16_t at = le16(page + 2 + 2 * j);
-      if (at < 2 || at + header.itemSize > ntxPageSize) return fail("index item outside its page");
+    if (m_visited[offset / ntxPageSize]) return fail("index pages form a loop");
+    if (m_stack.size() >= maxDepth) return fail("index tree too deep");
+    m_visited[offset / ntxPageSize] = true;
+    Frame f;
+    f.page.resize(ntxPageSize);
+    m_read(offset, f.page.data());
+    f.count = le16(f.page.data());
+    if (f.count > m_header.maxItems) return fail("index page with too many keys");
+    for (std::size_t j = 0; j <= f.count; ++j) {
+      std::uint16_t at = le16(f.page.data() + 2 + 2 * j);
+      if (at < 2 || at + m_header.itemSize > ntxPageSize) return fail("index item outside its page");
     }
-    stack.push_back(Frame{page, count});
+    m_stack.push_back(std::move(f));
     return {};
-  };
-  auto item = [&](const Frame& f, std::size_t j) { return f.page + le16(f.page + 2 + 2 * j); };
+  }
 
-  if (auto r = enter(header.root); !r) return fail(r.reason());
-  while (!stack.empty()) {
-    Frame& f = stack.back();
-    if (!f.descended) {
-      f.descended = true;
-      std::uint32_t child = le32(item(f, f.next));
-      if (child != 0) {
-        if (auto r = enter(child); !r) return fail(r.reason());
-        continue;
+  const NtxHeader& m_header;
+  std::uint64_t m_pageCount;
+  std::vector<bool> m_visited;
+  std::function<void(std::uint32_t, char*)> m_read;
+  std::vector<Frame> m_stack;
+  bool m_started = false;
+  bool m_popFirst = false;
+};
+
+Result<NtxKeys> walkNtx(const std::string& bytes, const NtxHeader& header, std::uint32_t maxKeys) {
+  NtxWalker walker(header, bytes.size(), [&](std::uint32_t offset, char* page) {
+    std::memcpy(page, bytes.data() + offset, ntxPageSize);
+  });
+  NtxKeys out;
+  for (;;) {
+    auto step = walker.next();
+    if (!step) return fail(step.reason());
+    if (!*step) return out;
+    if (out.recnos.size() >= maxKeys) return fail("index holds more keys than the table records");
+    out.recnos.push_back((*step)->first);
+    out.keys.insert(out.keys.end(), (*step)->second, (*step)->second + header.keySize);
+  }
+}
+
+Result<std::uint32_t> findInNtxFile(const std::filesystem::path& file,
+                                    const std::function<bool(std::uint32_t)>& accept) {
+  auto opened = OsFile::open(file, OsFile::Access::ReadOnly);
+  if (!opened) return fail(opened.reason());
+  std::string start(ntxPageSize, '\0');
+  start.resize(opened->readAt(0, start.data(), start.size()));
+  const std::uint64_t size = opened->size();
+  auto header = parseNtxHeader(start, size);
+  if (!header) return fail(header.reason());
+  NtxWalker walker(*header, size, [&](std::uint32_t offset, char* page) {
+    std::size_t got = opened->readAt(offset, page, ntxPageSize);
+    std::memset(page + got, 0, ntxPageSize - got);
+  });
+  for (;;) {
+    auto step = walker.next();
+    if (!step) return fail(step.reason());
+    if (!*step) return std::uint32_t{0};
+    if (accept((*step)->first)) return (*step)->first;
+  }
+}
+
+namespace {
+
+// Pages go to the file through a window of consecutive pages, so that the writes are large;
+// a page outside the window (one the builder held back) is written by itself.
+class PageFileWriter {
+public:
+  explicit PageFileWriter(OsFile& file) : m_file(file) {}
+
+  void write(std::uint32_t number, const char* page) {
+    if (number < m_base || number >= m_base + windowPages) {
+      if (number > m_base) {
+        flush();
+        m_base = number;
+      } else {
+        m_file.writeAt(std::uint64_t{number} * ntxPageSize, page, ntxPageSize);
+        return;
       }
     }
-    if (f.next < f.count) {
-      if (out.recnos.size() >= maxKeys) return fail("index holds more keys than the table records");
-      const char* it = item(f, f.next);
-      out.recnos.push_back(le32(it + 4));
-      out.keys.insert(out.keys.end(), it + 8, it + 8 + header.keySize);
-    }
-    ++f.next;
-    f.descended = false;
-    if (f.next > f.count) stack.pop_back();
+    std::size_t slot = number - m_base;
+    std::memcpy(m_window.data() + slot * ntxPageSize, page, ntxPageSize);
+    m_present[slot] = true;
   }
+
+  void flush() {
+    for (std::size_t s = 0; s < windowPages;) {
+      if (!m_present[s]) {
+        ++s;
+        continue;
+      }
+      std::size_t end = s;
+      while (end < windowPages && m_present[end]) ++end;
+      m_file.writeAt((std::uint64_t{m_base} + s) * ntxPageSize, m_window.data() + s * ntxPageSize,
+                     (end - s) * ntxPageSize);
+      std::fill(m_present.begin() + static_cast<std::ptrdiff_t>(s),
+                m_present.begin() + static_cast<std::ptrdiff_t>(end), false);
+      s = end;
+    }
+  }
+
+private:
+  static constexpr std::size_t windowPages = 256;
+  OsFile& m_file;
+  std::uint32_t m_base = 0;
+  std::vector<char> m_window = std::vector<char>(windowPages * ntxPageSize);
+  std::vector<bool> m_present = std::vector<bool>(windowPages, false);
+};
+
+}  // namespace
+
+std::string buildNtx(const Order& order) {
+  std::string out;
+  NtxWriter writer(order.spec(), order.tagName(), [&](std::uint32_t number, const char* page) {
+    std::size_t end = (std::size_t{number} + 1) * ntxPageSize;
+    if (out.size() < end) out.resize(end, '\0');
+    std::memcpy(out.data() + std::size_t{number} * ntxPageSize, page, ntxPageSize);
+  });
+  for (std::uint32_t r : order.sorted()) writer.add(r, order.keyOf(r).data());
+  writer.finish();
   return out;
 }
 
-std::string buildNtx(const Order& order) {
-  const std::uint16_t maxItems = ntxMaxItems(order.spec().size);
-  TreeBuilder builder(maxItems);
-  const auto count = static_cast<std::uint32_t>(order.sorted().size());
-  for (std::uint32_t i = 0; i < count; ++i) builder.add(i);
-  std::uint32_t root = builder.finish();
-  std::string out = headerPage(order, root * static_cast<std::uint32_t>(ntxPageSize), maxItems);
-  out.reserve(ntxPageSize * (builder.pages().size() + 1));
-  for (const BuildPage& page : builder.pages()) appendPage(out, page, order, maxItems);
-  return out;
+Result<void> writeNtx(const std::filesystem::path& file, const KeySpec& spec,
+                      std::string_view tagName,
+                      const std::function<void(NtxWriter&)>& addKeys) {
+  auto opened = OsFile::open(file, OsFile::Access::ReadWrite, OsFile::Create::IfMissing);
+  if (!opened) return fail(opened.reason());
+  opened->truncate(0);
+  PageFileWriter pages(*opened);
+  NtxWriter writer(spec, tagName, [&](std::uint32_t number, const char* page) { pages.write(number, page); });
+  addKeys(writer);
+  writer.finish();
+  pages.flush();
+  return {};
 }
 
 Result<void> writeNtx(const Order& order) {
-  auto file = OsFile::open(order.file(), OsFile::Access::ReadWrite, OsFile::Create::IfMissing);
-  if (!file) return fail(file.reason());
-  std::string bytes = buildNtx(order);
-  file->truncate(0);
-  file->writeAt(0, bytes.data(), bytes.size());
-  return {};
+  return writeNtx(order.file(), order.spec(), order.tagName(), [&](NtxWriter& writer) {
+    for (std::uint32_t r : order.sorted()) writer.add(r, order.keyOf(r).data());
+  });
 }
 
 }  // namespace velmoran::store

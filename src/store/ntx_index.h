@@ -5,7 +5,10 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "store/result.h"
@@ -13,6 +16,7 @@
 namespace velmoran::store {
 
 class Order;
+struct KeySpec;
 
 inline constexpr std::size_t ntxPageSize = 1024;
 inline constexpr std::uint16_t ntxSignature = 6;  // Clipper 5.x
@@ -42,12 +46,50 @@ struct NtxKeys {
 
 // The header of an index file held in `bytes`; a failure says what is wrong with it.
 Result<NtxHeader> parseNtxHeader(const std::string& bytes);
+// The same from the file's first page and its size.
+Result<NtxHeader> parseNtxHeader(const std::string& firstPage, std::uint64_t fileSize);
 // Every key of the tree in order, at most maxKeys of them; a failure for a damaged tree
 // (a page outside the file, a loop, an impossible count or offset, too many keys).
 Result<NtxKeys> walkNtx(const std::string& bytes, const NtxHeader& header, std::uint32_t maxKeys);
 
+// Walks an index file in key order, reading one page at a time, until accept(recno) says yes:
+// that record number, 0 when no key is accepted, a failure for a damaged file.
+Result<std::uint32_t> findInNtxFile(const std::filesystem::path& file,
+                                    const std::function<bool(std::uint32_t)>& accept);
+
 // Keys per page for a key size, as Clipper/Harbour choose it.
 std::uint16_t ntxMaxItems(int keySize);
+
+// Builds an index from keys that arrive in key order and hands out each finished page (page
+// 0 is the header, written last). It holds only the pages still open, a few per tree level.
+class NtxWriter {
+public:
+  using PageSink = std::function<void(std::uint32_t pageNumber, const char* page)>;
+  NtxWriter(const KeySpec& spec, std::string_view tagName, PageSink sink);
+  ~NtxWriter();
+  NtxWriter(const NtxWriter&) = delete;
+  NtxWriter& operator=(const NtxWriter&) = delete;
+
+  void add(std::uint32_t recno, const char* key);  // key: the key size in bytes
+  void finish();
+
+  struct Page;  // a page being built
+
+private:
+  struct Builder;
+  void emit(std::uint32_t number, const Page& page);
+
+  const KeySpec& m_spec;
+  std::string m_tag;
+  PageSink m_sink;
+  std::uint16_t m_maxItems;
+  std::unique_ptr<Builder> m_builder;
+  std::vector<char> m_page;
+};
+
+// Writes an index file whose keys addKeys hands to the writer in key order.
+Result<void> writeNtx(const std::filesystem::path& file, const KeySpec& spec, std::string_view tagName,
+                      const std::function<void(NtxWriter&)>& addKeys);
 
 // Writes the whole index file of a resolved order. A file that cannot be created is a
 // failure; a write that fails on the way (disk full) throws IoError.
