@@ -96,6 +96,26 @@ std::string Order::makeKey(std::string_view content) const {
   return key;
 }
 
+void Order::makeKey(std::string_view content, char* out) const {
+  if (m_spec.type == 'N') {
+    std::string key = makeKey(content);
+    std::memcpy(out, key.data(), keySize());
+    return;
+  }
+  std::size_t n = std::min(content.size(), keySize());
+  std::memcpy(out, content.data(), n);
+  std::memset(out + n, ' ', keySize() - n);
+  if (m_spec.upper) upperCp850(out, keySize());
+}
+
+void Order::release() {
+  std::vector<char>().swap(m_keys);
+  std::vector<std::uint32_t>().swap(m_sorted);
+  std::vector<std::uint32_t>().swap(m_pending);
+  std::vector<bool>().swap(m_isPending);
+  m_resident = false;
+}
+
 std::string Order::searchKey(std::string_view text) const {
   if (m_spec.type == 'N') {
     auto v = readNumber(text);
@@ -141,6 +161,7 @@ void Order::sortAll() {
 }
 
 void Order::assign(std::vector<char> keys, std::vector<std::uint32_t> sorted) {
+  m_resident = true;
   m_keys = std::move(keys);
   m_keys.resize(m_keys.size() - m_keys.size() % keySize());
   std::uint32_t n = count();

@@ -4,6 +4,10 @@
 // bytes of their code-page-850 form. Changes are collected and sorted in lazily, the next
 // time the order is needed for navigation, a seek or writing its file, so that a bulk
 // append costs O(n log n) in all.
+//
+// An order can also be released from memory: then only its index file holds it (current when
+// !needsWrite(), else to be built again from the records), and the table brings it back into
+// memory the next time navigation or a seek needs it.
 
 #include <cstdint>
 #include <filesystem>
@@ -41,6 +45,7 @@ public:
 
   // The key of a record from its field content (code page 850 bytes as stored).
   std::string makeKey(std::string_view fieldContent) const;
+  void makeKey(std::string_view fieldContent, char* out) const;  // key size bytes
   // The key a search value is compared with: code page 850 bytes for character keys (cut
   // to the key size), the numeric key for a number.
   std::string searchKey(std::string_view cp850Text) const;
@@ -67,7 +72,11 @@ public:
   std::size_t lowerBound(std::string_view search) const;
   bool keyStartsWith(std::size_t position, std::string_view search) const;
 
-  // Whether the file on disk lags behind the keys in memory.
+  // Whether the keys are in memory; release() drops them (assign() brings them back).
+  bool resident() const { return m_resident; }
+  void release();
+
+  // Whether the file on disk lags behind the keys in memory (or behind the records).
   bool needsWrite() const { return m_needsWrite; }
   void setWritten() { m_needsWrite = false; }
   void setNeedsWrite() { m_needsWrite = true; }
@@ -87,6 +96,7 @@ private:
   std::vector<std::uint32_t> m_pending;
   std::vector<bool> m_isPending;  // by recno - 1
   bool m_needsWrite = true;
+  bool m_resident = true;
 };
 
 }  // namespace velmoran::store

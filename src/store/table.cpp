@@ -8,6 +8,7 @@
 #include "store/dbf_header.h"
 #include "store/field_codec.h"
 #include "store/files.h"
+#include "store/key_sorter.h"
 #include "store/ntx_index.h"
 #include "store/order.h"
 #include "store/os_file.h"
@@ -25,6 +26,10 @@ namespace {
 // everything from offset 0 on.
 constexpr std::uint64_t recordLockBase = 1'000'000'000;
 constexpr std::uint64_t sharedOpenLockOffset = 2'000'000'001;
+
+// Memory for sorting the keys of orders built from the records outside memory, shared by
+// the orders built together; beyond it the sort spills to a temporary file.
+constexpr std::size_t orderBuildBudget = 4 * 1024 * 1024;
 
 bool sameName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -141,7 +146,10 @@ struct Table::Impl {
     record = blankRecord(header);
   }
 
-  Order* currentOrder() { return current > 0 ? orders[static_cast<std::size_t>(current - 1)].get() : nullptr; }
+  Order* currentOrder() {
+    if (current == 0) return nullptr;
+    return &use(*orders[static_cast<std::size_t>(current - 1)]);
+  }
 
   // The record sequence navigation walks: the current order's, or record order.
   std::size_t sequenceSize() {
@@ -186,6 +194,7 @@ struct Table::Impl {
 
   void goTop() {
     wasFound = false;
+    if (current > 0 && topFromFile(*orders[static_cast<std::size_t>(current - 1)])) return;
     std::size_t i = visibleFrom(0, true);
     if (i == std::string::npos) {
       positionAtEof();
@@ -270,8 +279,11 @@ struct Table::Impl {
     std::copy(bytes.begin(), bytes.end(), record.begin() + static_cast<std::ptrdiff_t>(at));
     cache->write(offsetOf(recno) + at, bytes.data(), bytes.size());
     headerStale = true;
-    for (auto& o : orders)
-      if (static_cast<std::size_t>(o->spec().field) == i) o->setKey(recno, o->makeKey(bytes));
+    for (auto& o : orders) {
+      if (static_cast<std::size_t>(o->spec().field) != i) continue;
+      if (o->resident()) o->setKey(recno, o->makeKey(bytes));
+      else o->setNeedsWrite();
+    }
   }
 
   void setDeletedFlag(bool deleted) {
@@ -289,6 +301,10 @@ struct Table::Impl {
     ++lastRec;
     cache->write(offsetOf(lastRec), bytes.data(), bytes.size());
     for (auto& o : orders) {
+      if (!o->resident()) {
+        o->setNeedsWrite();
+        continue;
+      }
       auto i = static_cast<std::size_t>(o->spec().field);
       o->appendKey(o->makeKey(std::string_view(bytes).substr(static_cast<std::size_t>(header.offsets[i]),
                                                              static_cast<std::size_t>(header.fields[i].length))));
@@ -311,6 +327,88 @@ struct Table::Impl {
       keys.insert(keys.end(), key.begin(), key.end());
     }
     o.assign(std::move(keys));
+  }
+
+  // An order released from memory comes back when navigation or a seek needs it: read from
+  // its index file when that is current, else built from the records.
+  Order& use(Order& o) {
+    if (o.resident()) return o;
+    if (o.needsWrite() || !loadFile(o)) buildKeys(o);
+    return o;
+  }
+
+  bool loadFile(Order& o) {
+    auto bytes = readFile(o.file());
+    if (!bytes) return false;
+    auto h = parseNtxHeader(*bytes);
+    return h && loadNtx(o, *bytes, *h);
+  }
+
+  // The first visible record of an order that is not in memory, found by reading its index
+  // file a page at a time, so that a table just filled in bulk is not taken into memory
+  // for it. False when the order is in memory or its file cannot be walked.
+  bool topFromFile(Order& o) {
+    if (o.resident()) return false;
+    if (o.needsWrite()) writeFromRecords({&o});
+    auto r = findInNtxFile(o.file(), [&](std::uint32_t rec) { return rec >= 1 && rec <= lastRec && isVisible(rec); });
+    if (!r) return false;
+    if (*r == 0) {
+      positionAtEof();
+      isBof = true;
+    } else {
+      positionOn(*r);
+      positionHint = std::string::npos;
+    }
+    return true;
+  }
+
+  // Writes the index files of orders that are not in memory from the records, in one pass
+  // over the records and bounded memory; the orders stay out of memory.
+  void writeFromRecords(const std::vector<Order*>& stale) {
+    if (stale.empty()) return;
+    std::vector<std::unique_ptr<KeySorter>> sorters;
+    for (Order* o : stale)
+      sorters.push_back(std::make_unique<KeySorter>(static_cast<std::size_t>(o->spec().size),
+                                                    orderBuildBudget / stale.size()));
+    const std::size_t length = header.recordLength;
+    const auto perBlock = static_cast<std::uint32_t>(std::max<std::size_t>(1, 256 * 1024 / length));
+    std::vector<char> block(perBlock * length);
+    std::vector<char> key(256);
+    for (std::uint32_t r = 1; r <= lastRec; r += perBlock) {
+      const std::uint32_t n = std::min(perBlock, lastRec - r + 1);
+      cache->read(offsetOf(r), block.data(), n * length);
+      for (std::size_t j = 0; j < stale.size(); ++j) {
+        const Order& o = *stale[j];
+        auto i = static_cast<std::size_t>(o.spec().field);
+        const auto at = static_cast<std::size_t>(header.offsets[i]);
+        const auto width = static_cast<std::size_t>(header.fields[i].length);
+        for (std::uint32_t k = 0; k < n; ++k) {
+          o.makeKey(std::string_view(block.data() + k * length + at, width), key.data());
+          sorters[j]->add(r + k, key.data());
+        }
+      }
+    }
+    for (std::size_t j = 0; j < stale.size(); ++j) {
+      Order& o = *stale[j];
+      auto written = writeNtx(o.file(), o.spec(), o.tagName(), [&](NtxWriter& w) {
+        sorters[j]->drain([&](std::uint32_t recno, const char* k) { w.add(recno, k); });
+      });
+      if (!written) throw IoError(written.reason());
+      sorters[j].reset();
+      o.setWritten();
+    }
+  }
+
+  // Every order whose file lags behind: those in memory from their keys, the others from
+  // the records.
+  void writeOrders() {
+    std::vector<Order*> stale;
+    for (auto& o : orders) {
+      if (!o->needsWrite()) continue;
+      if (o->resident()) writeOrderOrThrow(*o);
+      else stale.push_back(o.get());
+    }
+    writeFromRecords(stale);
   }
 
   Result<void> writeOrder(Order& o) {
@@ -394,8 +492,7 @@ struct Table::Impl {
         headerStale = false;
       }
     }
-    for (auto& o : orders)
-      if (o->needsWrite()) writeOrderOrThrow(*o);
+    writeOrders();
   }
 };
 
@@ -621,10 +718,17 @@ void Table::pack() {
   std::string h = fileHeaderBytes(t.header, kept, Date::today());
   t.file.writeAt(0, h.data(), h.size());
   t.endMarkerStale = t.headerStale = false;
+  std::vector<Order*> released;
   for (auto& o : t.orders) {
+    if (!o->resident()) {
+      o->setNeedsWrite();
+      released.push_back(o.get());
+      continue;
+    }
     t.buildKeys(*o);
     t.writeOrderOrThrow(*o);
   }
+  t.writeFromRecords(released);
   t.goTop();
 }
 
@@ -709,10 +813,13 @@ Result<int> Table::openOrder(const fs::path& ntxFile) {
 
 void Table::closeOrders() {
   // Pending changes go to the files first, so that they stay valid for the next open.
-  for (auto& o : m->orders)
-    if (o->needsWrite()) m->writeOrderOrThrow(*o);
+  m->writeOrders();
   m->orders.clear();
   m->current = 0;
+}
+
+void Table::releaseOrders() {
+  for (auto& o : m->orders) o->release();
 }
 
 int Table::orderCount() const { return static_cast<int>(m->orders.size()); }

@@ -135,6 +135,11 @@ public:
   Result<int> openOrder(const std::filesystem::path& ntxFile);
   // Detach every order; their files stay, with any change not yet written written first.
   void closeOrders();
+  // Drop every order's keys from memory, before a bulk append: appends and changes then
+  // leave the orders alone, flush() builds their index files from the records in bounded
+  // memory, goTop() finds the first record through the index file, and an order comes back
+  // into memory when other navigation or a seek needs it.
+  void releaseOrders();
   int orderCount() const;
   void setOrder(int n);  // 0 = record order; the cursor stays on its record
   int order() const;

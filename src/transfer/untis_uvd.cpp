@@ -174,6 +174,9 @@ void UvdTransfer::run() {
   m_gpsul.goTop();
 
   pages::markAllDeleted(m_uvd);
+  // UVD is only appended to and changed by record number from here on: its index files are
+  // built once at the flush instead of kept in step with every record.
+  m_uvd.releaseOrders();
 
   while (!m_gpsul.eof()) {
     const Text cls = stored(m_gpsul, "KLASSE");
@@ -188,6 +191,7 @@ void UvdTransfer::run() {
 
   m_gpsul.setOrder(gpsulOrder);
   m_gpsul.goTop();
+  m_uvd.flush();
   m_uvd.goTop();
   m_zulfach.setOrder(zulfachOrder);
   m_zulfach.goTop();
@@ -195,7 +199,6 @@ void UvdTransfer::run() {
   m_fach.goTop();
   m_klasse.setOrder(klasseOrder);
   m_klasse.goTop();
-  m_uvd.flush();
   m_fach.flush();
   m_klasse.flush();
 }

@@ -166,6 +166,9 @@ void importGpu002(app::Workspace& ws, app::Ui& ui, const std::filesystem::path& 
   store::Table& gpsul = ws.table(app::Page::Gpsul);
   ui.busy(true);
   pages::markAllDeleted(gpsul);
+  // The orders are built once from the records at the flush, not kept in step with every
+  // appended line.
+  gpsul.releaseOrders();
   Text scratch;
   while (auto line = reader->next()) appendRecord(gpsul, *line, *separator, scratch);
   gpsul.flush();

@@ -72,6 +72,9 @@ void importUvd(app::Workspace& ws, app::Ui& ui, const std::filesystem::path& fil
   store::Table& uvd = ws.table(app::Page::Uvd);
   ui.busy(true);
   pages::markAllDeleted(uvd);
+  // The orders are built once from the records at the flush, not kept in step with every
+  // appended line.
+  uvd.releaseOrders();
   Text scratch;
   while (auto line = reader->next())
     if (!isHeaderLine(*line)) appendRecord(uvd, *line, scratch);

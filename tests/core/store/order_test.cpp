@@ -452,5 +452,102 @@ TEST_F(Orders, ManyKeysMakeABalancedTreeWithEveryKeyOnce) {
   EXPECT_TRUE(std::is_sorted(keys.begin(), keys.end()));
 }
 
+
+// --- orders released from memory -----------------------------------------------------------
+
+// Two tables filled alike: one keeps its orders in memory with every change, the other
+// releases them before the appends, as an import does. Their index files must not differ.
+class ReleasedOrders : public ::testing::Test {
+protected:
+  std::unique_ptr<Table> make(const std::string& name, bool release) {
+    auto t = createTable(dir / (name + ".dbf"), {{"NAME", 'C', 12, 0}, {"NUM", 'N', 6, 1}});
+    EXPECT_TRUE(t->createOrder(ntx(name, 1), "NAME").ok());
+    EXPECT_TRUE(t->createOrder(ntx(name, 2), "UPPER(NAME)").ok());
+    EXPECT_TRUE(t->createOrder(ntx(name, 3), "NUM").ok());
+    t->setOrder(1);
+    if (release) t->releaseOrders();
+    for (int i = 0; i < 3000; ++i) {
+      t->append();
+      t->put("NAME", std::string(i % 3 ? "k" : "K") + std::to_string((i * 7919) % 500) + (i % 7 ? "" : "ä"));
+      t->put("NUM", ((i * 31) % 200) / 2.0 - 50);
+      if (i % 10 == 0) t->remove();
+    }
+    t->flush();
+    return t;
+  }
+  std::filesystem::path ntx(const std::string& name, int n) { return dir / (name + std::to_string(n) + ".NTX"); }
+  void expectSameIndexFiles() {
+    for (int n = 1; n <= 3; ++n) EXPECT_EQ(readBytes(ntx("kept", n)), readBytes(ntx("released", n))) << n;
+  }
+  TempDir dir;
+};
+
+TEST_F(ReleasedOrders, TheIndexFilesAreBuiltFromTheRecordsAsInMemory) {
+  auto kept = make("kept", false);
+  auto released = make("released", true);
+  expectSameIndexFiles();
+  for (int n = 1; n <= 3; ++n) {
+    kept->setOrder(n);
+    released->setOrder(n);
+    EXPECT_EQ(walk(*released), walk(*kept)) << n;
+    EXPECT_EQ(walkBack(*released), walkBack(*kept)) << n;
+  }
+  for (double v : {-50.0, -12.5, 0.0, 49.5, 60.0}) {
+    EXPECT_EQ(released->seek(v, true), kept->seek(v, true)) << v;
+    EXPECT_EQ(released->recno(), kept->recno()) << v;
+  }
+}
+
+TEST_F(ReleasedOrders, GoTopReadsTheIndexFileAndSkipsDeletedRecords) {
+  auto kept = make("kept", false);
+  auto released = make("released", true);
+  // Delete the first dozen records of the order: the top lies behind them.
+  for (int k = 0; k < 12; ++k) {
+    kept->goTop();
+    std::uint32_t r = kept->recno();
+    kept->remove();
+    released->goTo(r);
+    released->remove();
+  }
+  kept->goTop();
+  released->goTop();
+  EXPECT_EQ(released->recno(), kept->recno());
+  EXPECT_EQ(released->getText("NAME"), kept->getText("NAME"));
+  released->skip();
+  kept->skip();
+  EXPECT_EQ(released->recno(), kept->recno());
+}
+
+TEST_F(ReleasedOrders, ADamagedIndexFileOfAReleasedOrderIsRebuilt) {
+  auto kept = make("kept", false);
+  auto released = make("released", true);
+  writeBytes(ntx("released", 1), std::string(3000, '\x5A'));
+  released->goTop();
+  kept->goTop();
+  EXPECT_EQ(released->recno(), kept->recno());
+  EXPECT_EQ(walk(*released), walk(*kept));
+  released->flush();
+  expectSameIndexFiles();
+}
+
+TEST_F(ReleasedOrders, ChangesAndPackAfterTheFlushReachTheIndexFiles) {
+  auto kept = make("kept", false);
+  auto released = make("released", true);
+  for (Table* t : {kept.get(), released.get()}) {
+    t->goTo(17);
+    t->put("NAME", "AAA");
+    t->put("NUM", 99.5);
+    t->goTo(2999);
+    t->recall();
+    t->flush();
+  }
+  expectSameIndexFiles();
+  kept->pack();
+  released->releaseOrders();
+  released->pack();
+  expectSameIndexFiles();
+  EXPECT_EQ(walk(*released), walk(*kept));
+}
+
 }  // namespace
 }  // namespace velmoran::store

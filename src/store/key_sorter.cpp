@@ -1,0 +1,167 @@
+#include "store/key_sorter.h"
+
+#include <algorithm>
+#include <cstring>
+#include <queue>
+
+#include "store/table.h"
+
+namespace velmoran::store {
+
+namespace {
+
+constexpr std::size_t readChunk = 16 * 1024;  // bytes read back from each run at a time
+
+// The first eight key bytes as one number, so that most comparisons are one integer compare.
+std::uint64_t prefixOf(const char* key, std::size_t size) {
+  std::uint64_t p = 0;
+  for (std::size_t i = 0; i < 8; ++i)
+    p = (p << 8) | (i < size ? static_cast<unsigned char>(key[i]) : 0u);
+  return p;
+}
+
+bool seekTo(std::FILE* f, std::uint64_t offset) {
+#ifdef _WIN32
+  return _fseeki64(f, static_cast<__int64>(offset), SEEK_SET) == 0;
+#else
+  return fseeko(f, static_cast<off_t>(offset), SEEK_SET) == 0;
+#endif
+}
+
+}  // namespace
+
+KeySorter::KeySorter(std::size_t keySize, std::size_t memoryBudget)
+    : m_keySize(keySize),
+      // Per item: the key, its record number, and the sort's prefix and position.
+      m_capacity(std::max<std::size_t>(1024, memoryBudget / (keySize + 4 + 16))) {}
+
+KeySorter::~KeySorter() {
+  if (m_temp) std::fclose(m_temp);
+}
+
+void KeySorter::add(std::uint32_t recno, const char* key) {
+  m_keys.insert(m_keys.end(), key, key + m_keySize);
+  m_recnos.push_back(recno);
+  if (m_recnos.size() >= m_capacity && !m_noTemp) spill();
+}
+
+void KeySorter::sortRun() {
+  struct Item {
+    std::uint64_t prefix;
+    std::uint32_t at;
+  };
+  const std::size_t n = m_recnos.size();
+  std::vector<Item> items(n);
+  for (std::size_t i = 0; i < n; ++i)
+    items[i] = {prefixOf(m_keys.data() + i * m_keySize, m_keySize), static_cast<std::uint32_t>(i)};
+  const std::size_t rest = m_keySize > 8 ? m_keySize - 8 : 0;
+  // Positions follow the record numbers, so comparing them settles equal keys.
+  std::sort(items.begin(), items.end(), [&](const Item& a, const Item& b) {
+    if (a.prefix != b.prefix) return a.prefix < b.prefix;
+    if (rest > 0) {
+      int c = std::memcmp(m_keys.data() + a.at * m_keySize + 8, m_keys.data() + b.at * m_keySize + 8, rest);
+      if (c != 0) return c < 0;
+    }
+    return a.at < b.at;
+  });
+  m_sorted.resize(n);
+  for (std::size_t i = 0; i < n; ++i) m_sorted[i] = items[i].at;
+}
+
+void KeySorter::spill() {
+  if (!m_temp) {
+    m_temp = std::tmpfile();
+    if (!m_temp) {
+      // No temporary file: the items stay in memory.
+      m_noTemp = true;
+      return;
+    }
+  }
+  sortRun();
+  const std::size_t itemSize = 4 + m_keySize;
+  std::vector<char> out;
+  out.reserve(readChunk + itemSize);
+  auto write = [&] {
+    if (std::fwrite(out.data(), 1, out.size(), m_temp) != out.size())
+      throw IoError("cannot write a temporary file for sorting index keys");
+    out.clear();
+  };
+  for (std::uint32_t at : m_sorted) {
+    char recno[4];
+    std::memcpy(recno, &m_recnos[at], 4);
+    out.insert(out.end(), recno, recno + 4);
+    out.insert(out.end(), m_keys.data() + std::size_t{at} * m_keySize,
+               m_keys.data() + (std::size_t{at} + 1) * m_keySize);
+    if (out.size() >= readChunk) write();
+  }
+  write();
+  m_runs.push_back(Run{m_written, m_recnos.size()});
+  m_written += m_recnos.size() * itemSize;
+  m_keys.clear();
+  m_recnos.clear();
+  m_sorted.clear();
+}
+
+void KeySorter::drain(const std::function<void(std::uint32_t, const char*)>& out) {
+  if (m_runs.empty()) {
+    sortRun();
+    for (std::uint32_t at : m_sorted) out(m_recnos[at], m_keys.data() + std::size_t{at} * m_keySize);
+    return;
+  }
+  if (!m_recnos.empty()) spill();
+  if (std::fflush(m_temp) != 0) throw IoError("cannot write a temporary file for sorting index keys");
+
+  const std::size_t itemSize = 4 + m_keySize;
+  const std::size_t chunkItems = std::max<std::size_t>(1, readChunk / itemSize);
+  struct Reader {
+    std::uint64_t next;  // file offset of the next unread item
+    std::uint64_t left;  // items not yet read
+    std::vector<char> buffer;
+    std::size_t at = 0;
+    std::size_t filled = 0;
+    const char* item() const { return buffer.data() + at; }
+  };
+  std::vector<Reader> readers;
+  readers.reserve(m_runs.size());
+  for (const Run& run : m_runs) readers.push_back(Reader{run.offset, run.count, {}, 0, 0});
+  auto refill = [&](Reader& r) {
+    std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(chunkItems, r.left));
+    r.buffer.resize(n * itemSize);
+    if (!seekTo(m_temp, r.next) || std::fread(r.buffer.data(), 1, r.buffer.size(), m_temp) != r.buffer.size())
+      throw IoError("cannot read a temporary file for sorting index keys");
+    r.next += r.buffer.size();
+    r.left -= n;
+    r.at = 0;
+    r.filled = r.buffer.size();
+  };
+  // Runs hold ascending record numbers, so an earlier run wins among equal keys.
+  auto after = [&](std::size_t a, std::size_t b) {
+    int c = std::memcmp(readers[a].item() + 4, readers[b].item() + 4, m_keySize);
+    return c != 0 ? c > 0 : a > b;
+  };
+  std::priority_queue<std::size_t, std::vector<std::size_t>, decltype(after)> heads(after);
+  for (std::size_t i = 0; i < readers.size(); ++i) {
+    if (readers[i].left == 0) continue;
+    refill(readers[i]);
+    heads.push(i);
+  }
+  while (!heads.empty()) {
+    std::size_t i = heads.top();
+    heads.pop();
+    Reader& r = readers[i];
+    std::uint32_t recno;
+    std::memcpy(&recno, r.item(), 4);
+    out(recno, r.item() + 4);
+    r.at += itemSize;
+    if (r.at == r.filled) {
+      if (r.left == 0) {
+        r.buffer = {};
+        continue;
+      }
+      refill(r);
+    }
+    heads.push(i);
+  }
+}
+
+}  // namespace velmoran::store

@@ -1,0 +1,49 @@
+#pragma once
+// KeySorter: puts the (key, record number) items of an index into order within a bounded
+// amount of memory. Items arrive in record order. While they fit into the budget they are
+// sorted in memory; beyond it each full run is sorted and written to a temporary file, and
+// the runs are merged at the end. Without a temporary file everything stays in memory.
+
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <string_view>
+#include <vector>
+
+namespace velmoran::store {
+
+class KeySorter {
+public:
+  KeySorter(std::size_t keySize, std::size_t memoryBudget);
+  ~KeySorter();
+  KeySorter(const KeySorter&) = delete;
+  KeySorter& operator=(const KeySorter&) = delete;
+
+  // key: keySize bytes; record numbers ascending from one call to the next.
+  void add(std::uint32_t recno, const char* key);
+  // After the last add: every item in (key bytes, record number) order. Throws IoError when
+  // the temporary file cannot be read back.
+  void drain(const std::function<void(std::uint32_t recno, const char* key)>& out);
+  // Runs written to the temporary file so far.
+  std::size_t spilledRuns() const { return m_runs.size(); }
+
+private:
+  struct Run {
+    std::uint64_t offset;  // of its first item in the temporary file
+    std::uint64_t count;
+  };
+  void sortRun();
+  void spill();
+
+  std::size_t m_keySize;
+  std::size_t m_capacity;  // items of one run
+  std::vector<char> m_keys;
+  std::vector<std::uint32_t> m_recnos;
+  std::vector<std::uint32_t> m_sorted;  // positions in m_keys/m_recnos, in key order
+  std::FILE* m_temp = nullptr;
+  bool m_noTemp = false;
+  std::uint64_t m_written = 0;
+  std::vector<Run> m_runs;
+};
+
+}  // namespace velmoran::store
