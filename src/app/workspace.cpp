@@ -64,7 +64,9 @@ Result<void> Workspace::openTable(Page page) {
   if (!opened) return fail(file.string() + ": " + opened.reason());
   std::unique_ptr<store::Table> table = std::move(*opened);
   for (const auto& index : store::tableSpec(info.name).indexes) {
-    auto r = table->openOrder(dataFile(index.fileName));
+    // The start-up has just built every index file: the orders come into memory when a
+    // page or a command needs them.
+    auto r = table->openOrder(dataFile(index.fileName), store::Table::OrderKeys::released);
     if (!r) r = table->createOrder(dataFile(index.fileName), index.key);
     if (!r) return fail(dataFile(index.fileName).string() + ": " + r.reason());
   }

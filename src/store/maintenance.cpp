@@ -70,10 +70,16 @@ Result<void> maintainOne(const fs::path& dataDir, const TableSpec& spec, bool& l
     if (!again) return fail(again.reason());
     table = std::move(*again);
   }
+  // Every index file of the table, built together in one pass over the records.
   for (const auto& index : spec.indexes) {
-    auto r = table->createOrder(findInDir(dataDir, index.fileName), index.key);
+    auto r = table->createOrder(findInDir(dataDir, index.fileName), index.key, {},
+                                Table::OrderKeys::released);
     if (!r) return fail(r.reason());
+  }
+  try {
     table->closeOrders();
+  } catch (const IoError& e) {
+    return fail(e.what());
   }
   return {};
 }

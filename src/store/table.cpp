@@ -460,6 +460,29 @@ struct Table::Impl {
     return true;
   }
 
+  // An order for an index file whose header is sound and fits the table, released: the
+  // rest of the file is checked when the order is first needed. Nothing otherwise.
+  std::unique_ptr<Order> releasedOrder(const fs::path& ntxFile) {
+    auto opened = OsFile::open(ntxFile, OsFile::Access::ReadOnly);
+    if (!opened) return nullptr;
+    std::string first(ntxPageSize, '\0');
+    try {
+      first.resize(opened->readAt(0, first.data(), first.size()));
+      auto h = parseNtxHeader(first, opened->size());
+      if (!h) return nullptr;
+      auto spec = parseKeyExpression(h->expression, header.fields);
+      if (!spec || h->keySize != spec->size || h->keyDecimals != spec->decimals || h->descending ||
+          h->unique || !h->forCondition.empty())
+        return nullptr;
+      auto order = std::make_unique<Order>(std::move(*spec), ntxFile, h->tagName);
+      order->release();
+      order->setWritten();
+      return order;
+    } catch (const IoError&) {
+      return nullptr;
+    }
+  }
+
   // Positions on the first visible record whose key is not below the search key. Exact:
   // found when that key begins with the search key, else eof. Soft: stays there (eof when
   // there is none) and tells whether it begins with the search key.
@@ -779,16 +802,23 @@ Result<void> Table::appendFrom(const fs::path& source) {
 // --- orders ---------------------------------------------------------------------------------
 
 Result<int> Table::createOrder(const fs::path& ntxFile, std::string_view keyExpression,
-                               std::string_view orderName) {
+                               std::string_view orderName, OrderKeys keys) {
   auto spec = parseKeyExpression(keyExpression, m->header.fields);
   if (!spec) return fail(spec.reason());
   auto order = std::make_unique<Order>(std::move(*spec), ntxFile, std::string(orderName));
+  if (keys == OrderKeys::released) {
+    order->release();
+    return m->attach(std::move(order));
+  }
   m->buildKeys(*order);
   if (auto r = m->writeOrder(*order); !r) return fail(r.reason());
   return m->attach(std::move(order));
 }
 
-Result<int> Table::openOrder(const fs::path& ntxFile) {
+Result<int> Table::openOrder(const fs::path& ntxFile, OrderKeys keys) {
+  if (keys == OrderKeys::released) {
+    if (auto order = m->releasedOrder(ntxFile)) return m->attach(std::move(order));
+  }
   auto bytes = readFile(ntxFile);
   if (!bytes) return fail(bytes.reason());
   auto header = parseNtxHeader(*bytes);

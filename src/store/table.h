@@ -130,9 +130,15 @@ public:
   // damaged or disagrees with the table. Both attach the order and return its number
   // (1-based, in attach order; an order for the same file takes the old one's place); the
   // current order is unchanged. Changed orders are written to their files by flush().
+  //
+  // With OrderKeys::released the order is attached released (see releaseOrders): createOrder
+  // leaves the building of its file to flush(), which builds every such order in one pass
+  // over the records; openOrder reads only the file's header and checks the rest when the
+  // order is first needed (a damaged file is then rebuilt from the records).
+  enum class OrderKeys { inMemory, released };
   Result<int> createOrder(const std::filesystem::path& ntxFile, std::string_view keyExpression,
-                          std::string_view orderName = {});
-  Result<int> openOrder(const std::filesystem::path& ntxFile);
+                          std::string_view orderName = {}, OrderKeys keys = OrderKeys::inMemory);
+  Result<int> openOrder(const std::filesystem::path& ntxFile, OrderKeys keys = OrderKeys::inMemory);
   // Detach every order; their files stay, with any change not yet written written first.
   void closeOrders();
   // Drop every order's keys from memory, before a bulk append: appends and changes then

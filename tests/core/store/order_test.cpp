@@ -549,5 +549,36 @@ TEST_F(ReleasedOrders, ChangesAndPackAfterTheFlushReachTheIndexFiles) {
   EXPECT_EQ(walk(*released), walk(*kept));
 }
 
+
+TEST_F(ReleasedOrders, AnIndexOpenedReleasedIsCheckedWhenFirstNeeded) {
+  auto kept = make("kept", false);
+  make("released", true).reset();
+  // A sound header over a damaged tree.
+  std::string bytes = readBytes(ntx("released", 1));
+  for (std::size_t i = 1024; i < bytes.size(); i += 7) bytes[i] = '\xFF';
+  writeBytes(ntx("released", 1), bytes);
+  auto t = openTable(dir / "released.dbf");
+  for (int n = 1; n <= 3; ++n) {
+    auto r = t->openOrder(ntx("released", n), Table::OrderKeys::released);
+    ASSERT_TRUE(r.ok()) << r.reason();
+  }
+  kept->setOrder(1);
+  t->setOrder(1);
+  EXPECT_EQ(walk(*t), walk(*kept));
+  t->flush();
+  expectSameIndexFiles();
+}
+
+TEST_F(ReleasedOrders, OrdersCreatedReleasedAreBuiltTogetherAtTheFlush) {
+  auto kept = make("kept", false);
+  auto t = createTable(dir / "released.dbf", {{"NAME", 'C', 12, 0}, {"NUM", 'N', 6, 1}});
+  ASSERT_TRUE(t->appendFrom(dir / "kept.dbf").ok());
+  EXPECT_TRUE(t->createOrder(ntx("released", 1), "NAME", {}, Table::OrderKeys::released).ok());
+  EXPECT_TRUE(t->createOrder(ntx("released", 2), "UPPER(NAME)", {}, Table::OrderKeys::released).ok());
+  EXPECT_TRUE(t->createOrder(ntx("released", 3), "NUM", {}, Table::OrderKeys::released).ok());
+  t->closeOrders();
+  expectSameIndexFiles();
+}
+
 }  // namespace
 }  // namespace velmoran::store
