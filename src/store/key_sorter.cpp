@@ -11,6 +11,7 @@ namespace velmoran::store {
 namespace {
 
 constexpr std::size_t readChunk = 16 * 1024;  // bytes read back from each run at a time
+constexpr std::size_t maxMergeWidth = 64;     // runs merged at once
 
 // The first eight key bytes as one number, so that most comparisons are one integer compare.
 std::uint64_t prefixOf(const char* key, std::size_t size) {
@@ -79,38 +80,35 @@ void KeySorter::spill() {
   }
   sortRun();
   const std::size_t itemSize = 4 + m_keySize;
+  const std::uint64_t begin = m_written;
   std::vector<char> out;
   out.reserve(readChunk + itemSize);
-  auto write = [&] {
-    if (std::fwrite(out.data(), 1, out.size(), m_temp) != out.size())
-      throw IoError("cannot write a temporary file for sorting index keys");
-    out.clear();
-  };
   for (std::uint32_t at : m_sorted) {
     char recno[4];
     std::memcpy(recno, &m_recnos[at], 4);
     out.insert(out.end(), recno, recno + 4);
     out.insert(out.end(), m_keys.data() + std::size_t{at} * m_keySize,
                m_keys.data() + (std::size_t{at} + 1) * m_keySize);
-    if (out.size() >= readChunk) write();
+    if (out.size() >= readChunk) {
+      appendToTemp(out);
+      out.clear();
+    }
   }
-  write();
-  m_runs.push_back(Run{m_written, m_recnos.size()});
-  m_written += m_recnos.size() * itemSize;
+  appendToTemp(out);
+  m_runs.push_back(Run{begin, m_recnos.size()});
   m_keys.clear();
   m_recnos.clear();
   m_sorted.clear();
 }
 
-void KeySorter::drain(const std::function<void(std::uint32_t, const char*)>& out) {
-  if (m_runs.empty()) {
-    sortRun();
-    for (std::uint32_t at : m_sorted) out(m_recnos[at], m_keys.data() + std::size_t{at} * m_keySize);
-    return;
-  }
-  if (!m_recnos.empty()) spill();
-  if (std::fflush(m_temp) != 0) throw IoError("cannot write a temporary file for sorting index keys");
+void KeySorter::appendToTemp(const std::vector<char>& bytes) {
+  if (bytes.empty()) return;
+  if (!seekTo(m_temp, m_written) || std::fwrite(bytes.data(), 1, bytes.size(), m_temp) != bytes.size())
+    throw IoError("cannot write a temporary file for sorting index keys");
+  m_written += bytes.size();
+}
 
+void KeySorter::mergeRuns(const std::vector<Run>& runs, const std::function<void(const char*)>& out) {
   const std::size_t itemSize = 4 + m_keySize;
   const std::size_t chunkItems = std::max<std::size_t>(1, readChunk / itemSize);
   struct Reader {
@@ -118,12 +116,11 @@ void KeySorter::drain(const std::function<void(std::uint32_t, const char*)>& out
     std::uint64_t left;  // items not yet read
     std::vector<char> buffer;
     std::size_t at = 0;
-    std::size_t filled = 0;
     const char* item() const { return buffer.data() + at; }
   };
   std::vector<Reader> readers;
-  readers.reserve(m_runs.size());
-  for (const Run& run : m_runs) readers.push_back(Reader{run.offset, run.count, {}, 0, 0});
+  readers.reserve(runs.size());
+  for (const Run& run : runs) readers.push_back(Reader{run.offset, run.count, {}, 0});
   auto refill = [&](Reader& r) {
     std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(chunkItems, r.left));
     r.buffer.resize(n * itemSize);
@@ -132,7 +129,6 @@ void KeySorter::drain(const std::function<void(std::uint32_t, const char*)>& out
     r.next += r.buffer.size();
     r.left -= n;
     r.at = 0;
-    r.filled = r.buffer.size();
   };
   // Runs hold ascending record numbers, so an earlier run wins among equal keys.
   auto after = [&](std::size_t a, std::size_t b) {
@@ -149,11 +145,9 @@ void KeySorter::drain(const std::function<void(std::uint32_t, const char*)>& out
     std::size_t i = heads.top();
     heads.pop();
     Reader& r = readers[i];
-    std::uint32_t recno;
-    std::memcpy(&recno, r.item(), 4);
-    out(recno, r.item() + 4);
+    out(r.item());
     r.at += itemSize;
-    if (r.at == r.filled) {
+    if (r.at == r.buffer.size()) {
       if (r.left == 0) {
         r.buffer = {};
         continue;
@@ -162,6 +156,47 @@ void KeySorter::drain(const std::function<void(std::uint32_t, const char*)>& out
     }
     heads.push(i);
   }
+}
+
+void KeySorter::drain(const std::function<void(std::uint32_t, const char*)>& out) {
+  if (m_runs.empty()) {
+    sortRun();
+    for (std::uint32_t at : m_sorted) out(m_recnos[at], m_keys.data() + std::size_t{at} * m_keySize);
+    return;
+  }
+  if (!m_recnos.empty()) spill();
+  const std::size_t itemSize = 4 + m_keySize;
+  // Merge at most maxMergeWidth runs at a time, so that the read buffers stay bounded too.
+  while (m_runs.size() > maxMergeWidth) {
+    std::vector<Run> longer;
+    for (std::size_t i = 0; i < m_runs.size(); i += maxMergeWidth) {
+      std::vector<Run> group(m_runs.begin() + static_cast<std::ptrdiff_t>(i),
+                             m_runs.begin() + static_cast<std::ptrdiff_t>(std::min(i + maxMergeWidth, m_runs.size())));
+      if (group.size() == 1) {
+        longer.push_back(group.front());
+        continue;
+      }
+      Run merged{m_written, 0};
+      std::vector<char> pending;
+      pending.reserve(readChunk + itemSize);
+      mergeRuns(group, [&](const char* item) {
+        pending.insert(pending.end(), item, item + itemSize);
+        ++merged.count;
+        if (pending.size() >= readChunk) {
+          appendToTemp(pending);
+          pending.clear();
+        }
+      });
+      appendToTemp(pending);
+      longer.push_back(merged);
+    }
+    m_runs = std::move(longer);
+  }
+  mergeRuns(m_runs, [&](const char* item) {
+    std::uint32_t recno;
+    std::memcpy(&recno, item, 4);
+    out(recno, item + 4);
+  });
 }
 
 }  // namespace velmoran::store

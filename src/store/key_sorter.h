@@ -2,7 +2,8 @@
 // KeySorter: puts the (key, record number) items of an index into order within a bounded
 // amount of memory. Items arrive in record order. While they fit into the budget they are
 // sorted in memory; beyond it each full run is sorted and written to a temporary file, and
-// the runs are merged at the end. Without a temporary file everything stays in memory.
+// the runs are merged at the end, at most 64 at a time. Without a temporary file everything
+// stays in memory.
 
 #include <cstdint>
 #include <cstdio>
@@ -34,6 +35,8 @@ private:
   };
   void sortRun();
   void spill();
+  void appendToTemp(const std::vector<char>& bytes);
+  void mergeRuns(const std::vector<Run>& runs, const std::function<void(const char* item)>& out);
 
   std::size_t m_keySize;
   std::size_t m_capacity;  // items of one run

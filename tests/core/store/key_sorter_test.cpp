@@ -66,6 +66,14 @@ TEST(KeySorter, SpilledRunsMergeIntoTheOrderOfOneSort) {
   }
 }
 
+TEST(KeySorter, MoreRunsThanOneMergeTakesAreMergedInRounds) {
+  auto keys = randomKeys(1024 * 130 + 17, 6, 11);
+  std::size_t runs = 0;
+  Items got = sorted(6, 1, keys, &runs);
+  EXPECT_EQ(runs, 130u);  // the last, short run is spilled when draining begins
+  EXPECT_EQ(got, expected(keys));
+}
+
 TEST(KeySorter, WithinTheBudgetNothingIsSpilled) {
   auto keys = randomKeys(5000, 10, 7);
   std::size_t runs = 0;
