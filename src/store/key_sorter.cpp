@@ -10,7 +10,7 @@ namespace velmoran::store {
 
 namespace {
 
-constexpr std::size_t readChunk = 16 * 1024;  // bytes read back from each run at a time
+constexpr std::size_t readChunk = 8 * 1024;   // bytes read back from each run at a time
 constexpr std::size_t maxMergeWidth = 64;     // runs merged at once
 
 // The first eight key bytes as one number, so that most comparisons are one integer compare.
