@@ -1,5 +1,6 @@
 // Fuzz target: a damaged NTX index file opened for a small table, then walked and searched in
-// its order, a key changed and the index written again.
+// its order, a key changed and the index written again; and the same file opened released
+// (only its header read), the top found through the file and the order walked.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -49,6 +50,15 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static std::unique_ptr<store::Table> t = smallTable();
   auto ntx = fuzz::writeInput(data, size, "damaged.ntx");
+  if (auto released = t->openOrder(ntx, store::Table::OrderKeys::released)) {
+    t->setOrder(*released);
+    t->goTop();
+    if (!t->eof()) (void)t->getText(1);
+    for (t->goTop(); !t->eof(); t->skip()) (void)t->getText(1);
+    t->setOrder(0);
+    t->closeOrders();
+    ntx = fuzz::writeInput(data, size, "damaged.ntx");
+  }
   auto order = t->openOrder(ntx);
   if (!order) return 0;
   t->setOrder(*order);

@@ -350,7 +350,12 @@ struct Table::Impl {
   bool topFromFile(Order& o) {
     if (o.resident()) return false;
     if (o.needsWrite()) writeFromRecords({&o});
-    auto r = findInNtxFile(o.file(), [&](std::uint32_t rec) { return rec >= 1 && rec <= lastRec && isVisible(rec); });
+    Result<std::uint32_t> r = fail("not read");
+    try {
+      r = findInNtxFile(o.file(), [&](std::uint32_t rec) { return rec >= 1 && rec <= lastRec && isVisible(rec); });
+    } catch (const IoError&) {
+      return false;  // the order comes into memory instead
+    }
     if (!r) return false;
     if (*r == 0) {
       positionAtEof();
