@@ -80,18 +80,43 @@ Date Date::today() {
   return make(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday).value_or(Date{});
 }
 
+namespace {
+
+// n as `width` digits with leading zeros (n fits them).
+void putDigits(char* out, int n, int width) {
+  for (int i = width - 1; i >= 0; --i, n /= 10) out[i] = static_cast<char>('0' + n % 10);
+}
+
+bool fitsFourDigits(int year) { return year >= 0 && year <= 9999; }
+
+}  // namespace
+
 std::string Date::format() const {
   if (isEmpty()) return {};
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%02d.%02d.%04d", m_day, m_month, m_year);
-  return buf;
+  if (!fitsFourDigits(m_year)) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%02d.%02d.%04d", m_day, m_month, m_year);
+    return buf;
+  }
+  std::string out = "00.00.0000";
+  putDigits(&out[0], m_day, 2);
+  putDigits(&out[3], m_month, 2);
+  putDigits(&out[6], m_year, 4);
+  return out;
 }
 
 std::string Date::toDbf() const {
   if (isEmpty()) return std::string(8, ' ');
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%04d%02d%02d", m_year, m_month, m_day);
-  return buf;
+  if (!fitsFourDigits(m_year)) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%04d%02d%02d", m_year, m_month, m_day);
+    return buf;
+  }
+  std::string out(8, '0');
+  putDigits(&out[0], m_year, 4);
+  putDigits(&out[4], m_month, 2);
+  putDigits(&out[6], m_day, 2);
+  return out;
 }
 
 }  // namespace velmoran

@@ -44,7 +44,9 @@ std::optional<std::string> formatNumber(double value, int width, int decimals) {
   // units in the last place lets them round half away from zero as Clipper rounds them.
   double nudged = value + std::copysign(std::fabs(value) * 4 * DBL_EPSILON, value);
   std::string s;
-  double scaled = decimals <= 15 ? std::round(nudged * std::pow(10.0, decimals)) : HUGE_VAL;
+  static constexpr double powersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                           1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  double scaled = decimals <= 15 ? std::round(nudged * powersOfTen[decimals]) : HUGE_VAL;
   if (std::fabs(scaled) < 9007199254740992.0) {  // 2^53: every integer below is exact
     // The common case without printf: the rounded value as an integer, the point put in.
     auto digits = std::to_string(static_cast<long long>(std::fabs(scaled)));

@@ -4,6 +4,14 @@
 #include <cstring>
 #include <queue>
 
+#ifdef _WIN32
+#include <process.h>
+
+#include <atomic>
+#include <filesystem>
+#include <string>
+#endif
+
 #include "store/table.h"
 
 namespace velmoran::store {
@@ -26,6 +34,28 @@ bool seekTo(std::FILE* f, std::uint64_t offset) {
   return _fseeki64(f, static_cast<__int64>(offset), SEEK_SET) == 0;
 #else
   return fseeko(f, static_cast<off_t>(offset), SEEK_SET) == 0;
+#endif
+}
+
+// A temporary file that the system removes when it is closed, also when the program ends
+// abruptly; nullptr when none can be made.
+std::FILE* openTempFile() {
+#ifdef _WIN32
+  // tmpfile() of the C runtime writes into the root of the drive, which users may not
+  // write to: the user's temporary folder, and "D" (delete on close) for the cleanup.
+  static std::atomic<unsigned> counter{0};
+  std::error_code ec;
+  const std::filesystem::path dir = std::filesystem::temp_directory_path(ec);
+  if (ec) return nullptr;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::filesystem::path file =
+        dir / ("velmoran-" + std::to_string(_getpid()) + "-" + std::to_string(counter++) + ".tmp");
+    if (std::filesystem::exists(file, ec)) continue;
+    if (std::FILE* f = _wfopen(file.c_str(), L"w+bTD")) return f;
+  }
+  return nullptr;
+#else
+  return std::tmpfile();
 #endif
 }
 
@@ -71,7 +101,7 @@ void KeySorter::sortRun() {
 
 void KeySorter::spill() {
   if (!m_temp) {
-    m_temp = std::tmpfile();
+    m_temp = openTempFile();
     if (!m_temp) {
       // No temporary file: the items stay in memory.
       m_noTemp = true;

@@ -1,6 +1,7 @@
 #include "store/table.h"
 
 #include <algorithm>
+#include <array>
 #include <set>
 #include <system_error>
 
@@ -254,9 +255,25 @@ struct Table::Impl {
     return static_cast<std::size_t>(position - 1);
   }
 
+  // Field names are mostly string literals of the callers, at the same address each time:
+  // a small cache by address spares the search, and a hit is checked against the name.
+  struct NameSlot {
+    const char* data = nullptr;
+    int position = 0;
+  };
+  mutable std::array<NameSlot, 64> nameCache{};
+
   int positionOf(std::string_view name) const {
-    for (std::size_t i = 0; i < header.fields.size(); ++i)
-      if (sameName(header.fields[i].name, name)) return static_cast<int>(i + 1);
+    NameSlot& slot = nameCache[(reinterpret_cast<std::uintptr_t>(name.data()) >> 2) % nameCache.size()];
+    if (slot.data == name.data() && slot.position > 0 &&
+        sameName(header.fields[static_cast<std::size_t>(slot.position - 1)].name, name))
+      return slot.position;
+    for (std::size_t i = 0; i < header.fields.size(); ++i) {
+      if (sameName(header.fields[i].name, name)) {
+        slot = NameSlot{name.data(), static_cast<int>(i + 1)};
+        return slot.position;
+      }
+    }
     return 0;
   }
 

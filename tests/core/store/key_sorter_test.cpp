@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <utility>
@@ -72,6 +73,25 @@ TEST(KeySorter, MoreRunsThanOneMergeTakesAreMergedInRounds) {
   Items got = sorted(6, 1, keys, &runs);
   EXPECT_EQ(runs, 130u);  // the last, short run is spilled when draining begins
   EXPECT_EQ(got, expected(keys));
+}
+
+TEST(KeySorter, TheTemporaryFileIsGoneAfterwards) {
+  namespace fs = std::filesystem;
+  auto ours = [] {
+    std::size_t n = 0;
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(fs::temp_directory_path(), ec))
+      if (e.path().filename().string().rfind("velmoran-", 0) == 0) ++n;
+    return n;
+  };
+  const std::size_t before = ours();
+  {
+    std::size_t runs = 0;
+    auto keys = randomKeys(4096, 8, 5);
+    EXPECT_EQ(sorted(8, 1, keys, &runs), expected(keys));
+    EXPECT_GE(runs, 4u);
+  }
+  EXPECT_EQ(ours(), before);
 }
 
 TEST(KeySorter, WithinTheBudgetNothingIsSpilled) {
