@@ -4,6 +4,8 @@
 //                                an index on KLASSE and flush; prints the seconds taken
 //   table_bench fill DATADIR N   give each of the seven tables of DATADIR N records (their
 //                                index files are left to the next start)
+//   table_bench maintain DATADIR the start-up maintenance of DATADIR's seven tables alone
+//                                (pack, structure check, index files); prints the seconds
 //   table_bench run DATADIR GPU002 UVD_TXT
 //                                start the program once on DATADIR, then GetFromUntis on
 //                                GPU002, UntisUVD and WriteUVD to UVD_TXT; prints the seconds
@@ -16,6 +18,7 @@
 #include "app/startup.h"
 #include "asdpc/uvd_txt_writer.h"
 #include "store/files.h"
+#include "store/maintenance.h"
 #include "store/schema.h"
 #include "store/table.h"
 #include "transfer/untis_uvd.h"
@@ -69,6 +72,15 @@ int fill(const std::string& dataDir, unsigned n) {
     (*t)->flush();
   }
   return 0;
+}
+
+int maintain(const std::string& dataDir) {
+  auto began = std::chrono::steady_clock::now();
+  store::MaintenanceOutcome outcome = store::maintainTables(dataDir);
+  std::chrono::duration<double> took = std::chrono::steady_clock::now() - began;
+  for (const auto& problem : outcome.problems) std::fprintf(stderr, "%s\n", problem.c_str());
+  std::printf("%.3f\n", took.count());
+  return outcome.locked || !outcome.problems.empty() ? 1 : 0;
 }
 
 // Answers yes, chooses the one file it was given, and counts warnings and errors.
@@ -126,9 +138,11 @@ int run(const std::string& dataDir, const std::string& gpu002, const std::string
 
 int main(int argc, char** argv) {
   if (argc == 5 && std::string(argv[1]) == "run") return run(argv[2], argv[3], argv[4], argv[0]);
+  if (argc == 3 && std::string(argv[1]) == "maintain") return maintain(argv[2]);
   if (argc != 4) {
     std::fprintf(stderr,
-                 "usage: table_bench append FILE N | fill DATADIR N | run DATADIR GPU002 UVD_TXT\n");
+                 "usage: table_bench append FILE N | fill DATADIR N | maintain DATADIR |\n"
+                 "       table_bench run DATADIR GPU002 UVD_TXT\n");
     return 2;
   }
   const std::string what = argv[1];
