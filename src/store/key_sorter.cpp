@@ -21,14 +21,6 @@ namespace {
 constexpr std::size_t readChunk = 8 * 1024;   // bytes read back from each run at a time
 constexpr std::size_t maxMergeWidth = 64;     // runs merged at once
 
-// The first eight key bytes as one number, so that most comparisons are one integer compare.
-std::uint64_t prefixOf(const char* key, std::size_t size) {
-  std::uint64_t p = 0;
-  for (std::size_t i = 0; i < 8; ++i)
-    p = (p << 8) | (i < size ? static_cast<unsigned char>(key[i]) : 0u);
-  return p;
-}
-
 bool seekTo(std::FILE* f, std::uint64_t offset) {
 #ifdef _WIN32
   return _fseeki64(f, static_cast<__int64>(offset), SEEK_SET) == 0;
@@ -84,7 +76,7 @@ void KeySorter::sortRun() {
   const std::size_t n = m_recnos.size();
   std::vector<Item> items(n);
   for (std::size_t i = 0; i < n; ++i)
-    items[i] = {prefixOf(m_keys.data() + i * m_keySize, m_keySize), static_cast<std::uint32_t>(i)};
+    items[i] = {keyPrefix(m_keys.data() + i * m_keySize, m_keySize), static_cast<std::uint32_t>(i)};
   const std::size_t rest = m_keySize > 8 ? m_keySize - 8 : 0;
   // Positions follow the record numbers, so comparing them settles equal keys.
   std::sort(items.begin(), items.end(), [&](const Item& a, const Item& b) {

@@ -13,6 +13,14 @@
 
 namespace velmoran::store {
 
+// The first eight key bytes as one number, so that most comparisons of a sort are a single
+// integer comparison (shorter keys padded with zero bytes).
+inline std::uint64_t keyPrefix(const char* key, std::size_t size) {
+  std::uint64_t p = 0;
+  for (std::size_t i = 0; i < 8; ++i) p = (p << 8) | (i < size ? static_cast<unsigned char>(key[i]) : 0u);
+  return p;
+}
+
 class KeySorter {
 public:
   KeySorter(std::size_t keySize, std::size_t memoryBudget);

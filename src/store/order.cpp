@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "store/field_codec.h"
+#include "store/key_sorter.h"
 
 namespace velmoran::store {
 
@@ -29,15 +30,6 @@ int findField(const Structure& structure, std::string_view name) {
   for (std::size_t i = 0; i < structure.size(); ++i)
     if (upperAscii(structure[i].name) == wanted) return static_cast<int>(i);
   return -1;
-}
-
-// The first eight key bytes as one number, so that most comparisons of a sort are a single
-// integer comparison.
-std::uint64_t prefixOf(const char* key, std::size_t size) {
-  std::uint64_t p = 0;
-  for (std::size_t i = 0; i < 8; ++i)
-    p = (p << 8) | (i < size ? static_cast<unsigned char>(key[i]) : 0u);
-  return p;
 }
 
 int compareBytes(const char* a, const char* b, std::size_t n) {
@@ -147,7 +139,7 @@ void Order::sortAll() {
   };
   std::uint32_t n = count();
   std::vector<Item> items(n);
-  for (std::uint32_t r = 1; r <= n; ++r) items[r - 1] = {prefixOf(keyPtr(r), keySize()), r};
+  for (std::uint32_t r = 1; r <= n; ++r) items[r - 1] = {keyPrefix(keyPtr(r), keySize()), r};
   std::size_t rest = keySize() > 8 ? keySize() - 8 : 0;
   std::sort(items.begin(), items.end(), [&](const Item& a, const Item& b) {
     if (a.prefix != b.prefix) return a.prefix < b.prefix;
