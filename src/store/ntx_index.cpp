@@ -334,30 +334,17 @@ private:
   bool m_popFirst = false;
 };
 
-Result<NtxKeys> walkNtx(const std::string& bytes, const NtxHeader& header, std::uint32_t maxKeys) {
-  NtxWalker walker(header, bytes.size(), [&](std::uint32_t offset, char* page) {
-    std::memcpy(page, bytes.data() + offset, ntxPageSize);
-  });
-  NtxKeys out;
-  for (;;) {
-    auto step = walker.next();
-    if (!step) return fail(step.reason());
-    if (!*step) return out;
-    if (out.recnos.size() >= maxKeys) return fail("index holds more keys than the table records");
-    out.recnos.push_back((*step)->first);
-    out.keys.insert(out.keys.end(), (*step)->second, (*step)->second + header.keySize);
-  }
-}
-
-Result<std::uint32_t> findInNtxFile(const std::filesystem::path& file,
-                                    const std::function<bool(std::uint32_t)>& accept) {
+Result<void> walkNtxFile(const std::filesystem::path& file,
+                         const std::function<bool(const NtxHeader&)>& accept,
+                         const std::function<bool(std::uint32_t, const char*)>& visit) {
   auto opened = OsFile::open(file, OsFile::Access::ReadOnly);
   if (!opened) return fail(opened.reason());
-  std::string start(ntxPageSize, '\0');
-  start.resize(opened->readAt(0, start.data(), start.size()));
+  std::string first(ntxPageSize, '\0');
+  first.resize(opened->readAt(0, first.data(), first.size()));
   const std::uint64_t size = opened->size();
-  auto header = parseNtxHeader(start, size);
+  auto header = parseNtxHeader(first, size);
   if (!header) return fail(header.reason());
+  if (!accept(*header)) return fail("index file does not fit");
   NtxWalker walker(*header, size, [&](std::uint32_t offset, char* page) {
     std::size_t got = opened->readAt(offset, page, ntxPageSize);
     std::memset(page + got, 0, ntxPageSize - got);
@@ -365,9 +352,21 @@ Result<std::uint32_t> findInNtxFile(const std::filesystem::path& file,
   for (;;) {
     auto step = walker.next();
     if (!step) return fail(step.reason());
-    if (!*step) return std::uint32_t{0};
-    if (accept((*step)->first)) return (*step)->first;
+    if (!*step || !visit((*step)->first, (*step)->second)) return {};
   }
+}
+
+Result<std::uint32_t> findInNtxFile(const std::filesystem::path& file,
+                                    const std::function<bool(std::uint32_t)>& accept) {
+  std::uint32_t found = 0;
+  auto walked = walkNtxFile(
+      file, [](const NtxHeader&) { return true; },
+      [&](std::uint32_t recno, const char*) {
+        if (accept(recno)) found = recno;
+        return found == 0;
+      });
+  if (!walked) return fail(walked.reason());
+  return found;
 }
 
 namespace {

@@ -38,20 +38,16 @@ struct NtxHeader {
   std::string forCondition;
 };
 
-// The keys of an index in the order of its tree.
-struct NtxKeys {
-  std::vector<char> keys;  // keySize bytes each
-  std::vector<std::uint32_t> recnos;
-};
-
 // The header of an index file held in `bytes`; a failure says what is wrong with it.
 Result<NtxHeader> parseNtxHeader(const std::string& bytes);
 // The same from the file's first page and its size.
 Result<NtxHeader> parseNtxHeader(const std::string& firstPage, std::uint64_t fileSize);
-// Every key of the tree in order, at most maxKeys of them; a failure for a damaged tree
-// (a page outside the file, a loop, an impossible count or offset, too many keys).
-Result<NtxKeys> walkNtx(const std::string& bytes, const NtxHeader& header, std::uint32_t maxKeys);
-
+// Walks an index file in key order, reading one page at a time: the header goes to accept
+// (false: a failure, nothing walked), then each key to visit until it returns false. A
+// failure for a file that cannot be read or a damaged tree.
+Result<void> walkNtxFile(const std::filesystem::path& file,
+                         const std::function<bool(const NtxHeader&)>& accept,
+                         const std::function<bool(std::uint32_t recno, const char* key)>& visit);
 // Walks an index file in key order, reading one page at a time, until accept(recno) says yes:
 // that record number, 0 when no key is accepted, a failure for a damaged file.
 Result<std::uint32_t> findInNtxFile(const std::filesystem::path& file,

@@ -152,7 +152,7 @@ void Order::sortAll() {
   m_isPending.assign(n, false);
 }
 
-void Order::assign(std::vector<char> keys, std::vector<std::uint32_t> sorted) {
+bool Order::assign(std::vector<char> keys, std::vector<std::uint32_t> sorted) {
   m_resident = true;
   m_keys = std::move(keys);
   m_keys.resize(m_keys.size() - m_keys.size() % keySize());
@@ -169,6 +169,7 @@ void Order::assign(std::vector<char> keys, std::vector<std::uint32_t> sorted) {
   }
   if (usable) m_sorted = std::move(sorted);
   else sortAll();
+  return usable;
 }
 
 void Order::markPending(std::uint32_t recno) {

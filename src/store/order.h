@@ -55,8 +55,9 @@ public:
   std::string_view keyOf(std::uint32_t recno) const;
 
   // Replace everything: keys of records 1..n in record order; sorted is their order when
-  // already known (it is checked), or empty to sort here.
-  void assign(std::vector<char> keys, std::vector<std::uint32_t> sorted = {});
+  // already known (it is checked), or empty to sort here. True when sorted was taken as it
+  // came.
+  bool assign(std::vector<char> keys, std::vector<std::uint32_t> sorted = {});
   // The key of record count() + 1.
   void appendKey(std::string_view key);
   void setKey(std::uint32_t recno, std::string_view key);

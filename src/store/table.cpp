@@ -1,6 +1,7 @@
 #include "store/table.h"
 
 #include <algorithm>
+#include <cstring>
 #include <array>
 #include <set>
 #include <system_error>
@@ -354,11 +355,43 @@ struct Table::Impl {
     return o;
   }
 
+  // The keys of the order's index file when it is sound and agrees with the table, read a
+  // page at a time; false (the order unchanged) otherwise.
   bool loadFile(Order& o) {
-    auto bytes = readFile(o.file());
-    if (!bytes) return false;
-    auto h = parseNtxHeader(*bytes);
-    return h && loadNtx(o, *bytes, *h);
+    const KeySpec& spec = o.spec();
+    const auto keySize = static_cast<std::size_t>(spec.size);
+    std::vector<char> keys;
+    std::vector<bool> seen;
+    std::vector<std::uint32_t> sorted;
+    bool agrees = true;
+    Result<void> walked = fail("not read");
+    try {
+      walked = walkNtxFile(
+          o.file(),
+          [&](const NtxHeader& h) {
+            if (h.keySize != spec.size || h.keyDecimals != spec.decimals || h.descending || h.unique ||
+                !h.forCondition.empty())
+              return false;
+            keys.assign(static_cast<std::size_t>(lastRec) * keySize, ' ');
+            seen.assign(lastRec, false);
+            sorted.reserve(lastRec);
+            return true;
+          },
+          [&](std::uint32_t r, const char* key) {
+            agrees = r >= 1 && r <= lastRec && !seen[r - 1];
+            if (!agrees) return false;
+            seen[r - 1] = true;
+            std::memcpy(keys.data() + (r - 1) * keySize, key, keySize);
+            sorted.push_back(r);
+            return true;
+          });
+    } catch (const IoError&) {
+      return false;
+    }
+    if (!walked || !agrees || sorted.size() != lastRec) return false;
+    // A file in another collation is taken in and written again in ours at the next flush.
+    if (o.assign(std::move(keys), std::move(sorted))) o.setWritten();
+    return true;
   }
 
   // The first visible record of an order that is not in memory, found by reading its index
@@ -455,31 +488,6 @@ struct Table::Impl {
     }
     orders.push_back(std::move(o));
     return static_cast<int>(orders.size());
-  }
-
-  // The keys of an index file when it is sound and agrees with the table; nothing otherwise.
-  bool loadNtx(Order& o, const std::string& bytes, const NtxHeader& h) {
-    const KeySpec& spec = o.spec();
-    if (h.keySize != spec.size || h.keyDecimals != spec.decimals || h.descending || h.unique ||
-        !h.forCondition.empty())
-      return false;
-    auto walked = walkNtx(bytes, h, lastRec);
-    if (!walked || walked->recnos.size() != lastRec) return false;
-    const auto keySize = static_cast<std::size_t>(spec.size);
-    std::vector<char> keys(static_cast<std::size_t>(lastRec) * keySize, ' ');
-    std::vector<bool> seen(lastRec, false);
-    for (std::size_t k = 0; k < walked->recnos.size(); ++k) {
-      std::uint32_t r = walked->recnos[k];
-      if (r < 1 || r > lastRec || seen[r - 1]) return false;
-      seen[r - 1] = true;
-      std::copy_n(walked->keys.begin() + static_cast<std::ptrdiff_t>(k * keySize), keySize,
-                  keys.begin() + static_cast<std::ptrdiff_t>((r - 1) * keySize));
-    }
-    std::vector<std::uint32_t> treeOrder = walked->recnos;
-    o.assign(std::move(keys), std::move(walked->recnos));
-    // A file in another collation is taken in and written again in ours at the next flush.
-    if (o.sorted() == treeOrder) o.setWritten();
-    return true;
   }
 
   // An order for an index file whose header is sound and fits the table, released: the
@@ -841,13 +849,22 @@ Result<int> Table::openOrder(const fs::path& ntxFile, OrderKeys keys) {
   if (keys == OrderKeys::released) {
     if (auto order = m->releasedOrder(ntxFile)) return m->attach(std::move(order));
   }
-  auto bytes = readFile(ntxFile);
-  if (!bytes) return fail(bytes.reason());
-  auto header = parseNtxHeader(*bytes);
+  auto opened = OsFile::open(ntxFile, OsFile::Access::ReadOnly);
+  if (!opened) return fail(opened.reason());
+  std::string first(ntxPageSize, '\0');
+  std::uint64_t size = 0;
+  try {
+    first.resize(opened->readAt(0, first.data(), first.size()));
+    size = opened->size();
+  } catch (const IoError& e) {
+    return fail(e.what());
+  }
+  opened->close();
+  auto header = parseNtxHeader(first, size);
   // A damaged index whose key expression can still be read is rebuilt from the records.
   std::string expression = header ? header->expression : std::string();
-  if (!header && bytes->size() >= 22 + 256) {
-    expression = bytes->substr(22, 256);
+  if (!header && first.size() >= 22 + 256) {
+    expression = first.substr(22, 256);
     expression = expression.substr(0, expression.find('\0'));
   }
   if (expression.empty())
@@ -856,7 +873,7 @@ Result<int> Table::openOrder(const fs::path& ntxFile, OrderKeys keys) {
   if (!spec) return fail(ntxFile.string() + ": " + spec.reason());
   std::string tag = header ? header->tagName : std::string();
   auto order = std::make_unique<Order>(std::move(*spec), ntxFile, tag);
-  if (!header || !m->loadNtx(*order, *bytes, *header)) {
+  if (!header || !m->loadFile(*order)) {
     m->buildKeys(*order);
     if (auto r = m->writeOrder(*order); !r) return fail(r.reason());
   }
