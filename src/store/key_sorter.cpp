@@ -69,20 +69,28 @@ void KeySorter::add(std::uint32_t recno, const char* key) {
 }
 
 void KeySorter::sortRun() {
+  // The first sixteen key bytes as two numbers: keys padded with blanks, or equal in their
+  // first bytes, mostly compare without memcmp.
   struct Item {
-    std::uint64_t prefix;
+    std::uint64_t head;
+    std::uint64_t next;
     std::uint32_t at;
   };
   const std::size_t n = m_recnos.size();
   std::vector<Item> items(n);
-  for (std::size_t i = 0; i < n; ++i)
-    items[i] = {keyPrefix(m_keys.data() + i * m_keySize, m_keySize), static_cast<std::uint32_t>(i)};
-  const std::size_t rest = m_keySize > 8 ? m_keySize - 8 : 0;
+  const std::size_t nextSize = m_keySize > 8 ? m_keySize - 8 : 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const char* key = m_keys.data() + i * m_keySize;
+    items[i] = {keyPrefix(key, m_keySize), nextSize ? keyPrefix(key + 8, nextSize) : 0,
+                static_cast<std::uint32_t>(i)};
+  }
+  const std::size_t rest = m_keySize > 16 ? m_keySize - 16 : 0;
   // Positions follow the record numbers, so comparing them settles equal keys.
   std::sort(items.begin(), items.end(), [&](const Item& a, const Item& b) {
-    if (a.prefix != b.prefix) return a.prefix < b.prefix;
+    if (a.head != b.head) return a.head < b.head;
+    if (a.next != b.next) return a.next < b.next;
     if (rest > 0) {
-      int c = std::memcmp(m_keys.data() + a.at * m_keySize + 8, m_keys.data() + b.at * m_keySize + 8, rest);
+      int c = std::memcmp(m_keys.data() + a.at * m_keySize + 16, m_keys.data() + b.at * m_keySize + 16, rest);
       if (c != 0) return c < 0;
     }
     return a.at < b.at;
@@ -138,6 +146,7 @@ void KeySorter::mergeRuns(const std::vector<Run>& runs, const std::function<void
     std::uint64_t left;  // items not yet read
     std::vector<char> buffer;
     std::size_t at = 0;
+    std::uint64_t head = 0;  // first eight key bytes of the current item
     const char* item() const { return buffer.data() + at; }
   };
   std::vector<Reader> readers;
@@ -152,15 +161,19 @@ void KeySorter::mergeRuns(const std::vector<Run>& runs, const std::function<void
     r.left -= n;
     r.at = 0;
   };
+  auto takeHead = [&](Reader& r) { r.head = keyPrefix(r.item() + 4, m_keySize); };
   // Runs hold ascending record numbers, so an earlier run wins among equal keys.
+  const std::size_t rest = m_keySize > 8 ? m_keySize - 8 : 0;
   auto after = [&](std::size_t a, std::size_t b) {
-    int c = std::memcmp(readers[a].item() + 4, readers[b].item() + 4, m_keySize);
+    if (readers[a].head != readers[b].head) return readers[a].head > readers[b].head;
+    int c = rest ? std::memcmp(readers[a].item() + 12, readers[b].item() + 12, rest) : 0;
     return c != 0 ? c > 0 : a > b;
   };
   std::priority_queue<std::size_t, std::vector<std::size_t>, decltype(after)> heads(after);
   for (std::size_t i = 0; i < readers.size(); ++i) {
     if (readers[i].left == 0) continue;
     refill(readers[i]);
+    takeHead(readers[i]);
     heads.push(i);
   }
   while (!heads.empty()) {
@@ -176,6 +189,7 @@ void KeySorter::mergeRuns(const std::vector<Run>& runs, const std::function<void
       }
       refill(r);
     }
+    takeHead(r);
     heads.push(i);
   }
 }
