@@ -60,21 +60,31 @@ Result<void> maintainOne(const fs::path& dataDir, const TableSpec& spec, bool& l
     return fail(opened.reason());
   }
   std::unique_ptr<Table> table = std::move(*opened);
-  table->pack();
+  // Every index file of the table, built together in the pack's pass over the records.
+  auto attachIndexes = [&]() -> Result<void> {
+    for (const auto& index : spec.indexes) {
+      auto r = table->createOrder(findInDir(dataDir, index.fileName), index.key, {},
+                                  Table::OrderKeys::released);
+      if (!r) return fail(r.reason());
+    }
+    return {};
+  };
   Structure wanted = upgradedStructure(spec.name, table->structure());
+  // An upgrade builds a new table file: its index files are built from that one.
+  if (wanted == table->structure()) {
+    if (auto r = attachIndexes(); !r) return r;
+  }
+  try {
+    table->pack();
+  } catch (const IoError& e) {
+    return fail(e.what());
+  }
   if (wanted != table->structure()) {
     if (auto r = copyStructure(dataDir, table, file, wanted); !r) return r;
-  }
-  if (!table) {
     auto again = Table::open(file, OpenMode::Exclusive);
     if (!again) return fail(again.reason());
     table = std::move(*again);
-  }
-  // Every index file of the table, built together in one pass over the records.
-  for (const auto& index : spec.indexes) {
-    auto r = table->createOrder(findInDir(dataDir, index.fileName), index.key, {},
-                                Table::OrderKeys::released);
-    if (!r) return fail(r.reason());
+    if (auto r = attachIndexes(); !r) return r;
   }
   try {
     table->closeOrders();

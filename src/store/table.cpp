@@ -417,41 +417,64 @@ struct Table::Impl {
     return true;
   }
 
+  // The keys of orders that are not in memory, collected record by record in bounded
+  // memory and written to their index files at the end; the orders stay out of memory.
+  class KeyCollector {
+  public:
+    KeyCollector(const DbfHeader& header, std::vector<Order*> orders) : m_header(header), m_orders(std::move(orders)) {
+      for (Order* o : m_orders)
+        m_sorters.push_back(std::make_unique<KeySorter>(static_cast<std::size_t>(o->spec().size),
+                                                        orderBuildBudget / m_orders.size()));
+    }
+    bool empty() const { return m_orders.empty(); }
+    void add(std::uint32_t recno, const char* record) {
+      for (std::size_t j = 0; j < m_orders.size(); ++j) {
+        const Order& o = *m_orders[j];
+        auto i = static_cast<std::size_t>(o.spec().field);
+        o.makeKey(std::string_view(record + m_header.offsets[i], static_cast<std::size_t>(m_header.fields[i].length)),
+                  m_key.data());
+        m_sorters[j]->add(recno, m_key.data());
+      }
+    }
+    void write() {
+      for (std::size_t j = 0; j < m_orders.size(); ++j) {
+        Order& o = *m_orders[j];
+        auto written = writeNtx(o.file(), o.spec(), o.tagName(), [&](NtxWriter& w) {
+          m_sorters[j]->drain([&](std::uint32_t recno, const char* k) { w.add(recno, k); });
+        });
+        if (!written) throw IoError(written.reason());
+        m_sorters[j].reset();
+        o.setWritten();
+      }
+    }
+
+  private:
+    const DbfHeader& m_header;
+    std::vector<Order*> m_orders;
+    std::vector<std::unique_ptr<KeySorter>> m_sorters;
+    std::vector<char> m_key = std::vector<char>(256);
+  };
+
+  // Records read a block at a time: visit(recno, bytes) for records first..lastRec.
+  template <class Visit>
+  void forEachRecord(std::uint32_t first, Visit visit) {
+    const std::size_t length = header.recordLength;
+    const auto perBlock = static_cast<std::uint32_t>(std::max<std::size_t>(1, 256 * 1024 / length));
+    std::vector<char> block(perBlock * length);
+    for (std::uint32_t r = first; r <= lastRec; r += perBlock) {
+      const std::uint32_t n = std::min(perBlock, lastRec - r + 1);
+      cache->read(offsetOf(r), block.data(), n * length);
+      for (std::uint32_t k = 0; k < n; ++k) visit(r + k, block.data() + k * length);
+    }
+  }
+
   // Writes the index files of orders that are not in memory from the records, in one pass
   // over the records and bounded memory; the orders stay out of memory.
   void writeFromRecords(const std::vector<Order*>& stale) {
     if (stale.empty()) return;
-    std::vector<std::unique_ptr<KeySorter>> sorters;
-    for (Order* o : stale)
-      sorters.push_back(std::make_unique<KeySorter>(static_cast<std::size_t>(o->spec().size),
-                                                    orderBuildBudget / stale.size()));
-    const std::size_t length = header.recordLength;
-    const auto perBlock = static_cast<std::uint32_t>(std::max<std::size_t>(1, 256 * 1024 / length));
-    std::vector<char> block(perBlock * length);
-    std::vector<char> key(256);
-    for (std::uint32_t r = 1; r <= lastRec; r += perBlock) {
-      const std::uint32_t n = std::min(perBlock, lastRec - r + 1);
-      cache->read(offsetOf(r), block.data(), n * length);
-      for (std::size_t j = 0; j < stale.size(); ++j) {
-        const Order& o = *stale[j];
-        auto i = static_cast<std::size_t>(o.spec().field);
-        const auto at = static_cast<std::size_t>(header.offsets[i]);
-        const auto width = static_cast<std::size_t>(header.fields[i].length);
-        for (std::uint32_t k = 0; k < n; ++k) {
-          o.makeKey(std::string_view(block.data() + k * length + at, width), key.data());
-          sorters[j]->add(r + k, key.data());
-        }
-      }
-    }
-    for (std::size_t j = 0; j < stale.size(); ++j) {
-      Order& o = *stale[j];
-      auto written = writeNtx(o.file(), o.spec(), o.tagName(), [&](NtxWriter& w) {
-        sorters[j]->drain([&](std::uint32_t recno, const char* k) { w.add(recno, k); });
-      });
-      if (!written) throw IoError(written.reason());
-      sorters[j].reset();
-      o.setWritten();
-    }
+    KeyCollector keys(header, stale);
+    forEachRecord(1, [&](std::uint32_t r, const char* record) { keys.add(r, record); });
+    keys.write();
   }
 
   // Every order whose file lags behind: those in memory from their keys, the others from
@@ -755,13 +778,22 @@ void Table::unlock(std::uint32_t recno) {
 void Table::pack() {
   m->requireWritable();
   Impl& t = *m;
-  std::uint32_t kept = 0;
-  for (std::uint32_t r = 1; r <= t.lastRec; ++r) {
-    std::string bytes = t.readRecord(r);
-    if (bytes[0] == dbfDeletedFlag) continue;
-    ++kept;
-    if (kept != r) t.cache->write(t.offsetOf(kept), bytes.data(), bytes.size());
+  // Orders out of memory get their keys in the same pass that moves the records up.
+  std::vector<Order*> released;
+  for (auto& o : t.orders) {
+    if (o->resident()) continue;
+    o->setNeedsWrite();
+    released.push_back(o.get());
   }
+  Impl::KeyCollector keys(t.header, released);
+  std::uint32_t kept = 0;
+  t.forEachRecord(1, [&](std::uint32_t r, const char* record) {
+    if (record[0] == dbfDeletedFlag) return;
+    ++kept;
+    // A record only moves towards the start, behind the block being read.
+    if (kept != r) t.cache->write(t.offsetOf(kept), record, t.header.recordLength);
+    if (!keys.empty()) keys.add(kept, record);
+  });
   t.cache->flush();
   t.cache->clear();
   t.lastRec = kept;
@@ -771,17 +803,12 @@ void Table::pack() {
   std::string h = fileHeaderBytes(t.header, kept, Date::today());
   t.file.writeAt(0, h.data(), h.size());
   t.endMarkerStale = t.headerStale = false;
-  std::vector<Order*> released;
+  keys.write();
   for (auto& o : t.orders) {
-    if (!o->resident()) {
-      o->setNeedsWrite();
-      released.push_back(o.get());
-      continue;
-    }
+    if (!o->resident()) continue;
     t.buildKeys(*o);
     t.writeOrderOrThrow(*o);
   }
-  t.writeFromRecords(released);
   t.goTop();
 }
 
