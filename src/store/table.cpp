@@ -116,10 +116,10 @@ struct Table::Impl {
     return header.headerLength + static_cast<std::uint64_t>(r - 1) * header.recordLength;
   }
 
-  std::string readRecord(std::uint32_t r) {
-    std::string bytes(header.recordLength, ' ');
-    cache->read(offsetOf(r), bytes.data(), bytes.size());
-    return bytes;
+  // The record's bytes into the cursor's buffer (no new allocation per step).
+  void loadRecord(std::uint32_t r) {
+    record.resize(header.recordLength);
+    cache->read(offsetOf(r), record.data(), record.size());
   }
 
   bool isDeleted(std::uint32_t r) {
@@ -139,7 +139,7 @@ struct Table::Impl {
   void positionOn(std::uint32_t r) {
     recno = r;
     isEof = isBof = false;
-    record = readRecord(r);
+    loadRecord(r);
   }
 
   void positionAtEof() {
@@ -639,7 +639,7 @@ void Table::skip(long n) {
   m->wasFound = false;
   if (n > 0) m->skipForward(n);
   else if (n < 0) m->skipBackward(-n);
-  else if (!m->isEof) m->record = m->readRecord(m->recno);
+  else if (!m->isEof) m->loadRecord(m->recno);
 }
 
 void Table::goTo(std::uint32_t recno) {
@@ -754,9 +754,13 @@ void Table::putLogical(int position, bool value) {
 // --- records ---------------------------------------------------------------------------------
 
 void Table::append() {
-  m->appendRecord(blankRecord(m->header));
+  std::string blank = blankRecord(m->header);
+  m->appendRecord(blank);
   m->wasFound = false;
-  m->positionOn(m->lastRec);
+  // The cursor takes the record just written without reading it back.
+  m->record = std::move(blank);
+  m->recno = m->lastRec;
+  m->isEof = m->isBof = false;
 }
 
 bool Table::lock(std::uint32_t recno) {
