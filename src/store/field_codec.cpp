@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cfloat>
 #include <cmath>
+#include <cstring>
 #include <cstdio>
 
 #include "store/code_page.h"
@@ -48,12 +49,25 @@ std::optional<std::string> formatNumber(double value, int width, int decimals) {
                                            1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
   double scaled = decimals <= 15 ? std::round(nudged * powersOfTen[decimals]) : HUGE_VAL;
   if (std::fabs(scaled) < 9007199254740992.0) {  // 2^53: every integer below is exact
-    // The common case without printf: the rounded value as an integer, the point put in.
-    auto digits = std::to_string(static_cast<long long>(std::fabs(scaled)));
-    auto d = static_cast<std::size_t>(decimals);
-    if (digits.size() <= d) digits.insert(0, d + 1 - digits.size(), '0');
-    if (d > 0) digits.insert(digits.size() - d, 1, '.');
-    s = (scaled < 0 ? "-" : "") + digits;
+    // The common case without printf: the rounded value's digits from the right, the point
+    // put in, zeros up to the one before the point, the sign; then the blanks in front.
+    char buf[40];
+    char* end = buf + sizeof buf;
+    char* p = end;
+    auto v = static_cast<unsigned long long>(std::fabs(scaled));
+    const int d = decimals;
+    for (int i = 0; v > 0 || i <= d; ++i) {
+      if (i == d && d > 0) *--p = '.';
+      *--p = static_cast<char>('0' + v % 10);
+      v /= 10;
+    }
+    // scaled is below zero only when it is at least one unit, never all zeros.
+    if (scaled < 0) *--p = '-';
+    const auto n = static_cast<std::size_t>(end - p);
+    if (n > static_cast<std::size_t>(width)) return std::nullopt;
+    std::string out(static_cast<std::size_t>(width), ' ');
+    std::memcpy(out.data() + out.size() - n, p, n);
+    return out;
   } else {
     char buf[400];
     int n = std::snprintf(buf, sizeof buf, "%.*f", decimals, nudged);

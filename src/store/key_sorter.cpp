@@ -133,8 +133,11 @@ void KeySorter::spill() {
 
 void KeySorter::appendToTemp(const std::vector<char>& bytes) {
   if (bytes.empty()) return;
-  if (!seekTo(m_temp, m_written) || std::fwrite(bytes.data(), 1, bytes.size(), m_temp) != bytes.size())
+  // A seek empties the stream's buffer: only after reading is one needed.
+  if ((!m_atEnd && !seekTo(m_temp, m_written)) ||
+      std::fwrite(bytes.data(), 1, bytes.size(), m_temp) != bytes.size())
     throw IoError("cannot write a temporary file for sorting index keys");
+  m_atEnd = true;
   m_written += bytes.size();
 }
 
@@ -155,6 +158,7 @@ void KeySorter::mergeRuns(const std::vector<Run>& runs, const std::function<void
   auto refill = [&](Reader& r) {
     std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(chunkItems, r.left));
     r.buffer.resize(n * itemSize);
+    m_atEnd = false;
     if (!seekTo(m_temp, r.next) || std::fread(r.buffer.data(), 1, r.buffer.size(), m_temp) != r.buffer.size())
       throw IoError("cannot read a temporary file for sorting index keys");
     r.next += r.buffer.size();

@@ -53,7 +53,8 @@ private:
   std::vector<std::uint32_t> m_sorted;  // positions in m_keys/m_recnos, in key order
   std::FILE* m_temp = nullptr;
   bool m_noTemp = false;
-  std::uint64_t m_written = 0;
+  std::uint64_t m_written = 0;  // bytes in the temporary file
+  bool m_atEnd = true;          // its stream stands at its end after a write
   std::vector<Run> m_runs;
 };
 

@@ -3,13 +3,17 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <csignal>
+#include <cstdio>
+#include <random>
 #ifndef _WIN32
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
 
+#include "store/field_codec.h"
 #include "store/table.h"
 #include "support/temp_dir.h"
 #include "table_fixture.h"
@@ -113,6 +117,31 @@ TEST_F(TableFile, NumbersAreRightAlignedWithExactlyTheirDecimals) {
   EXPECT_EQ(raw(2, -2.5), "   -3");
   EXPECT_EQ(raw(2, 123456.0), "*****");
   EXPECT_EQ(raw(2, -9999.0), "-9999");
+}
+
+// Away from a halfway digit the rounding nudge does not matter: the field text is printf's,
+// right-aligned, without the sign of a value that rounds to zero, stars when it is too wide.
+// Up to twelve significant digits (the tables' numbers have at most ten); beyond them the
+// nudge of a few units in the last place reaches the last decimal.
+TEST(NumberFields, AgreeWithPrintfAwayFromHalfway) {
+  std::mt19937 rng(20261208);
+  for (int k = 0; k < 20000; ++k) {
+    const int decimals = static_cast<int>(rng() % 7);
+    const int width = 1 + static_cast<int>(rng() % 20);
+    double v = static_cast<double>(static_cast<long long>(rng() % 2000000001u) - 1000000000) + 0.3;
+    for (unsigned e = rng() % 12; e > 0; --e) v /= 10;
+    double digits = std::fabs(v);
+    for (int d = 0; d < decimals; ++d) digits *= 10;
+    if (digits >= 1e12) continue;
+    char buf[128];
+    std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
+    std::string text = buf;
+    if (text.front() == '-' && text.find_first_not_of("0.", 1) == std::string::npos) text.erase(0, 1);
+    std::string expected = static_cast<int>(text.size()) > width
+                               ? std::string(static_cast<std::size_t>(width), '*')
+                               : std::string(static_cast<std::size_t>(width) - text.size(), ' ') + text;
+    ASSERT_EQ(numberField(v, width, decimals), expected) << v << " " << width << " " << decimals;
+  }
 }
 
 TEST_F(TableFile, UmlautsAreStoredInCodePage850) {
