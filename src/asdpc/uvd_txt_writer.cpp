@@ -43,9 +43,12 @@ Text cut(const store::Table& t, std::string_view field, std::size_t n) {
 }
 
 std::string wholeNumber(double v) {
-  char buf[32];
   // Adding 0.0 turns a negative zero into zero, which prints without a sign.
-  std::snprintf(buf, sizeof buf, "%.0f", v + 0.0);
+  v += 0.0;
+  if (v == std::floor(v) && std::fabs(v) < 9007199254740992.0)  // 2^53: exact as an integer
+    return std::to_string(static_cast<long long>(v));
+  char buf[400];
+  std::snprintf(buf, sizeof buf, "%.0f", v);
   return buf;
 }
 
@@ -62,19 +65,30 @@ std::string count(const store::Table& t, std::string_view field) {
 }
 
 std::string uvdLine(const store::Table& t) {
-  auto quoted = [](const Text& value) { return "\"" + value + "\""; };
   std::string line;
-  line += quoted(cut(t, "KLASSE", 6)) + ";";
-  line += quoted(trim(stored(t, "TEILKLASSE"))) + ";";
-  line += quoted(trim(stored(t, "JAHRGANG"))) + ";";
-  line += quoted(cut(t, "KURSART", 2)) + ";";
-  line += weeklyHours(t) + ";";
-  line += quoted(cut(t, "FACH", 2)) + ";";
-  line += quoted(trim(stored(t, "LEHRER"))) + ";";
-  line += count(t, "SCHUELER_G") + ";";
-  line += count(t, "SCHUELER_W") + ";";
-  line += quoted(cut(t, "BILINGUAL", 1)) + ";";
-  line += "\"" + trim(stored(t, "FREMDE")) + lineEnd + crlf;
+  auto quoted = [&line](const Text& value) {
+    line += '"';
+    line += value;
+    line += "\";";
+  };
+  auto number = [&line](const std::string& value) {
+    line += value;
+    line += ';';
+  };
+  quoted(cut(t, "KLASSE", 6));
+  quoted(trim(stored(t, "TEILKLASSE")));
+  quoted(trim(stored(t, "JAHRGANG")));
+  quoted(cut(t, "KURSART", 2));
+  number(weeklyHours(t));
+  quoted(cut(t, "FACH", 2));
+  quoted(trim(stored(t, "LEHRER")));
+  number(count(t, "SCHUELER_G"));
+  number(count(t, "SCHUELER_W"));
+  quoted(cut(t, "BILINGUAL", 1));
+  line += '"';
+  line += trim(stored(t, "FREMDE"));
+  line += lineEnd;
+  line += crlf;
   return line;
 }
 
