@@ -12,11 +12,6 @@ namespace velmoran::asdpc {
 
 namespace plausibility {
 
-Text stored(const store::Table& t, std::string_view field) {
-  const int pos = t.fieldIndex(field);
-  return padRight(t.getText(pos), static_cast<std::size_t>(t.structure()[pos - 1].length));
-}
-
 bool isBlank(std::string_view s) { return trim(s).empty(); }
 
 Text inQuotes(std::string_view value) { return "\"" + Text(value) + "\""; }

@@ -29,9 +29,6 @@ private:
 void checkUvdTxt(app::Workspace& ws, std::vector<Finding>& out);
 void checkLehrerAsdTxt(app::Workspace& ws, const Date& reference, std::vector<Finding>& out);
 
-// A field's value as the table holds it, trailing blanks included (the writers
-// cut by character positions of the stored value).
-Text stored(const store::Table& t, std::string_view field);
 bool isBlank(std::string_view s);
 // A value as the sentences quote it: "5A".
 Text inQuotes(std::string_view value);

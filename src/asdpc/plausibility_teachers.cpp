@@ -71,7 +71,7 @@ constexpr HourKind hourKinds[] = {
 constexpr std::size_t hourKeyWidth = 3;
 
 const HourKind* hourKindOf(const store::Table& mm) {
-  const Text art = stored(mm, "ART");
+  const Text art = mm.getPadded("ART");
   for (const HourKind& k : hourKinds)
     if (art.starts_with(k.kind)) return &k;
   return nullptr;
@@ -139,8 +139,8 @@ private:
   }
 
   void checkLehrerRow() {
-    const Text code = trimRight(stored(m_lehrer, "UNTIS_KRZ"));
-    if (!isBlank(stored(m_lehrer, "LNAME")) && !isBlank(code)) {
+    const Text code = trimRight(m_lehrer.getPadded("UNTIS_KRZ"));
+    if (!isBlank(m_lehrer.getPadded("LNAME")) && !isBlank(code)) {
       m_codes61.insert(code);
       m_teachers.emplace_back(code, m_lehrer.recno());
     }
@@ -149,7 +149,7 @@ private:
       checkName("LNAME", "Der Nachname");
       checkName("LVORNAME", "Der Vorname");
       checkBirthDate();
-      if (isBlank(stored(m_lehrer, "GESCHLECHT")))
+      if (isBlank(m_lehrer.getPadded("GESCHLECHT")))
         m_list.note("LEHRER", m_lehrer.recno(), "GESCHLECHT",
                     "Das Geschlecht ist leer und wird als 6 (keine Angabe) "
                     "geschrieben.");
@@ -158,7 +158,7 @@ private:
   }
 
   void checkName(const char* field, const char* what) {
-    const Text name = trimRight(stored(m_lehrer, field));
+    const Text name = trimRight(m_lehrer.getPadded(field));
     const Text allowed =
         "; erlaubt sind mindestens zwei Zeichen, beginnend "
         "mit einem Großbuchstaben.";
@@ -185,9 +185,9 @@ private:
   // A value chosen from the catalog is a whole entry; anything else was typed
   // by hand.
   void checkCatalogValue(const CatalogField& c) {
-    const Text value = trimRight(stored(m_lehrer, c.field));
+    const Text value = trimRight(m_lehrer.getPadded(c.field));
     if (value.empty()) return;
-    const std::size_t width = stored(m_lehrer, c.field).size();
+    const std::size_t width = m_lehrer.getPadded(c.field).size();
     const transfer::Catalog& catalog = m_ws.catalogs.*c.catalog;
     const bool isEntry = std::any_of(catalog.begin(), catalog.end(), [&](const Text& entry) {
       return trimRight(left(entry, width)) == value;
@@ -200,11 +200,11 @@ private:
 
   // Qualification lines of a code that gets no teacher line.
   void checkQualificationOwner() {
-    const Text code = trimRight(stored(m_lehrer, "UNTIS_KRZ"));
+    const Text code = trimRight(m_lehrer.getPadded("UNTIS_KRZ"));
     if (isBlank(code) || m_codes61.contains(code)) return;
     Text kinds;
     for (const QualificationKind& q : qualificationKinds)
-      if (!isBlank(stored(m_lehrer, q.field))) kinds += (kinds.empty() ? "" : ", ") + Text(q.kind);
+      if (!isBlank(m_lehrer.getPadded(q.field))) kinds += (kinds.empty() ? "" : ", ") + Text(q.kind);
     if (kinds.empty()) return;
     errorHere("UNTIS_KRZ", noTeacherLineText(code, kinds));
   }
@@ -216,7 +216,7 @@ private:
   }
 
   void checkHourRow() {
-    const Text art = trimRight(stored(m_mm, "ART"));
+    const Text art = trimRight(m_mm.getPadded("ART"));
     const HourKind* kind = hourKindOf(m_mm);
     const double hours = m_mm.getNumber("USTD");
     const std::uint32_t recno = m_mm.recno();
@@ -228,7 +228,7 @@ private:
                        " passen nicht in das Stundenfeld; erlaubt sind "
                        "höchstens 9999.99.");
     if (!kind) return;
-    const Text key = left(stored(m_mm, kind->keyField), hourKeyWidth);
+    const Text key = left(m_mm.getPadded(kind->keyField), hourKeyWidth);
     if (!findByKey(m_ws.catalogs.*kind->catalog, key) || isBlank(key))
       m_list.error("MEHR_MINDER", recno, kind->keyField,
                    "Der Schlüssel " + inQuotes(trimRight(key)) + " ist kein Schlüssel " +
@@ -239,7 +239,7 @@ private:
       m_list.error("MEHR_MINDER", recno, "USTD",
                    "Die Stunden " + hoursText(hours) + " sind für die Satzart " + kind->kind +
                        " nicht erlaubt; erlaubt sind mehr als 0 Stunden.");
-    const Text code = trimRight(stored(m_mm, "UNTIS_KRZ"));
+    const Text code = trimRight(m_mm.getPadded("UNTIS_KRZ"));
     if (!m_codes61.contains(code))
       m_list.error("MEHR_MINDER", recno, "UNTIS_KRZ", noTeacherLineText(code, kind->kind));
   }
@@ -256,7 +256,7 @@ private:
   // as it is, then the first LS row among eight rows from there, whoever's it
   // is.
   void checkTeacherHours() {
-    const std::size_t width = stored(m_mm, "UNTIS_KRZ").size();
+    const std::size_t width = m_mm.getPadded("UNTIS_KRZ").size();
     for (const auto& [code, recno] : m_teachers) {
       const Text lsCode = lsRowCode(padRight(code, width));
       if (lsCode == code) continue;
@@ -274,7 +274,7 @@ private:
   Text lsRowCode(const Text& key) {
     if (!m_mm.seek(key, false)) return {};
     for (int i = 0; i < hoursRowsLooked && !m_mm.eof(); ++i, m_mm.skip())
-      if (stored(m_mm, "ART") == "LS") return trimRight(stored(m_mm, "UNTIS_KRZ"));
+      if (m_mm.getPadded("ART") == "LS") return trimRight(m_mm.getPadded("UNTIS_KRZ"));
     return {};
   }
 
@@ -290,14 +290,14 @@ private:
         m_mm.skip();
         continue;
       }
-      const Text code = stored(m_mm, "UNTIS_KRZ");
+      const Text code = m_mm.getPadded("UNTIS_KRZ");
       std::map<Text, std::pair<std::uint32_t, double>> group;  // key: first row, sum
       do {
-        const Text key = left(stored(m_mm, kind.keyField), hourKeyWidth);
+        const Text key = left(m_mm.getPadded(kind.keyField), hourKeyWidth);
         auto it = group.try_emplace(key, m_mm.recno(), 0.0).first;
         it->second.second += m_mm.getNumber("USTD");
         m_mm.skip();
-      } while (!m_mm.eof() && stored(m_mm, "UNTIS_KRZ") == code && hourKindOf(m_mm) == &kind);
+      } while (!m_mm.eof() && m_mm.getPadded("UNTIS_KRZ") == code && hourKindOf(m_mm) == &kind);
       for (const auto& [key, row] : group)
         noteGroupKey(kind, code, key, row.first, row.second, written);
     }

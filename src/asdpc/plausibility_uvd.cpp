@@ -57,7 +57,7 @@ std::set<Text> teacherCodes(store::Table& lehrer) {
   std::set<Text> codes;
   TableWalk walk(lehrer, 0);
   for (lehrer.goTop(); !lehrer.eof(); lehrer.skip())
-    if (!isBlank(stored(lehrer, "LNAME"))) codes.insert(trim(stored(lehrer, "UNTIS_KRZ")));
+    if (!isBlank(lehrer.getPadded("LNAME"))) codes.insert(trim(lehrer.getPadded("UNTIS_KRZ")));
   return codes;
 }
 
@@ -88,7 +88,7 @@ private:
   Text schoolForm() const { return m_sf.empty() ? Text("(keine)") : m_sf; }
 
   void checkTeacher(const store::Table& uvd) {
-    const Text code = trim(stored(uvd, "LEHRER"));
+    const Text code = trim(uvd.getPadded("LEHRER"));
     if (code.empty()) return;
     const double hours = uvd.getNumber("WSTD");
     if (hours <= 0)
@@ -104,7 +104,7 @@ private:
   }
 
   void checkSubject(const store::Table& uvd) {
-    const Text key = left(stored(uvd, "FACH"), 2);
+    const Text key = left(uvd.getPadded("FACH"), 2);
     if (isBlank(key) || m_subjects.contains(key)) return;
     error("FACH", "Das Fach " + inQuotes(trim(key)) + " ist für die Schulform " + schoolForm() +
                       " nicht zugelassen; erlaubt sind nur die Fächer der Schulform in "
@@ -112,7 +112,7 @@ private:
   }
 
   void checkCourseKind(const store::Table& uvd) {
-    const Text key = left(stored(uvd, "KURSART"), 2);
+    const Text key = left(uvd.getPadded("KURSART"), 2);
     if (isBlank(key) || m_courseKinds.contains(key)) return;
     error("KURSART", "Die Kursart " + inQuotes(trim(key)) + " gibt es für die Schulform " +
                          schoolForm() +
@@ -149,7 +149,7 @@ private:
   }
 
   void checkClass(const store::Table& uvd) {
-    const Text full = trimRight(stored(uvd, "KLASSE"));
+    const Text full = trimRight(uvd.getPadded("KLASSE"));
     const Text written = trim(left(full, classWidth));
     if (isBlank(full)) return;
     if (full.size() > classWidth)
@@ -178,8 +178,8 @@ void checkConversion(store::Table& t, const char* table, const char* oldField, c
                      const char* what, FindingList& list) {
   TableWalk walk(t, 0);
   for (t.goTop(); !t.eof(); t.skip()) {
-    const Text old = trim(stored(t, oldField));
-    if (old.empty() || !isBlank(stored(t, newField))) continue;
+    const Text old = trim(t.getPadded(oldField));
+    if (old.empty() || !isBlank(t.getPadded(newField))) continue;
     list.note(table, t.recno(), newField,
               Text(what) + " " + inQuotes(old) + " hat noch keinen neuen Namen; die " +
                   (Text(table) == "FACH" ? "Fächerkonvertierung" : "Klassenkonvertierung") +

@@ -31,15 +31,8 @@ constexpr const char* header =
 constexpr const char* lineEnd = "\";\"\";\"Velmoran\";\"2021\"";
 constexpr const char* crlf = "\r\n";
 
-// A field's value as the table holds it, trailing blanks included, so "the first n
-// characters" count the stored characters.
-Text stored(const store::Table& t, std::string_view field) {
-  int pos = t.fieldIndex(field);
-  return padRight(t.getText(pos), static_cast<std::size_t>(t.structure()[pos - 1].length));
-}
-
 Text cut(const store::Table& t, std::string_view field, std::size_t n) {
-  return trim(left(stored(t, field), n));
+  return trim(left(t.getPadded(field), n));
 }
 
 std::string wholeNumber(double v) {
@@ -76,17 +69,17 @@ std::string uvdLine(const store::Table& t) {
     line += ';';
   };
   quoted(cut(t, "KLASSE", 6));
-  quoted(trim(stored(t, "TEILKLASSE")));
-  quoted(trim(stored(t, "JAHRGANG")));
+  quoted(trim(t.getPadded("TEILKLASSE")));
+  quoted(trim(t.getPadded("JAHRGANG")));
   quoted(cut(t, "KURSART", 2));
   number(weeklyHours(t));
   quoted(cut(t, "FACH", 2));
-  quoted(trim(stored(t, "LEHRER")));
+  quoted(trim(t.getPadded("LEHRER")));
   number(count(t, "SCHUELER_G"));
   number(count(t, "SCHUELER_W"));
   quoted(cut(t, "BILINGUAL", 1));
   line += '"';
-  line += trim(stored(t, "FREMDE"));
+  line += trim(t.getPadded("FREMDE"));
   line += lineEnd;
   line += crlf;
   return line;

@@ -719,6 +719,13 @@ Text Table::getRaw(int position) const {
   return m->header.fields[i].type == 'C' ? fromCp850(c) : Text(c);
 }
 
+Text Table::getPadded(std::string_view field) const {
+  const int position = m->checkedPosition(field);
+  const Field& f = m->header.fields[static_cast<std::size_t>(position - 1)];
+  if (f.type == 'C') return getRaw(position);
+  return padRight(getText(position), static_cast<std::size_t>(f.length));
+}
+
 void Table::put(std::string_view field, std::string_view text) { put(m->checkedPosition(field), text); }
 
 void Table::put(int position, std::string_view text) {

@@ -101,6 +101,10 @@ public:
   bool getLogical(int position) const;
   // The raw field content as Text (numbers and dates as stored, trailing blanks kept).
   Text getRaw(int position) const;
+  // getText padded with blanks to the field's width: what the fixed-width field holds, so
+  // that character positions and exact comparisons count the stored characters (a character
+  // field comes back exactly as stored).
+  Text getPadded(std::string_view field) const;
 
   void put(std::string_view field, std::string_view text);
   void put(int position, std::string_view text);

@@ -12,35 +12,29 @@ constexpr const char* nothingToConvertText = "Es sind keine Daten zum Konvertier
 constexpr const char* subjectsDoneText = "Die Übertragung der Fächer ist abgeschlossen !";
 constexpr const char* classesDoneText = "Die Übertragung der Klassen ist abgeschlossen !";
 
-// A field's value as the table holds it, padded with blanks to the field's width.
-Text stored(const store::Table& t, std::string_view field) {
-  int pos = t.fieldIndex(field);
-  return padRight(t.getText(pos), static_cast<std::size_t>(t.structure()[pos - 1].length));
-}
-
 bool isBlank(std::string_view s) { return trim(s).empty(); }
 
 void convertSubject(store::Table& uvd, store::Table& fach) {
-  const Text s = stored(uvd, "FACH");
+  const Text s = uvd.getPadded("FACH");
   // Not a soft seek: found is the first key that begins with the subject, and only an
   // exactly named FACH record converts it.
   const bool found = fach.seek(upper(trim(s)), false);
-  if (!found || isBlank(stored(fach, "FACHNEU")) || trim(stored(fach, "FACHALT")) != trim(s))
+  if (!found || isBlank(fach.getPadded("FACHNEU")) || trim(fach.getPadded("FACHALT")) != trim(s))
     return;
-  uvd.put("FACH", left(stored(fach, "FACHNEU"), 2));
+  uvd.put("FACH", left(fach.getPadded("FACHNEU"), 2));
   // Also an empty course kind: it replaces the one the transfer derived.
-  uvd.put("KURSART", stored(fach, "KURSART"));
+  uvd.put("KURSART", fach.getPadded("KURSART"));
 }
 
 void convertClass(store::Table& uvd, store::Table& klasse, const Text& sf) {
-  const Text k = stored(uvd, "KLASSE");
+  const Text k = uvd.getPadded("KLASSE");
   // Found is the first key that begins with the class, so class "05" takes the values of
   // "05A" when no record is named "05" itself.
   const bool found = klasse.seek(upper(trim(k)), true);
-  if (!found || isBlank(k) || isBlank(stored(klasse, "KLASSE_NEU"))) return;
-  uvd.put("KLASSE", stored(klasse, "KLASSE_NEU"));
-  const Text jahrgang = stored(klasse, "JAHRGANG");
-  const Text kursart = stored(klasse, "KURSART");
+  if (!found || isBlank(k) || isBlank(klasse.getPadded("KLASSE_NEU"))) return;
+  uvd.put("KLASSE", klasse.getPadded("KLASSE_NEU"));
+  const Text jahrgang = klasse.getPadded("JAHRGANG");
+  const Text kursart = klasse.getPadded("KURSART");
   uvd.put("JAHRGANG", jahrgang);
   if (isBlank(jahrgang)) {
     uvd.put("KURSART", kursart);

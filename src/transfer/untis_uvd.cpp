@@ -31,13 +31,6 @@ constexpr std::size_t teacherWidth = 6;
 // BK writes at most this much of an Untis class name as the proposed new name.
 constexpr std::size_t bkClassWidth = 6;
 
-// A field's value as the table holds it: padded with blanks to the field's width, which the
-// rules of the transfer count on ("contains", character positions, exact comparisons).
-Text stored(const store::Table& t, std::string_view field) {
-  int pos = t.fieldIndex(field);
-  return padRight(t.getText(pos), static_cast<std::size_t>(t.structure()[pos - 1].length));
-}
-
 std::size_t fieldWidth(const store::Table& t, std::string_view field) {
   return static_cast<std::size_t>(t.structure()[t.fieldIndex(field) - 1].length);
 }
@@ -179,7 +172,7 @@ void UvdTransfer::run() {
   m_uvd.releaseOrders();
 
   while (!m_gpsul.eof()) {
-    const Text cls = stored(m_gpsul, "KLASSE");
+    const Text cls = m_gpsul.getPadded("KLASSE");
     if (isBlank(cls) || trim(cls) == "?") {
       m_gpsul.skip();
       continue;
@@ -218,11 +211,11 @@ Lesson UvdTransfer::collectLesson() {
 }
 
 void UvdTransfer::collectRecord(Lesson& lesson) {
-  Text cls = stored(m_gpsul, "KLASSE");
+  Text cls = m_gpsul.getPadded("KLASSE");
   if (m_normalises) cls = normaliseClass(cls);
   if (isBlank(cls) || trim(cls) == "?") return;
-  const Text lehrer = stored(m_gpsul, "LEHRER");
-  const Text fach = stored(m_gpsul, "FACH");
+  const Text lehrer = m_gpsul.getPadded("LEHRER");
+  const Text fach = m_gpsul.getPadded("FACH");
   const Text key = cls + lehrer + fach;
 
   const double male = m_gpsul.getNumber("SCHUELER_M");
@@ -242,7 +235,7 @@ void UvdTransfer::collectRecord(Lesson& lesson) {
           cls,
           left(lehrer, teacherWidth),
           upper(fach),
-          upper(stored(m_gpsul, "FACHRAUM")),
+          upper(m_gpsul.getPadded("FACHRAUM")),
           m_gpsul.getNumber("WOCHENWERT"),
           m_gpsul.getNumber("WSTD"),
           pupils,
@@ -255,7 +248,7 @@ void UvdTransfer::collectRecord(Lesson& lesson) {
 // ZULFACH is looked at only through the records of the settings' own school form: those
 // are the records the look-ups may land on and walk over.
 bool UvdTransfer::isZulfachVisible() const {
-  return upper(stored(m_zulfach, "SCHULFORM")) == m_zulfachForm;
+  return upper(m_zulfach.getPadded("SCHULFORM")) == m_zulfachForm;
 }
 
 void UvdTransfer::skipZulfach() {
@@ -268,7 +261,7 @@ void UvdTransfer::skipZulfach() {
 bool UvdTransfer::zulfachSeek(const Text& key) {
   m_zulfach.seek(key, true);
   if (!m_zulfach.eof() && !isZulfachVisible()) skipZulfach();
-  return !m_zulfach.eof() && upper(stored(m_zulfach, "FACHKURZ")).starts_with(key);
+  return !m_zulfach.eof() && upper(m_zulfach.getPadded("FACHKURZ")).starts_with(key);
 }
 
 void UvdTransfer::checkSubject(const Row& row) {
@@ -279,9 +272,9 @@ void UvdTransfer::checkSubject(const Row& row) {
   if (m_sf == "BK" && trim(row.subject).size() > 2) {
     needsConverting = true;
   } else if (found) {
-    const Text fachkurz = stored(m_zulfach, "FACHKURZ");
-    while (!m_zulfach.eof() && stored(m_zulfach, "FACHKURZ") == fachkurz) {
-      if (trim(stored(m_zulfach, "SCHULFORM")) == m_sf) {
+    const Text fachkurz = m_zulfach.getPadded("FACHKURZ");
+    while (!m_zulfach.eof() && m_zulfach.getPadded("FACHKURZ") == fachkurz) {
+      if (trim(m_zulfach.getPadded("SCHULFORM")) == m_sf) {
         needsConverting = false;
         break;
       }

@@ -210,6 +210,16 @@ TEST_F(TableFile, TextPutsFollowTheFieldType) {
   EXPECT_EQ(t->getText("NAME"), "12.5");
 }
 
+TEST_F(TableFile, PaddedValuesKeepTheFieldWidth) {
+  auto t = createTable(file, everyType);
+  t->append();
+  t->put("NAME", "\xC4 b ");  // Ä b, a blank inside and one at the end
+  t->put("BETRAG", 3.5);
+  EXPECT_EQ(t->getPadded("NAME"), "\xC4 b" + std::string(9, ' '));
+  EXPECT_EQ(t->getPadded("BETRAG"), "3.50    ");
+  EXPECT_THROW(t->getPadded("NOFIELD"), std::out_of_range);
+}
+
 TEST_F(TableFile, FieldsByCaseInsensitiveNameOrPosition) {
   auto t = createTable(file, everyType);
   EXPECT_EQ(t->fieldIndex("betrag"), 2);
