@@ -266,9 +266,12 @@ struct Table::Impl {
 
   int positionOf(std::string_view name) const {
     NameSlot& slot = nameCache[(reinterpret_cast<std::uintptr_t>(name.data()) >> 2) % nameCache.size()];
-    if (slot.data == name.data() && slot.position > 0 &&
-        sameName(header.fields[static_cast<std::size_t>(slot.position - 1)].name, name))
-      return slot.position;
+    if (slot.data == name.data() && slot.position > 0) {
+      const std::string& known = header.fields[static_cast<std::size_t>(slot.position - 1)].name;
+      if (known.size() == name.size() &&
+          (std::memcmp(known.data(), name.data(), name.size()) == 0 || sameName(known, name)))
+        return slot.position;
+    }
     for (std::size_t i = 0; i < header.fields.size(); ++i) {
       if (sameName(header.fields[i].name, name)) {
         slot = NameSlot{name.data(), static_cast<int>(i + 1)};
