@@ -50,6 +50,13 @@ bool samePath(const fs::path& a, const fs::path& b) {
   return fs::absolute(a, ec).lexically_normal() == fs::absolute(b, ec).lexically_normal();
 }
 
+// Whether an index file's header describes this order's keys (ours are never unique,
+// descending or conditional).
+bool headerFits(const NtxHeader& h, const KeySpec& spec) {
+  return h.keySize == spec.size && h.keyDecimals == spec.decimals && !h.descending && !h.unique &&
+         h.forCondition.empty();
+}
+
 std::string blankRecord(const DbfHeader& h) { return std::string(h.recordLength, ' '); }
 
 // The header of an open table file: the first 32 bytes tell how long all of it is.
@@ -337,16 +344,14 @@ struct Table::Impl {
 
   // The keys of every record for an order, read from the records.
   void buildKeys(Order& o) {
-    auto i = static_cast<std::size_t>(o.spec().field);
-    auto at = static_cast<std::uint64_t>(header.offsets[i]);
-    std::string field(static_cast<std::size_t>(header.fields[i].length), ' ');
-    std::vector<char> keys;
-    keys.reserve(static_cast<std::size_t>(lastRec) * static_cast<std::size_t>(o.spec().size));
-    for (std::uint32_t r = 1; r <= lastRec; ++r) {
-      cache->read(offsetOf(r) + at, field.data(), field.size());
-      std::string key = o.makeKey(field);
-      keys.insert(keys.end(), key.begin(), key.end());
-    }
+    const auto i = static_cast<std::size_t>(o.spec().field);
+    const auto at = static_cast<std::size_t>(header.offsets[i]);
+    const auto width = static_cast<std::size_t>(header.fields[i].length);
+    const auto keySize = static_cast<std::size_t>(o.spec().size);
+    std::vector<char> keys(static_cast<std::size_t>(lastRec) * keySize);
+    forEachRecord([&](std::uint32_t r, const char* record) {
+      o.makeKey(std::string_view(record + at, width), keys.data() + (r - 1) * keySize);
+    });
     o.assign(std::move(keys));
   }
 
@@ -372,9 +377,7 @@ struct Table::Impl {
       walked = walkNtxFile(
           o.file(),
           [&](const NtxHeader& h) {
-            if (h.keySize != spec.size || h.keyDecimals != spec.decimals || h.descending || h.unique ||
-                !h.forCondition.empty())
-              return false;
+            if (!headerFits(h, spec)) return false;
             keys.assign(static_cast<std::size_t>(lastRec) * keySize, ' ');
             seen.assign(lastRec, false);
             sorted.reserve(lastRec);
@@ -458,13 +461,13 @@ struct Table::Impl {
     std::vector<char> m_key = std::vector<char>(256);
   };
 
-  // Records read a block at a time: visit(recno, bytes) for records first..lastRec.
+  // Every record, read a block at a time: visit(recno, bytes).
   template <class Visit>
-  void forEachRecord(std::uint32_t first, Visit visit) {
+  void forEachRecord(Visit visit) {
     const std::size_t length = header.recordLength;
     const auto perBlock = static_cast<std::uint32_t>(std::max<std::size_t>(1, 256 * 1024 / length));
     std::vector<char> block(perBlock * length);
-    for (std::uint32_t r = first; r <= lastRec; r += perBlock) {
+    for (std::uint32_t r = 1; r <= lastRec; r += perBlock) {
       const std::uint32_t n = std::min(perBlock, lastRec - r + 1);
       cache->read(offsetOf(r), block.data(), n * length);
       for (std::uint32_t k = 0; k < n; ++k) visit(r + k, block.data() + k * length);
@@ -476,7 +479,7 @@ struct Table::Impl {
   void writeFromRecords(const std::vector<Order*>& stale) {
     if (stale.empty()) return;
     KeyCollector keys(header, stale);
-    forEachRecord(1, [&](std::uint32_t r, const char* record) { keys.add(r, record); });
+    forEachRecord([&](std::uint32_t r, const char* record) { keys.add(r, record); });
     keys.write();
   }
 
@@ -514,29 +517,6 @@ struct Table::Impl {
     }
     orders.push_back(std::move(o));
     return static_cast<int>(orders.size());
-  }
-
-  // An order for an index file whose header is sound and fits the table, released: the
-  // rest of the file is checked when the order is first needed. Nothing otherwise.
-  std::unique_ptr<Order> releasedOrder(const fs::path& ntxFile) {
-    auto opened = OsFile::open(ntxFile, OsFile::Access::ReadOnly);
-    if (!opened) return nullptr;
-    std::string first(ntxPageSize, '\0');
-    try {
-      first.resize(opened->readAt(0, first.data(), first.size()));
-      auto h = parseNtxHeader(first, opened->size());
-      if (!h) return nullptr;
-      auto spec = parseKeyExpression(h->expression, header.fields);
-      if (!spec || h->keySize != spec->size || h->keyDecimals != spec->decimals || h->descending ||
-          h->unique || !h->forCondition.empty())
-        return nullptr;
-      auto order = std::make_unique<Order>(std::move(*spec), ntxFile, h->tagName);
-      order->release();
-      order->setWritten();
-      return order;
-    } catch (const IoError&) {
-      return nullptr;
-    }
   }
 
   // Positions on the first visible record whose key is not below the search key. Exact:
@@ -801,7 +781,7 @@ void Table::pack() {
   }
   Impl::KeyCollector keys(t.header, released);
   std::uint32_t kept = 0;
-  t.forEachRecord(1, [&](std::uint32_t r, const char* record) {
+  t.forEachRecord([&](std::uint32_t r, const char* record) {
     if (record[0] == dbfDeletedFlag) return;
     ++kept;
     // A record only moves towards the start, behind the block being read.
@@ -887,9 +867,6 @@ Result<int> Table::createOrder(const fs::path& ntxFile, std::string_view keyExpr
 }
 
 Result<int> Table::openOrder(const fs::path& ntxFile, OrderKeys keys) {
-  if (keys == OrderKeys::released) {
-    if (auto order = m->releasedOrder(ntxFile)) return m->attach(std::move(order));
-  }
   auto opened = OsFile::open(ntxFile, OsFile::Access::ReadOnly);
   if (!opened) return fail(opened.reason());
   std::string first(ntxPageSize, '\0');
@@ -914,7 +891,14 @@ Result<int> Table::openOrder(const fs::path& ntxFile, OrderKeys keys) {
   if (!spec) return fail(ntxFile.string() + ": " + spec.reason());
   std::string tag = header ? header->tagName : std::string();
   auto order = std::make_unique<Order>(std::move(*spec), ntxFile, tag);
-  if (!header || !m->loadFile(*order)) {
+  const bool fits = header && headerFits(*header, order->spec());
+  if (fits && keys == OrderKeys::released) {
+    // The rest of the file is checked when the order is first needed.
+    order->release();
+    order->setWritten();
+    return m->attach(std::move(order));
+  }
+  if (!fits || !m->loadFile(*order)) {
     m->buildKeys(*order);
     if (auto r = m->writeOrder(*order); !r) return fail(r.reason());
   }
