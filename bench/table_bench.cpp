@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "app/silent_ui.h"
 #include "app/startup.h"
 #include "asdpc/uvd_txt_writer.h"
 #include "store/files.h"
@@ -84,20 +85,11 @@ int maintain(const std::string& dataDir) {
 }
 
 // Answers yes, chooses the one file it was given, and counts warnings and errors.
-class BenchUi : public app::Ui {
+class BenchUi : public app::SilentUi {
 public:
-  std::filesystem::path file;
   int failures = 0;
-  void info(const Text&, const Text&) override {}
   void warning(const Text&, const Text& text) override { fail(text); }
   void error(const Text&, const Text& text) override { fail(text); }
-  bool askYesNo(const Text&, const Text&) override { return true; }
-  std::optional<std::filesystem::path> openFile(const app::FileRequest&) override { return file; }
-  std::optional<std::filesystem::path> saveFile(const app::FileRequest&) override { return file; }
-  void pause(int, const Text&) override {}
-  void startProgram(const std::filesystem::path&, const std::vector<Text>&) override {}
-  void showPage(int) override {}
-  void busy(bool) override {}
 
 private:
   void fail(const Text& text) {

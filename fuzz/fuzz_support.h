@@ -7,26 +7,13 @@
 #include <filesystem>
 #include <string_view>
 
-#include "app/ui.h"
+#include "app/silent_ui.h"
 #include "app/workspace.h"
 #include "store/table.h"
 
 namespace velmoran::fuzz {
 
-class SilentUi : public app::Ui {
-public:
-  std::filesystem::path file;  // what openFile and saveFile answer
-  void info(const Text&, const Text&) override {}
-  void warning(const Text&, const Text&) override {}
-  void error(const Text&, const Text&) override {}
-  bool askYesNo(const Text&, const Text&) override { return true; }
-  std::optional<std::filesystem::path> openFile(const app::FileRequest&) override { return file; }
-  std::optional<std::filesystem::path> saveFile(const app::FileRequest&) override { return file; }
-  void pause(int, const Text&) override {}
-  void startProgram(const std::filesystem::path&, const std::vector<Text>&) override {}
-  void showPage(int) override {}
-  void busy(bool) override {}
-};
+using SilentUi = app::SilentUi;  // the targets answer yes and drop every message
 
 // A scratch folder of this process, made on first use.
 const std::filesystem::path& scratchDir();

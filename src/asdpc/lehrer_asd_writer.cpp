@@ -222,15 +222,6 @@ private:
   int m_order;
 };
 
-// Create (or replace) the file and write the bytes, every write checked; an incomplete file
-// is removed.
-bool writeFile(const std::filesystem::path& file, const std::string& bytes) {
-  auto out = store::OutputFile::create(file);
-  if (!out) return false;
-  out->write(bytes);
-  return out->finish();
-}
-
 }  // namespace
 
 std::optional<Text> formatHours(double hours) {
@@ -276,7 +267,7 @@ void writeLehrerAsd(app::Workspace& ws, app::Ui& ui) {
     ui.warning(warningCaption(), oversizedText(*file, content.oversizedHours));
     return;
   }
-  if (!writeFile(*file, content.bytes)) {
+  if (!store::OutputFile::writeWhole(*file, content.bytes)) {
     ui.warning(warningCaption(), cannotWriteText(*file));
     return;
   }

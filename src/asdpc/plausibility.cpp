@@ -97,14 +97,6 @@ Date schoolYearStart(const Date& today) {
   return *Date::make(year, schoolYearMonth, 1);
 }
 
-// Every write checked; an incomplete file is removed.
-bool writeFile(const std::filesystem::path& file, const std::string& bytes) {
-  auto out = store::OutputFile::create(file);
-  if (!out) return false;
-  out->write(bytes);
-  return out->finish();
-}
-
 }  // namespace
 
 std::vector<Finding> checkData(app::Workspace& ws, const Date& today) {
@@ -158,7 +150,7 @@ bool saveFindings(app::Workspace& ws, app::Ui& ui, const std::vector<Finding>& f
   request.filters = {{"*.TXT", "Textdateien"}};
   const auto chosen = ui.saveFile(request);
   if (!chosen || chosen->empty()) return false;
-  if (writeFile(*chosen, formatFindings(findings))) return true;
+  if (store::OutputFile::writeWhole(*chosen, formatFindings(findings))) return true;
   ui.warning(title + saveCaptionSuffix,
              "Die Datei " + store::pathText(*chosen) + " kann nicht geschrieben werden !");
   return false;

@@ -80,6 +80,13 @@ std::optional<OutputFile> OutputFile::create(const fs::path& file) {
   return OutputFile(f, file);
 }
 
+bool OutputFile::writeWhole(const std::filesystem::path& file, std::string_view bytes) {
+  auto out = create(file);
+  if (!out) return false;
+  out->write(bytes);
+  return out->finish();
+}
+
 OutputFile::OutputFile(OutputFile&& other) noexcept
     : m_file(other.m_file), m_path(std::move(other.m_path)), m_ok(other.m_ok) {
   other.m_file = nullptr;

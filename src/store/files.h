@@ -28,6 +28,9 @@ class OutputFile {
 public:
   // Create or replace the file; nothing when it cannot be created.
   static std::optional<OutputFile> create(const std::filesystem::path& file);
+  // Create or replace the file with these bytes; false (no incomplete file left) when
+  // anything failed.
+  static bool writeWhole(const std::filesystem::path& file, std::string_view bytes);
   OutputFile(OutputFile&& other) noexcept;
   OutputFile& operator=(OutputFile&&) = delete;
   ~OutputFile();
