@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <queue>
+#include <iterator>
+#include <utility>
 
 #ifdef _WIN32
 #include <process.h>
@@ -18,8 +19,12 @@ namespace velmoran::store {
 
 namespace {
 
-constexpr std::size_t readChunk = 8 * 1024;   // bytes read back from each run at a time
 constexpr std::size_t maxMergeWidth = 64;     // runs merged at once
+constexpr std::size_t readChunk = 8 * 1024;   // bytes written to the temporary file at a time
+// The read buffers of one merge share this much; each run gets at least readChunk.
+constexpr std::size_t mergeBuffers = maxMergeWidth * readChunk;
+// Beyond this many byte positions that differ between the keys, comparing beats radix passes.
+constexpr std::size_t maxRadixPasses = 12;
 
 bool seekTo(std::FILE* f, std::uint64_t offset) {
 #ifdef _WIN32
@@ -53,10 +58,71 @@ std::FILE* openTempFile() {
 
 }  // namespace
 
+std::vector<std::uint32_t> sortedPositions(const char* keys, std::size_t keySize, std::size_t n) {
+  std::vector<std::uint32_t> order(n);
+  for (std::size_t i = 0; i < n; ++i) order[i] = static_cast<std::uint32_t>(i);
+  if (n < 2 || keySize == 0) return order;
+  const auto byteAt = [&](std::size_t item, std::size_t at) {
+    return static_cast<unsigned char>(keys[item * keySize + at]);
+  };
+  // Keys are mostly short texts padded with blanks: only a few byte positions differ between
+  // them, and a stable radix sort over just those positions is the fastest way.
+  std::vector<std::size_t> varying;
+  for (std::size_t at = 0; at < keySize; ++at) {
+    for (std::size_t i = 1; i < n; ++i) {
+      if (byteAt(i, at) != byteAt(0, at)) {
+        varying.push_back(at);
+        break;
+      }
+    }
+  }
+  if (varying.size() > maxRadixPasses) {
+    // Long keys that differ everywhere: compare them, the first sixteen bytes as two numbers.
+    struct Item {
+      std::uint64_t head;
+      std::uint64_t next;
+      std::uint32_t at;
+    };
+    std::vector<Item> items(n);
+    const std::size_t nextSize = keySize > 8 ? keySize - 8 : 0;
+    for (std::size_t i = 0; i < n; ++i) {
+      const char* key = keys + i * keySize;
+      items[i] = {keyPrefix(key, keySize), nextSize ? keyPrefix(key + 8, nextSize) : 0,
+                  static_cast<std::uint32_t>(i)};
+    }
+    const std::size_t rest = keySize > 16 ? keySize - 16 : 0;
+    // Positions follow the input, so comparing them settles equal keys.
+    std::sort(items.begin(), items.end(), [&](const Item& a, const Item& b) {
+      if (a.head != b.head) return a.head < b.head;
+      if (a.next != b.next) return a.next < b.next;
+      if (rest > 0) {
+        int c = std::memcmp(keys + a.at * keySize + 16, keys + b.at * keySize + 16, rest);
+        if (c != 0) return c < 0;
+      }
+      return a.at < b.at;
+    });
+    for (std::size_t i = 0; i < n; ++i) order[i] = items[i].at;
+    return order;
+  }
+  // Least significant varying position first; each pass is stable.
+  std::vector<std::uint32_t> next(n);
+  std::size_t counts[256];
+  for (auto v = varying.rbegin(); v != varying.rend(); ++v) {
+    const std::size_t at = *v;
+    std::fill(std::begin(counts), std::end(counts), 0);
+    for (std::size_t i = 0; i < n; ++i) ++counts[byteAt(i, at)];
+    std::size_t sum = 0;
+    for (std::size_t& c : counts) sum += std::exchange(c, sum);
+    for (std::uint32_t item : order) next[counts[byteAt(item, at)]++] = item;
+    order.swap(next);
+  }
+  return order;
+}
+
 KeySorter::KeySorter(std::size_t keySize, std::size_t memoryBudget)
     : m_keySize(keySize),
-      // Per item: the key, its record number, and the sort's prefix and position.
-      m_capacity(std::max<std::size_t>(1024, memoryBudget / (keySize + 4 + 16))) {}
+      // Per item: the key, its record number, and the sort's two lists of positions.
+      m_capacity(std::max<std::size_t>(1024, memoryBudget / (keySize + 4 + 8))) {}
 
 KeySorter::~KeySorter() {
   if (m_temp) std::fclose(m_temp);
@@ -68,37 +134,6 @@ void KeySorter::add(std::uint32_t recno, const char* key) {
   if (m_recnos.size() >= m_capacity && !m_noTemp) spill();
 }
 
-void KeySorter::sortRun() {
-  // The first sixteen key bytes as two numbers: keys padded with blanks, or equal in their
-  // first bytes, mostly compare without memcmp.
-  struct Item {
-    std::uint64_t head;
-    std::uint64_t next;
-    std::uint32_t at;
-  };
-  const std::size_t n = m_recnos.size();
-  std::vector<Item> items(n);
-  const std::size_t nextSize = m_keySize > 8 ? m_keySize - 8 : 0;
-  for (std::size_t i = 0; i < n; ++i) {
-    const char* key = m_keys.data() + i * m_keySize;
-    items[i] = {keyPrefix(key, m_keySize), nextSize ? keyPrefix(key + 8, nextSize) : 0,
-                static_cast<std::uint32_t>(i)};
-  }
-  const std::size_t rest = m_keySize > 16 ? m_keySize - 16 : 0;
-  // Positions follow the record numbers, so comparing them settles equal keys.
-  std::sort(items.begin(), items.end(), [&](const Item& a, const Item& b) {
-    if (a.head != b.head) return a.head < b.head;
-    if (a.next != b.next) return a.next < b.next;
-    if (rest > 0) {
-      int c = std::memcmp(m_keys.data() + a.at * m_keySize + 16, m_keys.data() + b.at * m_keySize + 16, rest);
-      if (c != 0) return c < 0;
-    }
-    return a.at < b.at;
-  });
-  m_sorted.resize(n);
-  for (std::size_t i = 0; i < n; ++i) m_sorted[i] = items[i].at;
-}
-
 void KeySorter::spill() {
   if (!m_temp) {
     m_temp = openTempFile();
@@ -108,12 +143,11 @@ void KeySorter::spill() {
       return;
     }
   }
-  sortRun();
   const std::size_t itemSize = 4 + m_keySize;
   const std::uint64_t begin = m_written;
   std::vector<char> out;
   out.reserve(readChunk + itemSize);
-  for (std::uint32_t at : m_sorted) {
+  for (std::uint32_t at : sortedPositions(m_keys.data(), m_keySize, m_recnos.size())) {
     char recno[4];
     std::memcpy(recno, &m_recnos[at], 4);
     out.insert(out.end(), recno, recno + 4);
@@ -128,7 +162,6 @@ void KeySorter::spill() {
   m_runs.push_back(Run{begin, m_recnos.size()});
   m_keys.clear();
   m_recnos.clear();
-  m_sorted.clear();
 }
 
 void KeySorter::appendToTemp(const std::vector<char>& bytes) {
@@ -143,7 +176,9 @@ void KeySorter::appendToTemp(const std::vector<char>& bytes) {
 
 void KeySorter::mergeRuns(const std::vector<Run>& runs, const std::function<void(const char*)>& out) {
   const std::size_t itemSize = 4 + m_keySize;
-  const std::size_t chunkItems = std::max<std::size_t>(1, readChunk / itemSize);
+  // Few runs read in bigger pieces: fewer reads for the same memory.
+  const std::size_t chunkItems =
+      std::max<std::size_t>(1, std::max(readChunk, mergeBuffers / std::max<std::size_t>(1, runs.size())) / itemSize);
   struct Reader {
     std::uint64_t next;  // file offset of the next unread item
     std::uint64_t left;  // items not yet read
@@ -173,35 +208,52 @@ void KeySorter::mergeRuns(const std::vector<Run>& runs, const std::function<void
     int c = rest ? std::memcmp(readers[a].item() + 12, readers[b].item() + 12, rest) : 0;
     return c != 0 ? c > 0 : a > b;
   };
-  std::priority_queue<std::size_t, std::vector<std::size_t>, decltype(after)> heads(after);
+  // A heap of the runs by their current item: the smallest on top. Taking an item replaces
+  // the top and sifts it down once.
+  std::vector<std::size_t> heap;
   for (std::size_t i = 0; i < readers.size(); ++i) {
     if (readers[i].left == 0) continue;
     refill(readers[i]);
     takeHead(readers[i]);
-    heads.push(i);
+    heap.push_back(i);
   }
-  while (!heads.empty()) {
-    std::size_t i = heads.top();
-    heads.pop();
-    Reader& r = readers[i];
+  std::make_heap(heap.begin(), heap.end(), after);
+  auto siftDown = [&] {
+    const std::size_t n = heap.size();
+    const std::size_t x = heap[0];
+    std::size_t i = 0;
+    for (;;) {
+      std::size_t c = 2 * i + 1;
+      if (c >= n) break;
+      if (c + 1 < n && after(heap[c], heap[c + 1])) ++c;
+      if (!after(x, heap[c])) break;
+      heap[i] = heap[c];
+      i = c;
+    }
+    heap[i] = x;
+  };
+  while (!heap.empty()) {
+    Reader& r = readers[heap[0]];
     out(r.item());
     r.at += itemSize;
     if (r.at == r.buffer.size()) {
       if (r.left == 0) {
         r.buffer = {};
+        heap[0] = heap.back();
+        heap.pop_back();
+        if (!heap.empty()) siftDown();
         continue;
       }
       refill(r);
     }
     takeHead(r);
-    heads.push(i);
+    siftDown();
   }
 }
 
 void KeySorter::drain(const std::function<void(std::uint32_t, const char*)>& out) {
   if (m_runs.empty()) {
-    sortRun();
-    for (std::uint32_t at : m_sorted) out(m_recnos[at], m_keys.data() + std::size_t{at} * m_keySize);
+    for (std::uint32_t at : sortedPositions(m_keys.data(), m_keySize, m_recnos.size())) out(m_recnos[at], m_keys.data() + std::size_t{at} * m_keySize);
     return;
   }
   if (!m_recnos.empty()) spill();

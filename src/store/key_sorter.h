@@ -21,6 +21,10 @@ inline std::uint64_t keyPrefix(const char* key, std::size_t size) {
   return p;
 }
 
+// The positions 0 .. n-1 of n keys of keySize bytes each, stored one after the other, in the
+// order of their bytes (unsigned); equal keys keep their order.
+std::vector<std::uint32_t> sortedPositions(const char* keys, std::size_t keySize, std::size_t n);
+
 class KeySorter {
 public:
   KeySorter(std::size_t keySize, std::size_t memoryBudget);
@@ -41,7 +45,6 @@ private:
     std::uint64_t offset;  // of its first item in the temporary file
     std::uint64_t count;
   };
-  void sortRun();
   void spill();
   void appendToTemp(const std::vector<char>& bytes);
   void mergeRuns(const std::vector<Run>& runs, const std::function<void(const char* item)>& out);
@@ -50,7 +53,6 @@ private:
   std::size_t m_capacity;  // items of one run
   std::vector<char> m_keys;
   std::vector<std::uint32_t> m_recnos;
-  std::vector<std::uint32_t> m_sorted;  // positions in m_keys/m_recnos, in key order
   std::FILE* m_temp = nullptr;
   bool m_noTemp = false;
   std::uint64_t m_written = 0;  // bytes in the temporary file

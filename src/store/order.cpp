@@ -133,21 +133,9 @@ bool Order::less(std::uint32_t a, std::uint32_t b) const {
 }
 
 void Order::sortAll() {
-  struct Item {
-    std::uint64_t prefix;
-    std::uint32_t recno;
-  };
   std::uint32_t n = count();
-  std::vector<Item> items(n);
-  for (std::uint32_t r = 1; r <= n; ++r) items[r - 1] = {keyPrefix(keyPtr(r), keySize()), r};
-  std::size_t rest = keySize() > 8 ? keySize() - 8 : 0;
-  std::sort(items.begin(), items.end(), [&](const Item& a, const Item& b) {
-    if (a.prefix != b.prefix) return a.prefix < b.prefix;
-    int c = compareBytes(keyPtr(a.recno) + 8, keyPtr(b.recno) + 8, rest);
-    return c < 0 || (c == 0 && a.recno < b.recno);
-  });
-  m_sorted.resize(n);
-  for (std::uint32_t i = 0; i < n; ++i) m_sorted[i] = items[i].recno;
+  m_sorted = sortedPositions(m_keys.data(), keySize(), n);
+  for (std::uint32_t& r : m_sorted) ++r;  // positions to record numbers
   m_pending.clear();
   m_isPending.assign(n, false);
 }

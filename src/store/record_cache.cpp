@@ -56,7 +56,9 @@ void RecordCache::load(Block& b, std::uint32_t segments) {
     while (end < segmentsPerBlock && (segments & (1u << end))) ++end;
     std::size_t at = s * segmentSize;
     std::size_t n = (end - s) * segmentSize;
-    std::size_t got = m_file.readAt(b.number * blockSize + at, b.data.data() + at, n);
+    // Segments wholly beyond the end of the file (records being appended) are not read.
+    std::uint64_t from = b.number * blockSize + at;
+    std::size_t got = from < m_fileEnd ? m_file.readAt(from, b.data.data() + at, n) : 0;
     std::fill(b.data.begin() + static_cast<std::ptrdiff_t>(at + got),
               b.data.begin() + static_cast<std::ptrdiff_t>(at + n), '\0');
     s = end;
@@ -82,11 +84,29 @@ void RecordCache::writeBack(Block& b) {
   if (!b.isDirty()) return;
   m_file.writeAt(b.number * blockSize + b.dirtyBegin, b.data.data() + b.dirtyBegin,
                  b.dirtyEnd - b.dirtyBegin);
+  fileGrewTo(b.number * blockSize + b.dirtyEnd);
   b.dirtyBegin = b.dirtyEnd = 0;
+}
+
+bool RecordCache::holdsChangesIn(std::uint64_t offset, std::size_t n) const {
+  for (const auto& b : m_blocks) {
+    if (!b->isDirty()) continue;
+    const std::uint64_t begin = b->number * blockSize + b->dirtyBegin;
+    const std::uint64_t end = b->number * blockSize + b->dirtyEnd;
+    if (begin < offset + n && offset < end) return true;
+  }
+  return false;
 }
 
 void RecordCache::read(std::uint64_t offset, void* out, std::size_t n) {
   char* dst = static_cast<char*>(out);
+  // A long read of unchanged bytes (a pass over all records) goes straight to the file,
+  // without passing through the blocks.
+  if (n >= blockSize && !holdsChangesIn(offset, n)) {
+    std::size_t got = m_file.readAt(offset, dst, n);
+    std::memset(dst + got, 0, n - got);
+    return;
+  }
   while (n > 0) {
     std::size_t at = static_cast<std::size_t>(offset % blockSize);
     std::size_t part = std::min(n, blockSize - at);
@@ -130,6 +150,7 @@ void RecordCache::flush() {
 }
 
 void RecordCache::clear() {
+  m_fileEnd = m_file.size();
   m_blocks.clear();
   m_last = nullptr;
   m_lastLoaded = ~std::uint64_t{0};

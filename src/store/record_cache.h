@@ -22,7 +22,7 @@ public:
   static constexpr std::size_t segmentSize = 4 * 1024;
   static constexpr std::size_t segmentsPerBlock = blockSize / segmentSize;
 
-  explicit RecordCache(OsFile& file) : m_file(file) {}
+  explicit RecordCache(OsFile& file) : m_file(file), m_fileEnd(file.size()) {}
 
   // Copy n bytes at offset out of the cache (reading blocks as needed). Bytes beyond the end
   // of the file and of anything written read as zero.
@@ -33,6 +33,9 @@ public:
   void flush();
   // Forget everything (after flush), e.g. before the file is truncated.
   void clear();
+  // The file was written to up to `size` bytes past the cache (the end marker): bytes below
+  // it are read from the file, not taken as zero.
+  void fileGrewTo(std::uint64_t size) { m_fileEnd = std::max(m_fileEnd, size); }
 
 private:
   struct Block {
@@ -45,6 +48,7 @@ private:
     bool isDirty() const { return dirtyEnd > dirtyBegin; }
   };
 
+  bool holdsChangesIn(std::uint64_t offset, std::size_t n) const;
   // The block holding offset, with the segments of [offset, offset + n) loaded.
   Block& block(std::uint64_t number, std::size_t at, std::size_t n);
   Block& slot(std::uint64_t number);
@@ -55,6 +59,7 @@ private:
   std::vector<std::unique_ptr<Block>> m_blocks;
   Block* m_last = nullptr;
   std::uint64_t m_clock = 0;
+  std::uint64_t m_fileEnd;  // no byte at or beyond this offset is in the file
   std::uint64_t m_lastLoaded = ~std::uint64_t{0};  // block of the last load from the file
 };
 

@@ -541,6 +541,7 @@ struct Table::Impl {
       if (endMarkerStale) {
         std::uint64_t end = offsetOf(lastRec + 1);
         file.writeAt(end, &dbfEndOfFile, 1);
+        cache->fileGrewTo(end + 1);
         if (mode == OpenMode::Exclusive && file.size() > end + 1) file.truncate(end + 1);
         endMarkerStale = false;
       }
@@ -794,6 +795,7 @@ void Table::pack() {
   std::uint64_t end = t.offsetOf(kept + 1);
   t.file.writeAt(end, &dbfEndOfFile, 1);
   t.file.truncate(end + 1);
+  t.cache->fileGrewTo(end + 1);
   std::string h = fileHeaderBytes(t.header, kept, Date::today());
   t.file.writeAt(0, h.data(), h.size());
   t.endMarkerStale = t.headerStale = false;

@@ -6,6 +6,7 @@
 #include <initializer_list>
 #include <optional>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "pages/table_commands.h"
@@ -128,6 +129,8 @@ private:
   bool m_hasCourseKinds;
   bool m_minuteModel;
   double m_minutes;
+  std::unordered_set<Text> m_checkedSubjects;
+  std::unordered_set<Text> m_checkedClasses;
   // Per lesson while its rows are written.
   bool m_marked = false;
   std::uint32_t m_current = 0;
@@ -241,8 +244,11 @@ void UvdTransfer::collectRecord(Lesson& lesson) {
           pupils,
           female};
   lesson.rows.push_back(row);
-  checkSubject(row);
-  checkClass(row);
+  // A subject or class once checked has its FACH or KLASSE record from then on, so checking
+  // it again would change nothing. (A class with leading blanks is not found again by its
+  // trimmed name and is checked each time.)
+  if (m_checkedSubjects.insert(row.subject).second) checkSubject(row);
+  if (row.cls.starts_with(' ') || m_checkedClasses.insert(row.cls).second) checkClass(row);
 }
 
 // ZULFACH is looked at only through the records of the settings' own school form: those

@@ -10,6 +10,12 @@
 #include <utility>
 #include <vector>
 
+#ifdef _WIN32
+#include <process.h>
+#else
+#include <unistd.h>
+#endif
+
 #include "store/key_sorter.h"
 
 namespace velmoran::store {
@@ -77,11 +83,18 @@ TEST(KeySorter, MoreRunsThanOneMergeTakesAreMergedInRounds) {
 
 TEST(KeySorter, TheTemporaryFileIsGoneAfterwards) {
   namespace fs = std::filesystem;
-  auto ours = [] {
+  // This process's own temporary files: other test programs running at the same time make
+  // folders named "velmoran-..." there too.
+#ifdef _WIN32
+  const std::string mine = "velmoran-" + std::to_string(_getpid()) + "-";
+#else
+  const std::string mine = "velmoran-" + std::to_string(getpid()) + "-";
+#endif
+  auto ours = [&] {
     std::size_t n = 0;
     std::error_code ec;
     for (const auto& e : fs::directory_iterator(fs::temp_directory_path(), ec))
-      if (e.path().filename().string().rfind("velmoran-", 0) == 0) ++n;
+      if (e.path().filename().string().rfind(mine, 0) == 0) ++n;
     return n;
   };
   const std::size_t before = ours();
@@ -108,6 +121,32 @@ TEST(KeySorter, NoItemsAndOneFullRun) {
   std::size_t runs = 0;
   EXPECT_EQ(sorted(8, 1, keys, &runs), expected(keys));
   EXPECT_EQ(runs, 1u);
+}
+
+// Keys that differ in few byte positions go through radix passes, keys that differ almost
+// everywhere are compared; both give byte order and keep equal keys in their order.
+TEST(SortedPositions, ByteOrderAndStableForFewAndManyVaryingPositions) {
+  std::mt19937 rng(23);
+  for (std::size_t keySize : {1u, 5u, 40u}) {
+    for (bool everywhere : {false, true}) {
+      std::vector<std::string> keys;
+      for (int i = 0; i < 3000; ++i) {
+        std::string k(keySize, ' ');
+        const std::size_t varying = everywhere ? keySize : std::min<std::size_t>(2, keySize);
+        // Few distinct bytes, so many keys are equal.
+        for (std::size_t j = 0; j < varying; ++j) k[j] = "A\x8E\xFF "[rng() % 4];
+        keys.push_back(k);
+      }
+      std::string flat;
+      for (const auto& k : keys) flat += k;
+      std::vector<std::uint32_t> got = sortedPositions(flat.data(), keySize, keys.size());
+      Items want = expected(keys);
+      ASSERT_EQ(got.size(), want.size());
+      for (std::size_t i = 0; i < got.size(); ++i)
+        ASSERT_EQ(got[i] + 1, want[i].second) << keySize << " " << everywhere << " at " << i;
+    }
+  }
+  EXPECT_TRUE(sortedPositions("", 8, 0).empty());
 }
 
 }  // namespace

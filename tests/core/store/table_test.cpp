@@ -592,6 +592,51 @@ TEST_F(TableFile, ManyRecordsSurviveTheCacheAndReopen) {
   EXPECT_EQ(i, n);
 }
 
+// Appends in rounds with a flush after each, and changes to earlier records between them:
+// after every flush the file holds exactly the records and the end marker. In the wide table
+// header and first record fill 4 KB, the piece the record cache reads in, so the end marker
+// of the first flush starts the next piece.
+TEST_F(TableFile, FileBytesFollowAppendsAndChangesAcrossFlushes) {
+  Structure wide;
+  for (int i = 0; i < 16; ++i) wide.push_back({"F" + std::to_string(i), 'C', i == 15 ? 219 : 222, 0});
+  std::mt19937 rng(17);
+  for (const Structure& structure : {Structure{{"NAME", 'C', 63, 0}}, Structure{{"NAME", 'C', 99, 0}}, wide}) {
+    const auto width = static_cast<std::size_t>(structure[0].length);
+    std::size_t length = 1;
+    for (const Field& f : structure) length += static_cast<std::size_t>(f.length);
+    const std::string rest(length - 1 - width, ' ');
+    std::vector<std::string> records;  // as they must stand in the file
+    auto t = createTable(file, structure);
+    const std::size_t headerLength = readBytes(file).size() - 1;
+    for (int round = 0; round < 12; ++round) {
+      const int appends = round == 0 ? 1 : 1 + static_cast<int>(rng() % 40);
+      for (int i = 0; i < appends; ++i) {
+        t->append();
+        std::string value = "R" + std::to_string(records.size() + 1) + "-" + std::to_string(round);
+        t->put(1, value);
+        records.push_back(" " + value + std::string(width - value.size(), ' ') + rest);
+      }
+      if (round % 3 == 1) {
+        const auto r = static_cast<std::uint32_t>(1 + rng() % records.size());
+        t->goTo(r);
+        t->put(1, "X");
+        records[r - 1] = " X" + std::string(width - 1, ' ') + rest;
+      }
+      t->flush();
+      const std::string bytes = readBytes(file);
+      ASSERT_EQ(bytes.size(), headerLength + records.size() * length + 1) << width << " " << round;
+      for (std::size_t r = 0; r < records.size(); ++r)
+        ASSERT_EQ(bytes.substr(headerLength + r * length, length), records[r]) << width << " " << r;
+      ASSERT_EQ(bytes.back(), '\x1A') << width << " " << round;
+    }
+    if (structure.size() == 16) {
+      EXPECT_EQ((headerLength + length) % 4096, 0u);
+    }
+    t.reset();
+    std::filesystem::remove(file);
+  }
+}
+
 #ifndef _WIN32
 TEST_F(TableFile, AFullDiskThrowsIoError) {
   ASSERT_TRUE(Table::create(file, {{"TEXT", 'C', 200, 0}}).ok());
