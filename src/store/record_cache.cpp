@@ -8,11 +8,10 @@ namespace velmoran::store {
 namespace {
 
 std::uint32_t segmentMask(std::size_t at, std::size_t n) {
-  std::size_t first = at / RecordCache::segmentSize;
-  std::size_t last = (at + n - 1) / RecordCache::segmentSize;
-  std::uint32_t mask = 0;
-  for (std::size_t s = first; s <= last; ++s) mask |= 1u << s;
-  return mask;
+  const std::size_t first = at / RecordCache::segmentSize;
+  const std::size_t last = (at + n - 1) / RecordCache::segmentSize;
+  // Bits first .. last; segmentsPerBlock is below 32.
+  return ((2u << last) - 1) & ~((1u << first) - 1);
 }
 
 constexpr std::uint32_t allSegments = (1u << RecordCache::segmentsPerBlock) - 1;
@@ -47,6 +46,7 @@ RecordCache::Block& RecordCache::slot(std::uint64_t number) {
 
 void RecordCache::load(Block& b, std::uint32_t segments) {
   segments &= ~b.validSegments;
+  if (segments == 0) return;
   for (std::size_t s = 0; s < segmentsPerBlock;) {
     if (!(segments & (1u << s))) {
       ++s;

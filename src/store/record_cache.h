@@ -21,6 +21,7 @@ public:
   static constexpr std::size_t maxBlocks = 16;
   static constexpr std::size_t segmentSize = 4 * 1024;
   static constexpr std::size_t segmentsPerBlock = blockSize / segmentSize;
+  static_assert(segmentsPerBlock < 32, "a block's segments are the bits of one word");
 
   explicit RecordCache(OsFile& file) : m_file(file), m_fileEnd(file.size()) {}
 

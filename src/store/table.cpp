@@ -108,6 +108,10 @@ struct Table::Impl {
   bool wasFound = false;
   bool deletedVisible = false;
   std::string record;  // the current record's bytes (blank at eof)
+  // The record's changes are not yet in the cache: commit() puts them there, before anything
+  // else reads or writes the cache or the cursor moves. A record appended and filled field by
+  // field so goes to the cache once.
+  bool recordChanged = false;
   std::size_t positionHint = 0;  // where the current record last was in the current order
 
   std::vector<std::unique_ptr<Order>> orders;
@@ -123,13 +127,21 @@ struct Table::Impl {
     return header.headerLength + static_cast<std::uint64_t>(r - 1) * header.recordLength;
   }
 
+  void commit() {
+    if (!recordChanged) return;
+    cache->write(offsetOf(recno), record.data(), record.size());
+    recordChanged = false;
+  }
+
   // The record's bytes into the cursor's buffer (no new allocation per step).
   void loadRecord(std::uint32_t r) {
+    commit();
     record.resize(header.recordLength);
     cache->read(offsetOf(r), record.data(), record.size());
   }
 
   bool isDeleted(std::uint32_t r) {
+    commit();
     char flag = ' ';
     cache->read(offsetOf(r), &flag, 1);
     return flag == dbfDeletedFlag;
@@ -144,12 +156,14 @@ struct Table::Impl {
   // --- cursor --------------------------------------------------------------------------------
 
   void positionOn(std::uint32_t r) {
+    commit();
     recno = r;
     isEof = isBof = false;
     loadRecord(r);
   }
 
   void positionAtEof() {
+    commit();
     recno = lastRec + 1;
     isEof = true;
     record = blankRecord(header);
@@ -305,7 +319,7 @@ struct Table::Impl {
     requireWritable();
     auto at = static_cast<std::size_t>(header.offsets[i]);
     std::copy(bytes.begin(), bytes.end(), record.begin() + static_cast<std::ptrdiff_t>(at));
-    cache->write(offsetOf(recno) + at, bytes.data(), bytes.size());
+    recordChanged = true;
     headerStale = true;
     for (auto& o : orders) {
       if (static_cast<std::size_t>(o->spec().field) != i) continue;
@@ -318,16 +332,17 @@ struct Table::Impl {
     if (isEof) return;
     requireWritable();
     record[0] = deleted ? dbfDeletedFlag : dbfLiveFlag;
-    cache->write(offsetOf(recno), record.data(), 1);
+    recordChanged = true;
     headerStale = true;
   }
 
   // --- appending -----------------------------------------------------------------------------
 
-  void appendRecord(const std::string& bytes) {
+  void appendRecord(const std::string& bytes, bool toCache = true) {
     requireWritable();
+    commit();
     ++lastRec;
-    cache->write(offsetOf(lastRec), bytes.data(), bytes.size());
+    if (toCache) cache->write(offsetOf(lastRec), bytes.data(), bytes.size());
     for (auto& o : orders) {
       if (!o->resident()) {
         o->setNeedsWrite();
@@ -464,6 +479,7 @@ struct Table::Impl {
   // Every record, read a block at a time: visit(recno, bytes).
   template <class Visit>
   void forEachRecord(Visit visit) {
+    commit();
     const std::size_t length = header.recordLength;
     const auto perBlock = static_cast<std::uint32_t>(std::max<std::size_t>(1, 256 * 1024 / length));
     std::vector<char> block(perBlock * length);
@@ -537,6 +553,7 @@ struct Table::Impl {
 
   void flush() {
     if (file.isWritable()) {
+      commit();
       cache->flush();
       if (endMarkerStale) {
         std::uint64_t end = offsetOf(lastRec + 1);
@@ -746,11 +763,12 @@ void Table::putLogical(int position, bool value) {
 
 void Table::append() {
   std::string blank = blankRecord(m->header);
-  m->appendRecord(blank);
+  // The blank record reaches the cache with the fields put into it, at the next commit.
+  m->appendRecord(blank, false);
   m->wasFound = false;
-  // The cursor takes the record just written without reading it back.
   m->record = std::move(blank);
   m->recno = m->lastRec;
+  m->recordChanged = true;
   m->isEof = m->isBof = false;
 }
 
@@ -773,6 +791,7 @@ void Table::unlock(std::uint32_t recno) {
 void Table::pack() {
   m->requireWritable();
   Impl& t = *m;
+  t.commit();
   // Orders out of memory get their keys in the same pass that moves the records up.
   std::vector<Order*> released;
   for (auto& o : t.orders) {
