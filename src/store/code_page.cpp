@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 namespace velmoran::store {
 
@@ -77,9 +78,21 @@ const Tables& tables() {
   return t;
 }
 
+// Both maps keep the bytes below 0x80: text without others is copied as it is.
+void mapInto(std::string_view in, char* out, const std::array<char, 256>& map) {
+  std::size_t i = 0;
+  for (std::uint64_t word; i + 8 <= in.size(); i += 8) {
+    std::memcpy(&word, in.data() + i, 8);
+    if (word & 0x8080808080808080u) break;
+  }
+  while (i < in.size() && static_cast<unsigned char>(in[i]) < 0x80) ++i;
+  if (i > 0) std::memcpy(out, in.data(), i);
+  for (; i < in.size(); ++i) out[i] = map[static_cast<unsigned char>(in[i])];
+}
+
 std::string mapBytes(std::string_view in, const std::array<char, 256>& map) {
   std::string out(in.size(), '\0');
-  for (std::size_t i = 0; i < in.size(); ++i) out[i] = map[static_cast<unsigned char>(in[i])];
+  mapInto(in, out.data(), map);
   return out;
 }
 
@@ -129,6 +142,8 @@ constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
 }  // namespace
 
 std::string toCp850(std::string_view text) { return mapBytes(text, tables().to850); }
+
+void toCp850(std::string_view text, char* out) { mapInto(text, out, tables().to850); }
 
 Text fromCp850(std::string_view oem) { return mapBytes(oem, tables().from850); }
 

@@ -13,6 +13,8 @@ namespace velmoran::store {
 
 // Windows-1252 -> code page 850. A character that 850 lacks becomes '?'.
 std::string toCp850(std::string_view text);
+// The same into out, text.size() bytes.
+void toCp850(std::string_view text, char* out);
 // Code page 850 -> Windows-1252. A character that 1252 lacks becomes '?'.
 Text fromCp850(std::string_view oem);
 

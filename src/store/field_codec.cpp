@@ -3,8 +3,10 @@
 #include <charconv>
 #include <cfloat>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <cstdio>
+#include <utility>
 
 #include "store/code_page.h"
 
@@ -18,9 +20,44 @@ std::string_view trimmed(std::string_view s) {
   return s;
 }
 
+}  // namespace
+
+// Digits with at most one decimal point (or comma) and at most 15 digits in all: the whole
+// digits as an integer divided by a power of ten. Integer and power are exact doubles, so the
+// quotient is the correctly rounded value, the same that from_chars gives. Anything else:
+// nullopt, for the general way.
+std::optional<double> simpleDecimal(std::string_view v) {
+  static constexpr double powersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                           1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  std::uint64_t digits = 0;
+  int count = 0;
+  int decimals = -1;  // digits after the point; -1: no point
+  for (char c : v) {
+    if (c >= '0' && c <= '9') {
+      if (++count > 15) return std::nullopt;
+      digits = digits * 10 + static_cast<unsigned>(c - '0');
+      if (decimals >= 0) ++decimals;
+    } else if ((c == '.' || c == ',') && decimals < 0) {
+      decimals = 0;
+    } else {
+      return std::nullopt;
+    }
+  }
+  if (count == 0) return std::nullopt;
+  return static_cast<double>(digits) / powersOfTen[decimals > 0 ? decimals : 0];
+}
+
+namespace {
+
 std::optional<double> parseStrict(std::string_view s) {
   s = trimmed(s);
   if (s.empty()) return 0.0;
+  {
+    std::string_view v = s;
+    const bool negative = v.front() == '-';
+    if (negative || v.front() == '+') v.remove_prefix(1);
+    if (auto d = simpleDecimal(v)) return negative ? -*d : *d;
+  }
   std::string t(s);
   for (char& c : t)
     if (c == ',') c = '.';
@@ -81,7 +118,7 @@ std::optional<std::string> formatNumber(double value, int width, int decimals) {
 
 std::string numberField(double value, int width, int decimals) {
   auto s = formatNumber(value, width, decimals);
-  return s ? *s : std::string(static_cast<std::size_t>(std::max(width, 0)), '*');
+  return s ? std::move(*s) : std::string(static_cast<std::size_t>(std::max(width, 0)), '*');
 }
 
 double parseNumber(std::string_view content) { return parseStrict(content).value_or(0.0); }

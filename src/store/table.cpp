@@ -319,11 +319,27 @@ struct Table::Impl {
     requireWritable();
     auto at = static_cast<std::size_t>(header.offsets[i]);
     std::copy(bytes.begin(), bytes.end(), record.begin() + static_cast<std::ptrdiff_t>(at));
+    contentChanged(i);
+  }
+
+  // A character field straight from the text: code page 850, cut or padded to its width.
+  void writeText(std::size_t i, std::string_view text) {
+    if (isEof) return;
+    requireWritable();
+    const auto width = static_cast<std::size_t>(header.fields[i].length);
+    char* out = record.data() + header.offsets[i];
+    const std::size_t n = std::min(text.size(), width);
+    toCp850(text.substr(0, n), out);
+    std::fill(out + n, out + width, ' ');
+    contentChanged(i);
+  }
+
+  void contentChanged(std::size_t i) {
     recordChanged = true;
     headerStale = true;
     for (auto& o : orders) {
       if (static_cast<std::size_t>(o->spec().field) != i) continue;
-      if (o->resident()) o->setKey(recno, o->makeKey(bytes));
+      if (o->resident()) o->setKey(recno, o->makeKey(content(i)));
       else o->setNeedsWrite();
     }
   }
@@ -731,7 +747,8 @@ void Table::put(std::string_view field, std::string_view text) { put(m->checkedP
 
 void Table::put(int position, std::string_view text) {
   std::size_t i = m->checkedIndex(position);
-  m->writeContent(i, textToContent(m->header.fields[i], text));
+  if (m->header.fields[i].type == 'C') m->writeText(i, text);
+  else m->writeContent(i, textToContent(m->header.fields[i], text));
 }
 
 void Table::put(std::string_view field, double number) { put(m->checkedPosition(field), number); }

@@ -6,19 +6,23 @@ namespace {
 bool isBlank(char c) { return c == ' '; }
 }  // namespace
 
-Text trimLeft(std::string_view s) {
+std::string_view trimmedLeft(std::string_view s) {
   std::size_t i = 0;
   while (i < s.size() && isBlank(s[i])) ++i;
-  return Text(s.substr(i));
+  return s.substr(i);
 }
 
-Text trimRight(std::string_view s) {
+std::string_view trimmedRight(std::string_view s) {
   std::size_t n = s.size();
   while (n > 0 && isBlank(s[n - 1])) --n;
-  return Text(s.substr(0, n));
+  return s.substr(0, n);
 }
 
-Text trim(std::string_view s) { return trimLeft(trimRight(s)); }
+std::string_view trimmedView(std::string_view s) { return trimmedLeft(trimmedRight(s)); }
+
+Text trimLeft(std::string_view s) { return Text(trimmedLeft(s)); }
+Text trimRight(std::string_view s) { return Text(trimmedRight(s)); }
+Text trim(std::string_view s) { return Text(trimmedView(s)); }
 
 Text upper(std::string_view s) {
   Text out(s);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "pages/table_commands.h"
+#include "store/field_codec.h"
 #include "untis/export_launch.h"
 #include "untis/line_reader.h"
 
@@ -75,7 +76,7 @@ void appendRecord(store::Table& t, std::string_view line, char separator, Text& 
     if (end == Text::npos) break;
     const ColumnSpec& spec = columnTable[static_cast<std::size_t>(column - 1)];
     if (spec.position != 0)
-      putColumn(t, spec, trim(std::string_view(scratch).substr(start, end - start)));
+      putColumn(t, spec, trimmedView(std::string_view(scratch).substr(start, end - start)));
     start = end + 1;
   }
 }
@@ -112,9 +113,13 @@ double untisNumber(std::string_view field) {
   if (i < field.size() && field[i] == '.') ++i;
   while (i < field.size() && field[i] >= '0' && field[i] <= '9') ++i;
   double value = 0;
-  auto r = std::from_chars(field.data() + begin, field.data() + i, value,
-                           std::chars_format::fixed);
-  if (r.ec != std::errc()) return 0;
+  if (auto simple = store::simpleDecimal(field.substr(begin, i - begin))) {
+    value = *simple;
+  } else {
+    auto r = std::from_chars(field.data() + begin, field.data() + i, value,
+                             std::chars_format::fixed);
+    if (r.ec != std::errc()) return 0;
+  }
   return negative ? -value : value;
 }
 

@@ -3,9 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
+#include <optional>
 #include <random>
 #ifndef _WIN32
 #include <sys/resource.h>
@@ -141,6 +143,40 @@ TEST(NumberFields, AgreeWithPrintfAwayFromHalfway) {
                                ? std::string(static_cast<std::size_t>(width), '*')
                                : std::string(static_cast<std::size_t>(width) - text.size(), ' ') + text;
     ASSERT_EQ(numberField(v, width, decimals), expected) << v << " " << width << " " << decimals;
+  }
+}
+
+// Reading a number field: the C library's strtod (in the "C" locale) is the judge of every
+// text that is blanks, a sign and digits with one point or comma; anything else is no number.
+TEST(NumberFields, ReadAsStrtodReadsThem) {
+  std::mt19937 rng(8122026);
+  const std::string alphabet = "0123456789012345678901234567890123456789.,-+ e";
+  for (int k = 0; k < 50000; ++k) {
+    std::string text;
+    for (unsigned n = rng() % 22; n > 0; --n) text += alphabet[rng() % alphabet.size()];
+    std::string inner = text;
+    while (!inner.empty() && inner.front() == ' ') inner.erase(0, 1);
+    while (!inner.empty() && inner.back() == ' ') inner.pop_back();
+    std::optional<double> expected;
+    if (inner.empty()) {
+      expected = 0.0;
+    } else {
+      std::string body = inner.substr(inner[0] == '-' || inner[0] == '+' ? 1 : 0);
+      for (char& c : body)
+        if (c == ',') c = '.';
+      const bool plain = !body.empty() && body.find_first_not_of("0123456789.") == std::string::npos &&
+                         std::count(body.begin(), body.end(), '.') <= 1 && body != ".";
+      if (plain) {
+        double v = std::strtod(body.c_str(), nullptr);
+        expected = inner[0] == '-' ? -v : v;
+      }
+    }
+    std::optional<double> got = readNumber(text);
+    ASSERT_EQ(got.has_value(), expected.has_value()) << "'" << text << "'";
+    if (got) {
+      ASSERT_EQ(*got, *expected) << "'" << text << "'";
+      ASSERT_EQ(std::signbit(*got), std::signbit(*expected)) << "'" << text << "'";
+    }
   }
 }
 
