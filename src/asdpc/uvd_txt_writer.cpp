@@ -32,7 +32,8 @@ constexpr const char* lineEnd = "\";\"\";\"Velmoran\";\"2021\"";
 constexpr const char* crlf = "\r\n";
 
 Text cut(const store::Table& t, std::string_view field, std::size_t n) {
-  return trim(left(t.getPadded(field), n));
+  const Text padded = t.getPadded(field);
+  return trim(std::string_view(padded).substr(0, n));
 }
 
 std::string wholeNumber(double v) {

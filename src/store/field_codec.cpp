@@ -76,12 +76,12 @@ std::optional<double> parseStrict(std::string_view s) {
 
 }  // namespace
 
-std::optional<std::string> formatNumber(double value, int width, int decimals) {
-  if (!std::isfinite(value) || width <= 0 || decimals < 0) return std::nullopt;
+bool formatNumberInto(double value, int width, int decimals, char* out) {
+  if (!std::isfinite(value) || width <= 0 || decimals < 0) return false;
+  const auto w = static_cast<std::size_t>(width);
   // Decimal values such as 1.005 are slightly below themselves in binary; a nudge of a few
   // units in the last place lets them round half away from zero as Clipper rounds them.
   double nudged = value + std::copysign(std::fabs(value) * 4 * DBL_EPSILON, value);
-  std::string s;
   static constexpr double powersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                            1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
   double scaled = decimals <= 15 ? std::round(nudged * powersOfTen[decimals]) : HUGE_VAL;
@@ -101,19 +101,27 @@ std::optional<std::string> formatNumber(double value, int width, int decimals) {
     // scaled is below zero only when it is at least one unit, never all zeros.
     if (scaled < 0) *--p = '-';
     const auto n = static_cast<std::size_t>(end - p);
-    if (n > static_cast<std::size_t>(width)) return std::nullopt;
-    std::string out(static_cast<std::size_t>(width), ' ');
-    std::memcpy(out.data() + out.size() - n, p, n);
-    return out;
-  } else {
-    char buf[400];
-    int n = std::snprintf(buf, sizeof buf, "%.*f", decimals, nudged);
-    if (n <= 0 || n >= static_cast<int>(sizeof buf)) return std::nullopt;
-    s.assign(buf, static_cast<std::size_t>(n));
+    if (n > w) return false;
+    std::memset(out, ' ', w - n);
+    std::memcpy(out + w - n, p, n);
+    return true;
   }
-  if (s.front() == '-' && s.find_first_not_of("0.", 1) == std::string::npos) s.erase(0, 1);
-  if (static_cast<int>(s.size()) > width) return std::nullopt;
-  return std::string(static_cast<std::size_t>(width) - s.size(), ' ') + s;
+  char buf[400];
+  int n = std::snprintf(buf, sizeof buf, "%.*f", decimals, nudged);
+  if (n <= 0 || n >= static_cast<int>(sizeof buf)) return false;
+  std::string_view s(buf, static_cast<std::size_t>(n));
+  if (s.front() == '-' && s.find_first_not_of("0.", 1) == std::string_view::npos) s.remove_prefix(1);
+  if (s.size() > w) return false;
+  std::memset(out, ' ', w - s.size());
+  std::memcpy(out + w - s.size(), s.data(), s.size());
+  return true;
+}
+
+std::optional<std::string> formatNumber(double value, int width, int decimals) {
+  if (width <= 0) return std::nullopt;
+  std::string out(static_cast<std::size_t>(width), ' ');
+  if (!formatNumberInto(value, width, decimals, out.data())) return std::nullopt;
+  return out;
 }
 
 std::string numberField(double value, int width, int decimals) {

@@ -334,6 +334,18 @@ struct Table::Impl {
     contentChanged(i);
   }
 
+  // A number field straight from the number: right-aligned with its decimals, or stars when
+  // it does not fit.
+  void writeNumber(std::size_t i, double number) {
+    if (isEof) return;
+    requireWritable();
+    const Field& f = header.fields[i];
+    char* out = record.data() + header.offsets[i];
+    if (!formatNumberInto(number, f.length, f.decimals, out))
+      std::memset(out, '*', static_cast<std::size_t>(std::max(f.length, 0)));
+    contentChanged(i);
+  }
+
   void contentChanged(std::size_t i) {
     recordChanged = true;
     headerStale = true;
@@ -756,7 +768,7 @@ void Table::put(std::string_view field, double number) { put(m->checkedPosition(
 void Table::put(int position, double number) {
   std::size_t i = m->checkedIndex(position);
   const Field& f = m->header.fields[i];
-  if (f.type == 'N') m->writeContent(i, numberField(number, f.length, f.decimals));
+  if (f.type == 'N') m->writeNumber(i, number);
   else m->writeContent(i, textToContent(f, numberText(number)));
 }
 

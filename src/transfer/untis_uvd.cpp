@@ -7,6 +7,7 @@
 #include <optional>
 #include <string_view>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "pages/table_commands.h"
@@ -63,6 +64,7 @@ void replaceAll(Text& s, std::string_view from, std::string_view to) {
 // Untis writes year classes as "5.1"; the statistics wants "05A".
 Text normaliseClass(Text cls) {
   if (!cls.empty() && isOneOf(cls[0], paddedYears)) cls.insert(0, "0");
+  if (!contains(cls, ".")) return cls;
   for (char part = '1'; part <= '9'; ++part)
     replaceAll(cls, std::string{'.', part}, std::string(1, static_cast<char>('A' + (part - '1'))));
   return cls;
@@ -243,12 +245,13 @@ void UvdTransfer::collectRecord(Lesson& lesson) {
           m_gpsul.getNumber("WSTD"),
           pupils,
           female};
-  lesson.rows.push_back(row);
+  lesson.rows.push_back(std::move(row));
+  const Row& added = lesson.rows.back();
   // A subject or class once checked has its FACH or KLASSE record from then on, so checking
   // it again would change nothing. (A class with leading blanks is not found again by its
   // trimmed name and is checked each time.)
-  if (m_checkedSubjects.insert(row.subject).second) checkSubject(row);
-  if (row.cls.starts_with(' ') || m_checkedClasses.insert(row.cls).second) checkClass(row);
+  if (m_checkedSubjects.insert(added.subject).second) checkSubject(added);
+  if (added.cls.starts_with(' ') || m_checkedClasses.insert(added.cls).second) checkClass(added);
 }
 
 // ZULFACH is looked at only through the records of the settings' own school form: those
