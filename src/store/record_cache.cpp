@@ -27,10 +27,14 @@ RecordCache::Block& RecordCache::slot(std::uint64_t number) {
     }
   }
   Block* target = nullptr;
-  if (m_blocks.size() < maxBlocks) {
+  // A walk through the file (the block after the last one read, as appending gives) reuses
+  // the oldest of a few blocks; other reads gather blocks up to the maximum.
+  const bool walking = number == m_lastLoaded + 1 && m_blocks.size() >= walkBlocks;
+  if (m_blocks.size() < maxBlocks && !walking) {
     m_blocks.push_back(std::make_unique<Block>());
     target = m_blocks.back().get();
-    target->data.resize(blockSize);
+    // Left uninitialised: only loaded segments are ever read.
+    target->data = std::make_unique_for_overwrite<char[]>(blockSize);
   } else {
     auto oldest = std::min_element(m_blocks.begin(), m_blocks.end(),
                                    [](const auto& a, const auto& b) { return a->lastUse < b->lastUse; });
@@ -58,9 +62,8 @@ void RecordCache::load(Block& b, std::uint32_t segments) {
     std::size_t n = (end - s) * segmentSize;
     // Segments wholly beyond the end of the file (records being appended) are not read.
     std::uint64_t from = b.number * blockSize + at;
-    std::size_t got = from < m_fileEnd ? m_file.readAt(from, b.data.data() + at, n) : 0;
-    std::fill(b.data.begin() + static_cast<std::ptrdiff_t>(at + got),
-              b.data.begin() + static_cast<std::ptrdiff_t>(at + n), '\0');
+    std::size_t got = from < m_fileEnd ? m_file.readAt(from, b.data.get() + at, n) : 0;
+    std::memset(b.data.get() + at + got, 0, n - got);
     s = end;
   }
   b.validSegments |= segments;
@@ -82,7 +85,7 @@ RecordCache::Block& RecordCache::block(std::uint64_t number, std::size_t at, std
 
 void RecordCache::writeBack(Block& b) {
   if (!b.isDirty()) return;
-  m_file.writeAt(b.number * blockSize + b.dirtyBegin, b.data.data() + b.dirtyBegin,
+  m_file.writeAt(b.number * blockSize + b.dirtyBegin, b.data.get() + b.dirtyBegin,
                  b.dirtyEnd - b.dirtyBegin);
   fileGrewTo(b.number * blockSize + b.dirtyEnd);
   b.dirtyBegin = b.dirtyEnd = 0;
@@ -111,7 +114,7 @@ void RecordCache::read(std::uint64_t offset, void* out, std::size_t n) {
     std::size_t at = static_cast<std::size_t>(offset % blockSize);
     std::size_t part = std::min(n, blockSize - at);
     Block& b = block(offset / blockSize, at, part);
-    std::memcpy(dst, b.data.data() + at, part);
+    std::memcpy(dst, b.data.get() + at, part);
     dst += part;
     offset += part;
     n -= part;
@@ -126,7 +129,7 @@ void RecordCache::write(std::uint64_t offset, const void* data, std::size_t n) {
     // A block is written back as one range, so every segment between its first and last
     // change is loaded from the file.
     Block& b = block(offset / blockSize, at, part);
-    std::memcpy(b.data.data() + at, src, part);
+    std::memcpy(b.data.get() + at, src, part);
     if (b.isDirty()) {
       b.dirtyBegin = std::min(b.dirtyBegin, at);
       b.dirtyEnd = std::max(b.dirtyEnd, at + part);

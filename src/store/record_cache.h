@@ -19,6 +19,7 @@ class RecordCache {
 public:
   static constexpr std::size_t blockSize = 64 * 1024;
   static constexpr std::size_t maxBlocks = 16;
+  static constexpr std::size_t walkBlocks = 2;  // blocks a walk through the file keeps
   static constexpr std::size_t segmentSize = 4 * 1024;
   static constexpr std::size_t segmentsPerBlock = blockSize / segmentSize;
   static_assert(segmentsPerBlock < 32, "a block's segments are the bits of one word");
@@ -41,7 +42,7 @@ public:
 private:
   struct Block {
     std::uint64_t number = 0;
-    std::vector<char> data;
+    std::unique_ptr<char[]> data;  // blockSize bytes
     std::size_t dirtyBegin = 0;  // changed range [dirtyBegin, dirtyEnd) within the block
     std::size_t dirtyEnd = 0;
     std::uint64_t lastUse = 0;
