@@ -1,6 +1,13 @@
 #include "store/maintenance.h"
 
+#include <array>
+#include <atomic>
+#include <exception>
+#include <iterator>
+#include <mutex>
+#include <optional>
 #include <system_error>
+#include <thread>
 
 #include "store/files.h"
 #include "store/schema.h"
@@ -52,14 +59,20 @@ Result<void> copyStructure(const fs::path& dataDir, std::unique_ptr<Table>& tabl
   return {};
 }
 
-Result<void> maintainOne(const fs::path& dataDir, const TableSpec& spec, bool& locked) {
-  fs::path file = findInDir(dataDir, spec.fileName);
-  auto opened = Table::open(file, OpenMode::Exclusive);
+Result<std::unique_ptr<Table>> openForMaintenance(const fs::path& dataDir, const TableSpec& spec,
+                                                  bool& locked) {
+  auto opened = Table::open(findInDir(dataDir, spec.fileName), OpenMode::Exclusive);
   if (!opened) {
     locked = opened.reason().rfind(lockedReason, 0) == 0;
     return fail(opened.reason());
   }
-  std::unique_ptr<Table> table = std::move(*opened);
+  return std::move(*opened);
+}
+
+// upgrades: held while a table is rebuilt in temp.dbf, which all tables share.
+Result<void> maintainOne(const fs::path& dataDir, const TableSpec& spec,
+                         std::unique_ptr<Table> table, std::mutex& upgrades) {
+  fs::path file = findInDir(dataDir, spec.fileName);
   // Every index file of the table, built together in the pack's pass over the records.
   auto attachIndexes = [&]() -> Result<void> {
     for (const auto& index : spec.indexes) {
@@ -80,6 +93,7 @@ Result<void> maintainOne(const fs::path& dataDir, const TableSpec& spec, bool& l
     return fail(e.what());
   }
   if (wanted != table->structure()) {
+    std::lock_guard<std::mutex> one(upgrades);
     if (auto r = copyStructure(dataDir, table, file, wanted); !r) return r;
     auto again = Table::open(file, OpenMode::Exclusive);
     if (!again) return fail(again.reason());
@@ -97,23 +111,69 @@ Result<void> maintainOne(const fs::path& dataDir, const TableSpec& spec, bool& l
 }  // namespace
 
 MaintenanceOutcome maintainTables(const fs::path& dataDir) {
-  // The order in which the tables are maintained; the first one tells whether another copy
-  // of the program holds them.
+  // The order of the tables; the first one tells whether another copy of the program holds
+  // them, the problems are reported in this order.
   static constexpr const char* order[] = {"GPSUL", "UVD",    "ZULFACH",    "FACH",
                                           "KLASSE", "LEHRER", "MEHR_MINDER"};
+  constexpr std::size_t count = std::size(order);
   MaintenanceOutcome outcome;
-  bool first = true;
-  for (const char* name : order) {
+  std::array<std::optional<std::string>, count> problems;
+  std::array<std::exception_ptr, count> failures;
+
+  std::unique_ptr<Table> first;
+  {
     bool locked = false;
-    auto r = maintainOne(dataDir, tableSpec(name), locked);
-    if (!r) {
-      if (first && locked) {
+    auto opened = openForMaintenance(dataDir, tableSpec(order[0]), locked);
+    if (!opened) {
+      if (locked) {
         outcome.locked = true;
         return outcome;
       }
-      outcome.problems.push_back(std::string(name) + ": " + r.reason());
+      problems[0] = opened.reason();
+    } else {
+      first = std::move(*opened);
     }
-    first = false;
+  }
+
+  // The tables are separate files: two at a time, on both processor cores.
+  std::atomic<std::size_t> next{0};
+  std::mutex upgrades;
+  auto work = [&] {
+    for (std::size_t i; (i = next++) < count;) {
+      try {
+        const TableSpec& spec = tableSpec(order[i]);
+        std::unique_ptr<Table> table;
+        if (i == 0) {
+          if (!first) continue;
+          table = std::move(first);
+        } else {
+          bool locked = false;
+          auto opened = openForMaintenance(dataDir, spec, locked);
+          if (!opened) {
+            problems[i] = opened.reason();
+            continue;
+          }
+          table = std::move(*opened);
+        }
+        if (auto r = maintainOne(dataDir, spec, std::move(table), upgrades); !r) problems[i] = r.reason();
+      } catch (...) {
+        failures[i] = std::current_exception();
+      }
+    }
+  };
+  {
+    std::thread helper;
+    try {
+      helper = std::thread(work);
+    } catch (const std::system_error&) {
+      // No second thread: this one does all of them.
+    }
+    work();
+    if (helper.joinable()) helper.join();
+  }
+  for (std::size_t i = 0; i < count; ++i) {
+    if (failures[i]) std::rethrow_exception(failures[i]);
+    if (problems[i]) outcome.problems.push_back(std::string(order[i]) + ": " + *problems[i]);
   }
   return outcome;
 }
