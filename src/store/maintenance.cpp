@@ -1,15 +1,13 @@
 #include "store/maintenance.h"
 
 #include <array>
-#include <atomic>
-#include <exception>
 #include <iterator>
 #include <mutex>
 #include <optional>
 #include <system_error>
-#include <thread>
 
 #include "store/files.h"
+#include "store/parallel.h"
 #include "store/schema.h"
 
 namespace velmoran::store {
@@ -118,7 +116,6 @@ MaintenanceOutcome maintainTables(const fs::path& dataDir) {
   constexpr std::size_t count = std::size(order);
   MaintenanceOutcome outcome;
   std::array<std::optional<std::string>, count> problems;
-  std::array<std::exception_ptr, count> failures;
 
   std::unique_ptr<Table> first;
   {
@@ -135,44 +132,26 @@ MaintenanceOutcome maintainTables(const fs::path& dataDir) {
     }
   }
 
-  // The tables are separate files: two at a time, on both processor cores.
-  std::atomic<std::size_t> next{0};
+  // The tables are separate files: two at a time.
   std::mutex upgrades;
-  auto work = [&] {
-    for (std::size_t i; (i = next++) < count;) {
-      try {
-        const TableSpec& spec = tableSpec(order[i]);
-        std::unique_ptr<Table> table;
-        if (i == 0) {
-          if (!first) continue;
-          table = std::move(first);
-        } else {
-          bool locked = false;
-          auto opened = openForMaintenance(dataDir, spec, locked);
-          if (!opened) {
-            problems[i] = opened.reason();
-            continue;
-          }
-          table = std::move(*opened);
-        }
-        if (auto r = maintainOne(dataDir, spec, std::move(table), upgrades); !r) problems[i] = r.reason();
-      } catch (...) {
-        failures[i] = std::current_exception();
+  onTwoThreads(count, [&](std::size_t i) {
+    const TableSpec& spec = tableSpec(order[i]);
+    std::unique_ptr<Table> table;
+    if (i == 0) {
+      if (!first) return;
+      table = std::move(first);
+    } else {
+      bool locked = false;
+      auto opened = openForMaintenance(dataDir, spec, locked);
+      if (!opened) {
+        problems[i] = opened.reason();
+        return;
       }
+      table = std::move(*opened);
     }
-  };
-  {
-    std::thread helper;
-    try {
-      helper = std::thread(work);
-    } catch (const std::system_error&) {
-      // No second thread: this one does all of them.
-    }
-    work();
-    if (helper.joinable()) helper.join();
-  }
+    if (auto r = maintainOne(dataDir, spec, std::move(table), upgrades); !r) problems[i] = r.reason();
+  });
   for (std::size_t i = 0; i < count; ++i) {
-    if (failures[i]) std::rethrow_exception(failures[i]);
     if (problems[i]) outcome.problems.push_back(std::string(order[i]) + ": " + *problems[i]);
   }
   return outcome;

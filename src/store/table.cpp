@@ -14,6 +14,7 @@
 #include "store/ntx_index.h"
 #include "store/order.h"
 #include "store/os_file.h"
+#include "store/parallel.h"
 #include "store/record_cache.h"
 
 namespace velmoran::store {
@@ -486,8 +487,9 @@ struct Table::Impl {
         m_sorters[j]->add(recno, m_key.data());
       }
     }
+    // Each order's keys into its own index file: two files at a time.
     void write() {
-      for (std::size_t j = 0; j < m_orders.size(); ++j) {
+      onTwoThreads(m_orders.size(), [&](std::size_t j) {
         Order& o = *m_orders[j];
         auto written = writeNtx(o.file(), o.spec(), o.tagName(), [&](NtxWriter& w) {
           m_sorters[j]->drain([&](std::uint32_t recno, const char* k) { w.add(recno, k); });
@@ -495,7 +497,7 @@ struct Table::Impl {
         if (!written) throw IoError(written.reason());
         m_sorters[j].reset();
         o.setWritten();
-      }
+      });
     }
 
   private:

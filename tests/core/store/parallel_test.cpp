@@ -1,0 +1,36 @@
+// Work on two threads: every piece done exactly once, failures reported after all are done.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "store/parallel.h"
+
+namespace velmoran::store {
+namespace {
+
+TEST(OnTwoThreads, EveryTaskRunsOnceAndAFailureComesAfterTheOthers) {
+  for (std::size_t count : {0u, 1u, 2u, 7u, 200u}) {
+    std::vector<std::atomic<int>> runs(count);
+    onTwoThreads(count, [&](std::size_t i) { ++runs[i]; });
+    for (std::size_t i = 0; i < count; ++i) EXPECT_EQ(runs[i].load(), 1) << count << " " << i;
+  }
+  // Tasks 3 and 5 fail: the others still run, and the failure of 3 is the one thrown.
+  std::vector<std::atomic<int>> runs(8);
+  try {
+    onTwoThreads(8, [&](std::size_t i) {
+      ++runs[i];
+      if (i == 3 || i == 5) throw std::runtime_error("task " + std::to_string(i));
+    });
+    FAIL() << "no exception";
+  } catch (const std::runtime_error& e) {
+    EXPECT_STREQ(e.what(), "task 3");
+  }
+  for (std::size_t i = 0; i < 8; ++i) EXPECT_EQ(runs[i].load(), 1) << i;
+}
+
+}  // namespace
+}  // namespace velmoran::store
