@@ -31,9 +31,11 @@ constexpr const char* header =
 constexpr const char* lineEnd = "\";\"\";\"Velmoran\";\"2021\"";
 constexpr const char* crlf = "\r\n";
 
+// The first n characters of a field without blanks around them. The field's trailing blanks
+// cannot matter here, so it is read without them.
 Text cut(const store::Table& t, std::string_view field, std::size_t n) {
-  const Text padded = t.getPadded(field);
-  return trim(std::string_view(padded).substr(0, n));
+  const Text text = t.getText(field);
+  return trim(std::string_view(text).substr(0, n));
 }
 
 std::string wholeNumber(double v) {
@@ -70,17 +72,17 @@ std::string uvdLine(const store::Table& t) {
     line += ';';
   };
   quoted(cut(t, "KLASSE", 6));
-  quoted(trim(t.getPadded("TEILKLASSE")));
-  quoted(trim(t.getPadded("JAHRGANG")));
+  quoted(trim(t.getText("TEILKLASSE")));
+  quoted(trim(t.getText("JAHRGANG")));
   quoted(cut(t, "KURSART", 2));
   number(weeklyHours(t));
   quoted(cut(t, "FACH", 2));
-  quoted(trim(t.getPadded("LEHRER")));
+  quoted(trim(t.getText("LEHRER")));
   number(count(t, "SCHUELER_G"));
   number(count(t, "SCHUELER_W"));
   quoted(cut(t, "BILINGUAL", 1));
   line += '"';
-  line += trim(t.getPadded("FREMDE"));
+  line += trim(t.getText("FREMDE"));
   line += lineEnd;
   line += crlf;
   return line;

@@ -173,8 +173,7 @@ Text contentToText(const Field& field, std::string_view content) {
       if (content.empty() || content[0] == ' ' || content[0] == '?') return {};
       return parseLogical(content[0]) ? "T" : "F";
     default: {
-      while (!content.empty() && content.back() == ' ') content.remove_suffix(1);
-      return fromCp850(content);
+      return fromCp850(trimmedRight(content));
     }
   }
 }

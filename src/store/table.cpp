@@ -285,10 +285,12 @@ struct Table::Impl {
     const char* data = nullptr;
     int position = 0;
   };
-  mutable std::array<NameSlot, 64> nameCache{};
+  mutable std::array<NameSlot, 256> nameCache{};
 
   int positionOf(std::string_view name) const {
-    NameSlot& slot = nameCache[(reinterpret_cast<std::uintptr_t>(name.data()) >> 2) % nameCache.size()];
+    // Literals lie close together: a multiplicative hash spreads their addresses.
+    const auto address = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(name.data()));
+    NameSlot& slot = nameCache[(address * 0x9E3779B97F4A7C15u) >> 56];
     if (slot.data == name.data() && slot.position > 0) {
       const std::string& known = header.fields[static_cast<std::size_t>(slot.position - 1)].name;
       if (known.size() == name.size() &&

@@ -1,5 +1,8 @@
 #include "store/text.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace velmoran {
 
 namespace {
@@ -13,7 +16,13 @@ std::string_view trimmedLeft(std::string_view s) {
 }
 
 std::string_view trimmedRight(std::string_view s) {
+  // Fields are padded with many blanks: eight at a time first.
   std::size_t n = s.size();
+  constexpr std::uint64_t blanks = 0x2020202020202020u;
+  for (std::uint64_t word; n >= 8; n -= 8) {
+    std::memcpy(&word, s.data() + n - 8, 8);
+    if (word != blanks) break;
+  }
   while (n > 0 && isBlank(s[n - 1])) --n;
   return s.substr(0, n);
 }

@@ -177,7 +177,7 @@ void UvdTransfer::run() {
   m_uvd.releaseOrders();
 
   while (!m_gpsul.eof()) {
-    const Text cls = m_gpsul.getPadded("KLASSE");
+    const Text cls = m_gpsul.getText("KLASSE");
     if (isBlank(cls) || trim(cls) == "?") {
       m_gpsul.skip();
       continue;
