@@ -137,8 +137,11 @@ Date untisDate(std::string_view field) {
   auto part = [field](std::size_t from, std::size_t count) {
     return from < field.size() ? field.substr(from, count) : std::string_view();
   };
-  Text joined = Text(part(7, 2)) + "." + Text(part(5, 2)) + "." + Text(part(1, 4));
-  return Date::parse(joined);
+  char joined[10];  // "dd.mm.yyyy" at most
+  std::size_t n = 0;
+  for (std::string_view piece : {part(7, 2), std::string_view("."), part(5, 2), std::string_view("."), part(1, 4)})
+    for (char c : piece) joined[n++] = c;
+  return Date::parse(std::string_view(joined, n));
 }
 
 void getFromUntis(app::Workspace& ws, app::Ui& ui) {
