@@ -19,7 +19,9 @@ namespace velmoran::store {
 
 namespace {
 
-constexpr std::size_t maxMergeWidth = 64;     // runs merged at once
+// Runs merged at once. The orders of a table are merged two at a time (on two threads), so
+// together they read through at most 2 x 32 x 8 KB.
+constexpr std::size_t maxMergeWidth = 32;
 constexpr std::size_t readChunk = 8 * 1024;   // bytes written to the temporary file at a time
 // The read buffers of one merge share this much; each run gets at least readChunk.
 constexpr std::size_t mergeBuffers = maxMergeWidth * readChunk;

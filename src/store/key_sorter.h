@@ -2,7 +2,7 @@
 // KeySorter: puts the (key, record number) items of an index into order within a bounded
 // amount of memory. Items arrive in record order. While they fit into the budget they are
 // sorted in memory; beyond it each full run is sorted and written to a temporary file, and
-// the runs are merged at the end, at most 64 at a time. Without a temporary file everything
+// the runs are merged at the end, at most 32 at a time. Without a temporary file everything
 // stays in memory.
 
 #include <cstdint>

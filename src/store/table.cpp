@@ -31,9 +31,8 @@ constexpr std::uint64_t recordLockBase = 1'000'000'000;
 constexpr std::uint64_t sharedOpenLockOffset = 2'000'000'001;
 
 // Memory for sorting the keys of orders built from the records outside memory, shared by
-// the orders built together; beyond it the sort spills to a temporary file. GPSUL's five
-// orders of a school with 10,000 lesson lines still sort in memory.
-constexpr std::size_t orderBuildBudget = 2 * 1024 * 1024;
+// the orders built together; beyond it the sort spills to a temporary file.
+constexpr std::size_t orderBuildBudget = 1024 * 1024;
 
 bool sameName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
