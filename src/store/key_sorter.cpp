@@ -183,29 +183,44 @@ void KeySorter::appendToTemp(const std::vector<char>& bytes) {
   m_written += bytes.size();
 }
 
-void KeySorter::mergeRuns(const std::vector<Run>& runs, const std::function<void(const char*)>& out) {
+void KeySorter::mergeRuns(const std::vector<Run>& runs, const std::vector<std::uint32_t>* inMemory,
+                          const std::function<void(const char*)>& out) {
   const std::size_t itemSize = 4 + m_keySize;
+  const std::size_t sources = runs.size() + (inMemory ? 1 : 0);
   // Few runs read in bigger pieces: fewer reads for the same memory.
   const std::size_t chunkItems =
-      std::max<std::size_t>(1, std::max(readChunk, mergeBuffers / std::max<std::size_t>(1, runs.size())) / itemSize);
+      std::max<std::size_t>(1, std::max(readChunk, mergeBuffers / std::max<std::size_t>(1, sources)) / itemSize);
   struct Reader {
-    std::uint64_t next;  // file offset of the next unread item
+    std::uint64_t next;  // file offset of the next unread item; in memory: its place in the order
     std::uint64_t left;  // items not yet read
+    bool inMemory = false;
     std::vector<char> buffer;
     std::size_t at = 0;
     std::uint64_t head = 0;  // first eight key bytes of the current item
     const char* item() const { return buffer.data() + at; }
   };
   std::vector<Reader> readers;
-  readers.reserve(runs.size());
-  for (const Run& run : runs) readers.push_back(Reader{run.offset, run.count, {}, 0});
+  readers.reserve(sources);
+  for (const Run& run : runs) readers.push_back(Reader{run.offset, run.count, false, {}});
+  // The items still in memory came last: their reader is the last one.
+  if (inMemory) readers.push_back(Reader{0, inMemory->size(), true, {}});
   auto refill = [&](Reader& r) {
     std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(chunkItems, r.left));
     r.buffer.resize(n * itemSize);
-    m_atEnd = false;
-    if (!seekTo(m_temp, r.next) || std::fread(r.buffer.data(), 1, r.buffer.size(), m_temp) != r.buffer.size())
-      throw IoError("cannot read a temporary file for sorting index keys");
-    r.next += r.buffer.size();
+    if (r.inMemory) {
+      for (std::size_t k = 0; k < n; ++k) {
+        const std::uint32_t at = (*inMemory)[static_cast<std::size_t>(r.next) + k];
+        char* item = r.buffer.data() + k * itemSize;
+        std::memcpy(item, &m_recnos[at], 4);
+        if (m_keySize > 0) std::memcpy(item + 4, m_keys.data() + std::size_t{at} * m_keySize, m_keySize);
+      }
+      r.next += n;
+    } else {
+      m_atEnd = false;
+      if (!seekTo(m_temp, r.next) || std::fread(r.buffer.data(), 1, r.buffer.size(), m_temp) != r.buffer.size())
+        throw IoError("cannot read a temporary file for sorting index keys");
+      r.next += r.buffer.size();
+    }
     r.left -= n;
     r.at = 0;
   };
@@ -265,10 +280,12 @@ void KeySorter::drain(const std::function<void(std::uint32_t, const char*)>& out
     for (std::uint32_t at : sortedPositions(m_keys.data(), m_keySize, m_recnos.size())) out(m_recnos[at], m_keys.data() + std::size_t{at} * m_keySize);
     return;
   }
-  if (!m_recnos.empty()) spill();
   const std::size_t itemSize = 4 + m_keySize;
+  // The items still in memory take part in the last merge as they are, without a trip
+  // through the temporary file.
+  const std::size_t fileRuns = m_recnos.empty() ? maxMergeWidth : maxMergeWidth - 1;
   // Merge at most maxMergeWidth runs at a time, so that the read buffers stay bounded too.
-  while (m_runs.size() > maxMergeWidth) {
+  while (m_runs.size() > fileRuns) {
     std::vector<Run> longer;
     for (std::size_t i = 0; i < m_runs.size(); i += maxMergeWidth) {
       std::vector<Run> group(m_runs.begin() + static_cast<std::ptrdiff_t>(i),
@@ -280,7 +297,7 @@ void KeySorter::drain(const std::function<void(std::uint32_t, const char*)>& out
       Run merged{m_written, 0};
       std::vector<char> pending;
       pending.reserve(readChunk + itemSize);
-      mergeRuns(group, [&](const char* item) {
+      mergeRuns(group, nullptr, [&](const char* item) {
         pending.insert(pending.end(), item, item + itemSize);
         ++merged.count;
         if (pending.size() >= readChunk) {
@@ -293,7 +310,8 @@ void KeySorter::drain(const std::function<void(std::uint32_t, const char*)>& out
     }
     m_runs = std::move(longer);
   }
-  mergeRuns(m_runs, [&](const char* item) {
+  const std::vector<std::uint32_t> lastRun = sortedPositions(m_keys.data(), m_keySize, m_recnos.size());
+  mergeRuns(m_runs, m_recnos.empty() ? nullptr : &lastRun, [&](const char* item) {
     std::uint32_t recno;
     std::memcpy(&recno, item, 4);
     out(recno, item + 4);

@@ -47,7 +47,10 @@ private:
   };
   void spill();
   void appendToTemp(const std::vector<char>& bytes);
-  void mergeRuns(const std::vector<Run>& runs, const std::function<void(const char* item)>& out);
+  // The runs of the temporary file and, when inMemory is given, the items still in memory in
+  // that order of their positions.
+  void mergeRuns(const std::vector<Run>& runs, const std::vector<std::uint32_t>* inMemory,
+                 const std::function<void(const char* item)>& out);
 
   std::size_t m_keySize;
   std::size_t m_capacity;  // items of one run
