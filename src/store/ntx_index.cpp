@@ -388,7 +388,7 @@ public:
       }
     }
     std::size_t slot = number - m_base;
-    std::memcpy(m_window.data() + slot * ntxPageSize, page, ntxPageSize);
+    std::memcpy(m_window.get() + slot * ntxPageSize, page, ntxPageSize);
     m_present[slot] = true;
   }
 
@@ -400,7 +400,7 @@ public:
       }
       std::size_t end = s;
       while (end < windowPages && m_present[end]) ++end;
-      m_file.writeAt((std::uint64_t{m_base} + s) * ntxPageSize, m_window.data() + s * ntxPageSize,
+      m_file.writeAt((std::uint64_t{m_base} + s) * ntxPageSize, m_window.get() + s * ntxPageSize,
                      (end - s) * ntxPageSize);
       std::fill(m_present.begin() + static_cast<std::ptrdiff_t>(s),
                 m_present.begin() + static_cast<std::ptrdiff_t>(end), false);
@@ -412,7 +412,8 @@ private:
   static constexpr std::size_t windowPages = 256;
   OsFile& m_file;
   std::uint32_t m_base = 0;
-  std::vector<char> m_window = std::vector<char>(windowPages * ntxPageSize);
+  // Only pages marked present are ever written out: no need to clear it first.
+  std::unique_ptr<char[]> m_window = std::make_unique_for_overwrite<char[]>(windowPages * ntxPageSize);
   std::vector<bool> m_present = std::vector<bool>(windowPages, false);
 };
 
