@@ -514,11 +514,13 @@ struct Table::Impl {
     commit();
     const std::size_t length = header.recordLength;
     const auto perBlock = static_cast<std::uint32_t>(std::max<std::size_t>(1, 256 * 1024 / length));
-    std::vector<char> block(perBlock * length);
+    if (lastRec == 0) return;
+    // Filled by each read before it is looked at: not cleared first.
+    auto block = std::make_unique_for_overwrite<char[]>(perBlock * length);
     for (std::uint32_t r = 1; r <= lastRec; r += perBlock) {
       const std::uint32_t n = std::min(perBlock, lastRec - r + 1);
-      cache->read(offsetOf(r), block.data(), n * length);
-      for (std::uint32_t k = 0; k < n; ++k) visit(r + k, block.data() + k * length);
+      cache->read(offsetOf(r), block.get(), n * length);
+      for (std::uint32_t k = 0; k < n; ++k) visit(r + k, block.get() + k * length);
     }
   }
 
