@@ -77,6 +77,8 @@ std::optional<OutputFile> OutputFile::create(const fs::path& file) {
   std::FILE* f = std::fopen(file.c_str(), "wb");
 #endif
   if (!f) return std::nullopt;
+  // Written a line at a time: a bigger buffer than the C library's few kilobytes.
+  std::setvbuf(f, nullptr, _IOFBF, 64 * 1024);
   return OutputFile(f, file);
 }
 

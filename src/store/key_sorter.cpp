@@ -22,7 +22,8 @@ namespace {
 // Runs merged at once. The orders of a table are merged two at a time (on two threads), so
 // together they read through at most 2 x 32 x 8 KB.
 constexpr std::size_t maxMergeWidth = 32;
-constexpr std::size_t readChunk = 8 * 1024;   // bytes written to the temporary file at a time
+constexpr std::size_t readChunk = 8 * 1024;    // bytes at least read back from each run at a time
+constexpr std::size_t writeChunk = 64 * 1024;  // bytes written to the temporary file at a time
 // The read buffers of one merge share this much; each run gets at least readChunk.
 constexpr std::size_t mergeBuffers = maxMergeWidth * readChunk;
 // Beyond this many byte positions that differ between the keys, comparing beats radix passes.
@@ -155,14 +156,14 @@ void KeySorter::spill() {
   const std::size_t itemSize = 4 + m_keySize;
   const std::uint64_t begin = m_written;
   std::vector<char> out;
-  out.reserve(readChunk + itemSize);
+  out.reserve(writeChunk + itemSize);
   for (std::uint32_t at : sortedPositions(m_keys.data(), m_keySize, m_recnos.size())) {
     char recno[4];
     std::memcpy(recno, &m_recnos[at], 4);
     out.insert(out.end(), recno, recno + 4);
     out.insert(out.end(), m_keys.data() + std::size_t{at} * m_keySize,
                m_keys.data() + (std::size_t{at} + 1) * m_keySize);
-    if (out.size() >= readChunk) {
+    if (out.size() >= writeChunk) {
       appendToTemp(out);
       out.clear();
     }
@@ -296,11 +297,11 @@ void KeySorter::drain(const std::function<void(std::uint32_t, const char*)>& out
       }
       Run merged{m_written, 0};
       std::vector<char> pending;
-      pending.reserve(readChunk + itemSize);
+      pending.reserve(writeChunk + itemSize);
       mergeRuns(group, nullptr, [&](const char* item) {
         pending.insert(pending.end(), item, item + itemSize);
         ++merged.count;
-        if (pending.size() >= readChunk) {
+        if (pending.size() >= writeChunk) {
           appendToTemp(pending);
           pending.clear();
         }

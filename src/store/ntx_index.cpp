@@ -345,8 +345,20 @@ Result<void> walkNtxFile(const std::filesystem::path& file,
   auto header = parseNtxHeader(first, size);
   if (!header) return fail(header.reason());
   if (!accept(*header)) return fail("index file does not fit");
+  // Pages are read through a window of 64 pages: a walk in key order visits them mostly
+  // in the order the writer put them into the file.
+  constexpr std::uint64_t windowSize = 64 * ntxPageSize;
+  auto window = std::make_unique_for_overwrite<char[]>(windowSize);
+  std::uint64_t windowStart = 0;
+  std::size_t windowBytes = 0;  // read at windowStart; nothing yet
   NtxWalker walker(*header, size, [&](std::uint32_t offset, char* page) {
-    std::size_t got = opened->readAt(offset, page, ntxPageSize);
+    if (offset < windowStart || offset + ntxPageSize > windowStart + windowBytes) {
+      windowStart = offset - offset % windowSize;
+      windowBytes = opened->readAt(windowStart, window.get(), windowSize);
+    }
+    const std::uint64_t at = offset - windowStart;
+    const std::size_t got = at < windowBytes ? std::min<std::size_t>(ntxPageSize, windowBytes - at) : 0;
+    std::memcpy(page, window.get() + at, got);
     std::memset(page + got, 0, ntxPageSize - got);
   });
   for (;;) {
