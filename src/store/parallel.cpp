@@ -8,10 +8,19 @@
 
 namespace velmoran::store {
 
+namespace {
+// Set while a thread works on the tasks of onTwoThreads: work it starts itself (the index
+// files of a table maintained on two threads) stays on that thread, so that never more than
+// two threads run.
+thread_local bool working = false;
+}  // namespace
+
 void onTwoThreads(std::size_t count, const std::function<void(std::size_t)>& task) {
   std::vector<std::exception_ptr> failures(count);
   std::atomic<std::size_t> next{0};
   auto work = [&] {
+    const bool outer = working;
+    working = true;
     for (std::size_t i; (i = next++) < count;) {
       try {
         task(i);
@@ -19,9 +28,10 @@ void onTwoThreads(std::size_t count, const std::function<void(std::size_t)>& tas
         failures[i] = std::current_exception();
       }
     }
+    working = outer;
   };
   std::thread helper;
-  if (count > 1) {
+  if (count > 1 && !working) {
     try {
       helper = std::thread(work);
     } catch (const std::system_error&) {

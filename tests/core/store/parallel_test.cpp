@@ -5,6 +5,7 @@
 #include <atomic>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "store/parallel.h"
@@ -30,6 +31,21 @@ TEST(OnTwoThreads, EveryTaskRunsOnceAndAFailureComesAfterTheOthers) {
     EXPECT_STREQ(e.what(), "task 3");
   }
   for (std::size_t i = 0; i < 8; ++i) EXPECT_EQ(runs[i].load(), 1) << i;
+}
+
+// Work started from inside a task stays on that task's thread: never more than two threads.
+TEST(OnTwoThreads, NestedWorkStaysOnItsThread) {
+  std::atomic<int> elsewhere{0};
+  std::atomic<int> inner{0};
+  onTwoThreads(4, [&](std::size_t) {
+    const auto outer = std::this_thread::get_id();
+    onTwoThreads(6, [&](std::size_t) {
+      ++inner;
+      if (std::this_thread::get_id() != outer) ++elsewhere;
+    });
+  });
+  EXPECT_EQ(inner.load(), 24);
+  EXPECT_EQ(elsewhere.load(), 0);
 }
 
 }  // namespace
