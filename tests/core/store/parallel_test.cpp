@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -40,6 +41,8 @@ TEST(OnTwoThreads, NestedWorkStaysOnItsThread) {
   onTwoThreads(4, [&](std::size_t) {
     const auto outer = std::this_thread::get_id();
     onTwoThreads(6, [&](std::size_t) {
+      // Long enough that a second thread, if there were one, would take some of them.
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
       ++inner;
       if (std::this_thread::get_id() != outer) ++elsewhere;
     });
