@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 namespace velmoran {
 
@@ -35,6 +36,11 @@ Text trim(std::string_view s) { return Text(trimmedView(s)); }
 
 Text upper(std::string_view s) {
   Text out(s);
+  makeUpper(out);
+  return out;
+}
+
+void makeUpper(Text& out) {
   for (char& c : out) {
     auto u = static_cast<unsigned char>(c);
     if (u >= 'a' && u <= 'z') c = static_cast<char>(u - 32);
@@ -42,7 +48,6 @@ Text upper(std::string_view s) {
     else if (u == 0xF6) c = static_cast<char>(0xD6);  // ö -> Ö
     else if (u == 0xFC) c = static_cast<char>(0xDC);  // ü -> Ü
   }
-  return out;
 }
 
 Text padRight(std::string_view s, std::size_t n) {

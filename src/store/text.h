@@ -20,6 +20,7 @@ Text trimLeft(std::string_view s);
 Text trimRight(std::string_view s);
 // Upper case as the tables' UPPER() does it: a-z and the umlauts ä, ö, ü.
 Text upper(std::string_view s);
+void makeUpper(Text& s);  // the same, in place
 // Cut to n characters or pad with blanks on the right to n characters.
 Text padRight(std::string_view s, std::size_t n);
 // Pad with blanks on the left to n characters (a longer text is returned whole).

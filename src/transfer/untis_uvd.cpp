@@ -37,7 +37,7 @@ std::size_t fieldWidth(const store::Table& t, std::string_view field) {
   return static_cast<std::size_t>(t.structure()[t.fieldIndex(field) - 1].length);
 }
 
-bool isBlank(std::string_view s) { return trim(s).empty(); }
+bool isBlank(std::string_view s) { return trimmedView(s).empty(); }
 bool contains(std::string_view s, std::string_view part) {
   return s.find(part) != std::string_view::npos;
 }
@@ -178,7 +178,7 @@ void UvdTransfer::run() {
 
   while (!m_gpsul.eof()) {
     const Text cls = m_gpsul.getText("KLASSE");
-    if (isBlank(cls) || trim(cls) == "?") {
+    if (isBlank(cls) || trimmedView(cls) == "?") {
       m_gpsul.skip();
       continue;
     }
@@ -217,11 +217,13 @@ Lesson UvdTransfer::collectLesson() {
 
 void UvdTransfer::collectRecord(Lesson& lesson) {
   Text cls = m_gpsul.getPadded("KLASSE");
-  if (m_normalises) cls = normaliseClass(cls);
-  if (isBlank(cls) || trim(cls) == "?") return;
+  if (m_normalises) cls = normaliseClass(std::move(cls));
+  if (isBlank(cls) || trimmedView(cls) == "?") return;
   const Text lehrer = m_gpsul.getPadded("LEHRER");
-  const Text fach = m_gpsul.getPadded("FACH");
-  const Text key = cls + lehrer + fach;
+  Text fach = m_gpsul.getPadded("FACH");
+  Text key;
+  key.reserve(cls.size() + lehrer.size() + fach.size());
+  key.append(cls).append(lehrer).append(fach);
 
   const double male = m_gpsul.getNumber("SCHUELER_M");
   const double female = m_gpsul.getNumber("SCHUELER_W");
@@ -236,11 +238,14 @@ void UvdTransfer::collectRecord(Lesson& lesson) {
     existing->female += female;
     return;
   }
-  Row row{key,
-          cls,
+  makeUpper(fach);
+  Text room = m_gpsul.getPadded("FACHRAUM");
+  makeUpper(room);
+  Row row{std::move(key),
+          std::move(cls),
           left(lehrer, teacherWidth),
-          upper(fach),
-          upper(m_gpsul.getPadded("FACHRAUM")),
+          std::move(fach),
+          std::move(room),
           m_gpsul.getNumber("WOCHENWERT"),
           m_gpsul.getNumber("WSTD"),
           pupils,
