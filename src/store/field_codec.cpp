@@ -12,16 +12,6 @@
 
 namespace velmoran::store {
 
-namespace {
-
-std::string_view trimmed(std::string_view s) {
-  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
-  return s;
-}
-
-}  // namespace
-
 // Digits with at most one decimal point (or comma) and at most 15 digits in all: the whole
 // digits as an integer divided by a power of ten. Integer and power are exact doubles, so the
 // quotient is the correctly rounded value, the same that from_chars gives. Anything else:
@@ -50,7 +40,7 @@ std::optional<double> simpleDecimal(std::string_view v) {
 namespace {
 
 std::optional<double> parseStrict(std::string_view s) {
-  s = trimmed(s);
+  s = trimmedView(s);
   if (s.empty()) return 0.0;
   {
     std::string_view v = s;
@@ -167,7 +157,7 @@ bool parseLogical(char content) {
 
 Text contentToText(const Field& field, std::string_view content) {
   switch (field.type) {
-    case 'N': return Text(trimmed(content));
+    case 'N': return Text(trimmedView(content));
     case 'D': return Date::fromDbf(content).format();
     case 'L':
       if (content.empty() || content[0] == ' ' || content[0] == '?') return {};
@@ -182,18 +172,18 @@ std::string textToContent(const Field& field, std::string_view text) {
   const auto width = static_cast<std::size_t>(field.length);
   switch (field.type) {
     case 'N': {
-      auto v = trimmed(text).empty() ? std::nullopt : readNumber(text);
+      auto v = trimmedView(text).empty() ? std::nullopt : readNumber(text);
       return v ? numberField(*v, field.length, field.decimals) : std::string(width, ' ');
     }
     case 'D': {
       Date d = Date::parse(text);
-      if (d.isEmpty()) d = Date::fromDbf(trimmed(text));
+      if (d.isEmpty()) d = Date::fromDbf(trimmedView(text));
       std::string s = d.toDbf();
       s.resize(width, ' ');
       return s;
     }
     case 'L': {
-      std::string_view t = trimmed(text);
+      std::string_view t = trimmedView(text);
       char c = t.empty() ? ' ' : t[0];
       bool yes = c == 'T' || c == 't' || c == 'Y' || c == 'y' || c == 'J' || c == 'j';
       return std::string(width, t.empty() ? ' ' : (yes ? 'T' : 'F'));

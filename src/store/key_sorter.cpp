@@ -158,11 +158,8 @@ void KeySorter::spill() {
   std::vector<char> out;
   out.reserve(writeChunk + itemSize);
   for (std::uint32_t at : sortedPositions(m_keys.data(), m_keySize, m_recnos.size())) {
-    char recno[4];
-    std::memcpy(recno, &m_recnos[at], 4);
-    out.insert(out.end(), recno, recno + 4);
-    out.insert(out.end(), m_keys.data() + std::size_t{at} * m_keySize,
-               m_keys.data() + (std::size_t{at} + 1) * m_keySize);
+    out.resize(out.size() + itemSize);
+    itemBytes(at, out.data() + out.size() - itemSize);
     if (out.size() >= writeChunk) {
       appendToTemp(out);
       out.clear();
@@ -172,6 +169,11 @@ void KeySorter::spill() {
   m_runs.push_back(Run{begin, m_recnos.size()});
   m_keys.clear();
   m_recnos.clear();
+}
+
+void KeySorter::itemBytes(std::uint32_t at, char* out) const {
+  std::memcpy(out, &m_recnos[at], 4);
+  if (m_keySize > 0) std::memcpy(out + 4, m_keys.data() + std::size_t{at} * m_keySize, m_keySize);
 }
 
 void KeySorter::appendToTemp(const std::vector<char>& bytes) {
@@ -209,12 +211,8 @@ void KeySorter::mergeRuns(const std::vector<Run>& runs, const std::vector<std::u
     std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(chunkItems, r.left));
     r.buffer.resize(n * itemSize);
     if (r.inMemory) {
-      for (std::size_t k = 0; k < n; ++k) {
-        const std::uint32_t at = (*inMemory)[static_cast<std::size_t>(r.next) + k];
-        char* item = r.buffer.data() + k * itemSize;
-        std::memcpy(item, &m_recnos[at], 4);
-        if (m_keySize > 0) std::memcpy(item + 4, m_keys.data() + std::size_t{at} * m_keySize, m_keySize);
-      }
+      for (std::size_t k = 0; k < n; ++k)
+        itemBytes((*inMemory)[static_cast<std::size_t>(r.next) + k], r.buffer.data() + k * itemSize);
       r.next += n;
     } else {
       m_atEnd = false;
@@ -278,7 +276,8 @@ void KeySorter::mergeRuns(const std::vector<Run>& runs, const std::vector<std::u
 
 void KeySorter::drain(const std::function<void(std::uint32_t, const char*)>& out) {
   if (m_runs.empty()) {
-    for (std::uint32_t at : sortedPositions(m_keys.data(), m_keySize, m_recnos.size())) out(m_recnos[at], m_keys.data() + std::size_t{at} * m_keySize);
+    for (std::uint32_t at : sortedPositions(m_keys.data(), m_keySize, m_recnos.size()))
+      out(m_recnos[at], m_keys.data() + std::size_t{at} * m_keySize);
     return;
   }
   const std::size_t itemSize = 4 + m_keySize;

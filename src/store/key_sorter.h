@@ -46,6 +46,8 @@ private:
     std::uint64_t count;
   };
   void spill();
+  // Item `at` of the run in memory as it goes to the temporary file: record number, key.
+  void itemBytes(std::uint32_t at, char* out) const;
   void appendToTemp(const std::vector<char>& bytes);
   // The runs of the temporary file and, when inMemory is given, the items still in memory in
   // that order of their positions.

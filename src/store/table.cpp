@@ -317,20 +317,26 @@ struct Table::Impl {
                                            static_cast<std::size_t>(header.fields[i].length));
   }
 
-  void writeContent(std::size_t i, const std::string& bytes) {
-    if (isEof) return;
+  // Field i of the current record, to be written into (contentChanged afterwards); nullptr
+  // at eof, where puts do nothing.
+  char* fieldToWrite(std::size_t i) {
+    if (isEof) return nullptr;
     requireWritable();
-    auto at = static_cast<std::size_t>(header.offsets[i]);
-    std::copy(bytes.begin(), bytes.end(), record.begin() + static_cast<std::ptrdiff_t>(at));
+    return record.data() + header.offsets[i];
+  }
+
+  void writeContent(std::size_t i, const std::string& bytes) {
+    char* out = fieldToWrite(i);
+    if (!out) return;
+    std::copy(bytes.begin(), bytes.end(), out);
     contentChanged(i);
   }
 
   // A character field straight from the text: code page 850, cut or padded to its width.
   void writeText(std::size_t i, std::string_view text) {
-    if (isEof) return;
-    requireWritable();
+    char* out = fieldToWrite(i);
+    if (!out) return;
     const auto width = static_cast<std::size_t>(header.fields[i].length);
-    char* out = record.data() + header.offsets[i];
     const std::size_t n = std::min(text.size(), width);
     toCp850(text.substr(0, n), out);
     std::fill(out + n, out + width, ' ');
@@ -340,10 +346,9 @@ struct Table::Impl {
   // A number field straight from the number: right-aligned with its decimals, or stars when
   // it does not fit.
   void writeNumber(std::size_t i, double number) {
-    if (isEof) return;
-    requireWritable();
+    char* out = fieldToWrite(i);
+    if (!out) return;
     const Field& f = header.fields[i];
-    char* out = record.data() + header.offsets[i];
     if (!formatNumberInto(number, f.length, f.decimals, out))
       std::memset(out, '*', static_cast<std::size_t>(std::max(f.length, 0)));
     contentChanged(i);
@@ -369,19 +374,23 @@ struct Table::Impl {
 
   // --- appending -----------------------------------------------------------------------------
 
-  void appendRecord(const std::string& bytes, bool toCache = true) {
+  // The cursor goes to the new record; its bytes reach the cache at the next commit, with any
+  // fields put into it by then.
+  void appendRecord(std::string bytes) {
     requireWritable();
     commit();
     ++lastRec;
-    if (toCache) cache->write(offsetOf(lastRec), bytes.data(), bytes.size());
+    record = std::move(bytes);
+    recno = lastRec;
+    recordChanged = true;
+    isEof = isBof = false;
     for (auto& o : orders) {
       if (!o->resident()) {
         o->setNeedsWrite();
         continue;
       }
       auto i = static_cast<std::size_t>(o->spec().field);
-      o->appendKey(o->makeKey(std::string_view(bytes).substr(static_cast<std::size_t>(header.offsets[i]),
-                                                             static_cast<std::size_t>(header.fields[i].length))));
+      o->appendKey(o->makeKey(content(i)));
     }
     headerStale = endMarkerStale = true;
   }
@@ -797,14 +806,8 @@ void Table::putLogical(int position, bool value) {
 // --- records ---------------------------------------------------------------------------------
 
 void Table::append() {
-  std::string blank = blankRecord(m->header);
-  // The blank record reaches the cache with the fields put into it, at the next commit.
-  m->appendRecord(blank, false);
+  m->appendRecord(blankRecord(m->header));
   m->wasFound = false;
-  m->record = std::move(blank);
-  m->recno = m->lastRec;
-  m->recordChanged = true;
-  m->isEof = m->isBof = false;
 }
 
 bool Table::lock(std::uint32_t recno) {
@@ -897,7 +900,7 @@ Result<void> Table::appendFrom(const fs::path& source) {
       std::string value = carryOver(sf, content, to.fields[i]);
       std::copy(value.begin(), value.end(), record.begin() + to.offsets[i]);
     }
-    m->appendRecord(record);
+    m->appendRecord(std::move(record));
   }
   if (count > 0) {
     m->wasFound = false;
