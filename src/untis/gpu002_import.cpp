@@ -2,11 +2,14 @@
 
 #include <array>
 #include <charconv>
+#include <cstdint>
 #include <ctime>
 #include <string>
+#include <vector>
 
 #include "pages/table_commands.h"
 #include "store/field_codec.h"
+#include "store/parallel.h"
 #include "untis/export_launch.h"
 #include "untis/line_reader.h"
 
@@ -55,29 +58,73 @@ constexpr std::array<ColumnSpec, lastColumn> columnTable = [] {
   return t;
 }();
 
-void putColumn(store::Table& t, const ColumnSpec& spec, std::string_view field) {
-  switch (spec.conversion) {
-    case Conversion::number: t.put(spec.position, untisNumber(field)); break;
-    case Conversion::text: t.put(spec.position, untisText(field)); break;
-    case Conversion::date: t.put(spec.position, untisDate(field)); break;
-    case Conversion::none: break;
+constexpr std::size_t fieldCount = 17;
+constexpr std::size_t dateCount = 2;
+
+// Date fields in turn: the field at position p is date number dateSlot[p - 1].
+constexpr std::array<std::size_t, fieldCount> dateSlot = [] {
+  std::array<std::size_t, fieldCount> slots{};
+  std::size_t next = 0;
+  for (const ColumnSpec& spec : columnTable)
+    if (spec.conversion == Conversion::date) slots[static_cast<std::size_t>(spec.position - 1)] = next++;
+  return slots;
+}();
+
+// A line cut into the columns GPSUL takes: for each field the line reaches, its column's
+// text without the surrounding blanks (and, for text fields, without double quotes), its date
+// for date fields. Lines are cut on one thread while the records of the lines before are
+// appended on the other.
+struct CutLine {
+  std::uint32_t reached = 0;  // bit p - 1: field p has a column
+  std::array<std::uint32_t, fieldCount> begin{};  // field p's text in Batch::texts
+  std::array<std::uint32_t, fieldCount> length{};
+  std::array<Date, dateCount> dates;
+};
+
+struct Batch {
+  static constexpr std::size_t lines = 256;
+  std::vector<CutLine> cut = std::vector<CutLine>(lines);
+  std::size_t count = 0;
+  Text texts;  // the columns of the batch, one after the other
+};
+
+// Quotes do not protect a separator; a line with fewer columns leaves the remaining fields
+// blank.
+void cutLine(std::string_view line, char separator, CutLine& out, Text& texts) {
+  out.reached = 0;
+  std::size_t start = 0;
+  for (int column = 1; column <= lastColumn; ++column) {
+    std::size_t end = line.find(separator, start);
+    const bool last = end == std::string_view::npos;  // the last column ends with the line
+    if (last) end = line.size();
+    const ColumnSpec& spec = columnTable[static_cast<std::size_t>(column - 1)];
+    if (spec.position != 0) {
+      std::string_view field = trimmedView(line.substr(start, end - start));
+      const auto p = static_cast<std::size_t>(spec.position - 1);
+      out.begin[p] = static_cast<std::uint32_t>(texts.size());
+      if (spec.conversion == Conversion::text) appendUntisText(field, texts);
+      else if (spec.conversion == Conversion::date) out.dates[dateSlot[p]] = untisDate(field);
+      else texts += field;
+      out.length[p] = static_cast<std::uint32_t>(texts.size() - out.begin[p]);
+      out.reached |= 1u << p;
+    }
+    if (last) break;
+    start = end + 1;
   }
 }
 
-// One record from one line. Quotes do not protect a separator; a line with fewer columns
-// leaves the remaining fields blank.
-void appendRecord(store::Table& t, std::string_view line, char separator, Text& scratch) {
-  scratch.assign(line);
-  scratch += separator;  // so the last column ends like the others
+void appendCut(store::Table& t, const CutLine& line, std::string_view texts) {
   t.append();
-  std::size_t start = 0;
-  for (int column = 1; column <= lastColumn; ++column) {
-    std::size_t end = scratch.find(separator, start);
-    if (end == Text::npos) break;
-    const ColumnSpec& spec = columnTable[static_cast<std::size_t>(column - 1)];
-    if (spec.position != 0)
-      putColumn(t, spec, trimmedView(std::string_view(scratch).substr(start, end - start)));
-    start = end + 1;
+  for (const ColumnSpec& spec : columnTable) {
+    const auto p = static_cast<std::size_t>(spec.position - 1);
+    if (spec.position == 0 || !(line.reached & (1u << p))) continue;
+    std::string_view field = texts.substr(line.begin[p], line.length[p]);
+    switch (spec.conversion) {
+      case Conversion::number: t.put(spec.position, untisNumber(field)); break;
+      case Conversion::date: t.put(spec.position, line.dates[dateSlot[p]]); break;
+      case Conversion::text: t.put(spec.position, field); break;
+      case Conversion::none: break;
+    }
   }
 }
 
@@ -123,11 +170,15 @@ double untisNumber(std::string_view field) {
   return negative ? -value : value;
 }
 
+void appendUntisText(std::string_view field, Text& out) {
+  for (char c : field)
+    if (c != '"') out += c;
+}
+
 Text untisText(std::string_view field) {
   Text out;
   out.reserve(field.size());
-  for (char c : field)
-    if (c != '"') out += c;
+  appendUntisText(field, out);
   return out;
 }
 
@@ -177,8 +228,24 @@ void importGpu002(app::Workspace& ws, app::Ui& ui, const std::filesystem::path& 
   // The orders are built once from the records at the flush, not kept in step with every
   // appended line.
   gpsul.releaseOrders();
-  Text scratch;
-  while (auto line = reader->next()) appendRecord(gpsul, *line, *separator, scratch);
+  std::array<Batch, 3> batches;
+  store::inTwoStages(
+      batches.size(),
+      [&](std::size_t slot) {
+        Batch& b = batches[slot];
+        b.count = 0;
+        b.texts.clear();
+        while (b.count < Batch::lines) {
+          auto line = reader->next();
+          if (!line) break;
+          cutLine(*line, *separator, b.cut[b.count++], b.texts);
+        }
+        return b.count > 0;
+      },
+      [&](std::size_t slot) {
+        const Batch& b = batches[slot];
+        for (std::size_t i = 0; i < b.count; ++i) appendCut(gpsul, b.cut[i], b.texts);
+      });
   gpsul.flush();
   gpsul.goTop();
   ui.busy(false);
