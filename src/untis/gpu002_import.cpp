@@ -66,7 +66,8 @@ constexpr std::array<std::size_t, fieldCount> dateSlot = [] {
   std::array<std::size_t, fieldCount> slots{};
   std::size_t next = 0;
   for (const ColumnSpec& spec : columnTable)
-    if (spec.conversion == Conversion::date) slots[static_cast<std::size_t>(spec.position - 1)] = next++;
+    if (spec.conversion == Conversion::date)
+      slots[static_cast<std::size_t>(spec.position - 1)] = next++;
   return slots;
 }();
 
