@@ -56,17 +56,22 @@ char charAt(std::string_view s, std::size_t position) {
 // is in decimal and rounds to 50.
 double roundHalfAwayFromZero(double x) { return std::round(std::round(x * 1e6) / 1e6); }
 
-void replaceAll(Text& s, std::string_view from, std::string_view to) {
-  for (std::size_t pos = s.find(from); pos != Text::npos; pos = s.find(from, pos + to.size()))
-    s.replace(pos, from.size(), to);
-}
-
-// Untis writes year classes as "5.1"; the statistics wants "05A".
+// Untis writes year classes as "5.1"; the statistics wants "05A": ".1" to ".9" become "A"
+// to "I". (Each replacement takes a point away, so it never makes a new pair.)
 Text normaliseClass(Text cls) {
   if (!cls.empty() && isOneOf(cls[0], paddedYears)) cls.insert(0, "0");
   if (!contains(cls, ".")) return cls;
-  for (char part = '1'; part <= '9'; ++part)
-    replaceAll(cls, std::string{'.', part}, std::string(1, static_cast<char>('A' + (part - '1'))));
+  std::size_t to = 0;
+  for (std::size_t from = 0; from < cls.size(); ++from, ++to) {
+    const char next = from + 1 < cls.size() ? cls[from + 1] : '\0';
+    if (cls[from] == '.' && next >= '1' && next <= '9') {
+      cls[to] = static_cast<char>('A' + (next - '1'));
+      ++from;
+    } else {
+      cls[to] = cls[from];
+    }
+  }
+  cls.resize(to);
   return cls;
 }
 
