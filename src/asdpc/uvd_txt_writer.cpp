@@ -1,5 +1,7 @@
 #include "asdpc/uvd_txt_writer.h"
 
+#include <array>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -7,6 +9,7 @@
 
 #include "store/code_page.h"
 #include "store/files.h"
+#include "store/parallel.h"
 
 namespace velmoran::asdpc {
 
@@ -31,10 +34,34 @@ constexpr const char* header =
 constexpr const char* lineEnd = "\";\"\";\"Velmoran\";\"2021\"";
 constexpr const char* crlf = "\r\n";
 
-// The first n characters of a field without blanks around them. The field's trailing blanks
-// cannot matter here, so it is read without them.
-Text cut(const store::Table& t, std::string_view field, std::size_t n) {
-  const Text text = t.getText(field);
+// Where the fields the file takes lie in a UVD record. A field the table lacks (position 0)
+// throws std::out_of_range when read, as reading it from the table would.
+struct UvdColumns {
+  explicit UvdColumns(const store::Table& t)
+      : fields(t.structure()),
+        klasse(t.fieldIndex("KLASSE")),
+        teilklasse(t.fieldIndex("TEILKLASSE")),
+        jahrgang(t.fieldIndex("JAHRGANG")),
+        kursart(t.fieldIndex("KURSART")),
+        wstd(t.fieldIndex("WSTD")),
+        fach(t.fieldIndex("FACH")),
+        lehrer(t.fieldIndex("LEHRER")),
+        schuelerG(t.fieldIndex("SCHUELER_G")),
+        schuelerW(t.fieldIndex("SCHUELER_W")),
+        bilingual(t.fieldIndex("BILINGUAL")),
+        fremde(t.fieldIndex("FREMDE")),
+        wstdScale(wstd > 0 ? std::pow(10.0, t.structure()[static_cast<std::size_t>(wstd - 1)].decimals)
+                           : 1.0) {}
+
+  store::RecordFields fields;
+  int klasse, teilklasse, jahrgang, kursart, wstd, fach, lehrer, schuelerG, schuelerW, bilingual,
+      fremde;
+  double wstdScale;
+};
+
+// The first n characters of a field without blanks around them.
+Text cut(const UvdColumns& c, std::string_view record, int field, std::size_t n) {
+  const Text text = c.fields.text(record, field);
   return trim(std::string_view(text).substr(0, n));
 }
 
@@ -50,18 +77,17 @@ std::string wholeNumber(double v) {
 
 // The weekly hours rounded up: 2.5 gives 3, 4.0 gives 4. The value is first taken to the
 // field's decimals, so a stored 3.00 read back as 3.0000000001 stays 3.
-std::string weeklyHours(const store::Table& t) {
-  int pos = t.fieldIndex("WSTD");
-  const double scale = std::pow(10.0, t.structure()[pos - 1].decimals);
-  return wholeNumber(std::ceil(std::round(t.getNumber(pos) * scale) / scale));
+std::string weeklyHours(const UvdColumns& c, std::string_view record) {
+  const double scale = c.wstdScale;
+  return wholeNumber(std::ceil(std::round(c.fields.number(record, c.wstd) * scale) / scale));
 }
 
-std::string count(const store::Table& t, std::string_view field) {
-  return wholeNumber(std::round(t.getNumber(field)));
+std::string count(const UvdColumns& c, std::string_view record, int field) {
+  return wholeNumber(std::round(c.fields.number(record, field)));
 }
 
-std::string uvdLine(const store::Table& t) {
-  std::string line;
+// The line of one record, appended to `line`.
+void uvdLine(const UvdColumns& c, std::string_view record, std::string& line) {
   auto quoted = [&line](const Text& value) {
     line += '"';
     line += value;
@@ -71,22 +97,42 @@ std::string uvdLine(const store::Table& t) {
     line += value;
     line += ';';
   };
-  quoted(cut(t, "KLASSE", 6));
-  quoted(trim(t.getText("TEILKLASSE")));
-  quoted(trim(t.getText("JAHRGANG")));
-  quoted(cut(t, "KURSART", 2));
-  number(weeklyHours(t));
-  quoted(cut(t, "FACH", 2));
-  quoted(trim(t.getText("LEHRER")));
-  number(count(t, "SCHUELER_G"));
-  number(count(t, "SCHUELER_W"));
-  quoted(cut(t, "BILINGUAL", 1));
+  quoted(cut(c, record, c.klasse, 6));
+  quoted(trim(c.fields.text(record, c.teilklasse)));
+  quoted(trim(c.fields.text(record, c.jahrgang)));
+  quoted(cut(c, record, c.kursart, 2));
+  number(weeklyHours(c, record));
+  quoted(cut(c, record, c.fach, 2));
+  quoted(trim(c.fields.text(record, c.lehrer)));
+  number(count(c, record, c.schuelerG));
+  number(count(c, record, c.schuelerW));
+  quoted(cut(c, record, c.bilingual, 1));
   line += '"';
-  line += trim(t.getText("FREMDE"));
+  line += trim(c.fields.text(record, c.fremde));
   line += lineEnd;
   line += crlf;
-  return line;
 }
+
+// Records handed over at a time: the other thread reads them from the table and makes the
+// lines of the first half, this thread makes the lines of the second half and writes both.
+struct Batch {
+  static constexpr std::size_t records = 1024;
+  std::string raw;  // the records' bytes, one after the other
+  std::size_t recordLength = 0;
+  std::size_t count = 0;
+  std::array<std::string, 2> lines;
+
+  std::string_view record(std::size_t k) const {
+    return std::string_view(raw).substr(k * recordLength, recordLength);
+  }
+  void makeLines(const UvdColumns& c, std::size_t half) {
+    std::string& out = lines[half];
+    out.clear();
+    const std::size_t middle = count / 2;
+    for (std::size_t k = half == 0 ? 0 : middle; k < (half == 0 ? middle : count); ++k)
+      uvdLine(c, record(k), out);
+  }
+};
 
 // Write the header and every visible record in the table's current order. False when the
 // file could not be created or a write failed; an incomplete file is removed.
@@ -94,7 +140,31 @@ bool writeFile(const std::filesystem::path& file, store::Table& uvd) {
   auto out = store::OutputFile::create(file);
   if (!out) return false;
   bool ok = out->write(std::string(header) + crlf);
-  for (uvd.goTop(); ok && !uvd.eof(); uvd.skip()) ok = out->write(uvdLine(uvd));
+  const UvdColumns columns(uvd);
+  std::array<Batch, 3> batches;
+  std::atomic<bool> failed{!ok};
+  uvd.goTop();
+  store::inTwoStages(
+      batches.size(),
+      [&](std::size_t slot) {
+        Batch& b = batches[slot];
+        b.raw.clear();
+        b.count = 0;
+        for (; b.count < Batch::records && !uvd.eof() && !failed; uvd.skip()) {
+          const std::string_view record = uvd.recordBytes();
+          b.recordLength = record.size();
+          b.raw += record;
+          ++b.count;
+        }
+        b.makeLines(columns, 0);
+        return b.count > 0;
+      },
+      [&](std::size_t slot) {
+        Batch& b = batches[slot];
+        b.makeLines(columns, 1);
+        ok = ok && out->write(b.lines[0]) && out->write(b.lines[1]);
+        if (!ok) failed = true;
+      });
   return out->finish();
 }
 

@@ -168,6 +168,12 @@ Text contentToText(const Field& field, std::string_view content) {
   }
 }
 
+double contentToNumber(const Field& field, std::string_view content) {
+  if (field.type == 'N') return parseNumber(content);
+  if (field.type == 'C') return readNumber(contentToText(field, content)).value_or(0.0);
+  return 0.0;
+}
+
 std::string textToContent(const Field& field, std::string_view text) {
   const auto width = static_cast<std::size_t>(field.length);
   switch (field.type) {

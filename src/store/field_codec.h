@@ -41,6 +41,9 @@ std::string numericKey(double value, int width, int decimals);
 // trailing blanks, numbers as stored without blanks, dates as "DD.MM.YYYY" ("" when empty),
 // logicals as "T" or "F" ("" when not set).
 Text contentToText(const Field& field, std::string_view content);
+// A field's content read as a number: number fields as stored, character fields by their
+// text; 0 for anything unreadable and for other types.
+double contentToNumber(const Field& field, std::string_view content);
 // The content a Text gives a field: character fields converted to code page 850, cut or
 // padded to the width; numbers parsed (decimal point or comma) and formatted, blanks when
 // empty or unreadable; dates from "DD.MM.YYYY" or "YYYYMMDD", blanks when empty or

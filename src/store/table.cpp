@@ -715,6 +715,9 @@ std::vector<std::uint32_t> Table::visibleRecnos() {
 }
 
 bool Table::deleted() const { return !m->isEof && m->record[0] == dbfDeletedFlag; }
+std::string_view Table::recordBytes() const {
+  return m->isEof ? std::string_view() : std::string_view(m->record);
+}
 void Table::remove() { m->setDeletedFlag(true); }
 void Table::recall() { m->setDeletedFlag(false); }
 
@@ -731,10 +734,7 @@ double Table::getNumber(std::string_view field) const { return getNumber(m->chec
 
 double Table::getNumber(int position) const {
   std::size_t i = m->checkedIndex(position);
-  const Field& f = m->header.fields[i];
-  if (f.type == 'N') return parseNumber(m->content(i));
-  if (f.type == 'C') return readNumber(contentToText(f, m->content(i))).value_or(0.0);
-  return 0.0;
+  return contentToNumber(m->header.fields[i], m->content(i));
 }
 
 Date Table::getDate(std::string_view field) const { return getDate(m->checkedPosition(field)); }
@@ -1019,5 +1019,36 @@ bool Table::seek(double key, bool soft) {
 bool Table::found() const { return m->wasFound; }
 
 void Table::flush() { m->flush(); }
+
+// --- copied records --------------------------------------------------------------------------
+
+RecordFields::RecordFields(const Structure& structure) : m_fields(structure) {
+  std::size_t offset = 1;  // after the deleted flag
+  for (const Field& f : m_fields) {
+    m_offsets.push_back(offset);
+    offset += static_cast<std::size_t>(f.length);
+  }
+}
+
+std::size_t RecordFields::checkedIndex(int position) const {
+  if (position < 1 || static_cast<std::size_t>(position) > m_fields.size())
+    throw std::out_of_range("record has no field " + std::to_string(position));
+  return static_cast<std::size_t>(position - 1);
+}
+
+std::string_view RecordFields::content(std::string_view record, std::size_t i) const {
+  return record.substr(std::min(m_offsets[i], record.size()),
+                       static_cast<std::size_t>(m_fields[i].length));
+}
+
+Text RecordFields::text(std::string_view record, int position) const {
+  const std::size_t i = checkedIndex(position);
+  return contentToText(m_fields[i], content(record, i));
+}
+
+double RecordFields::number(std::string_view record, int position) const {
+  const std::size_t i = checkedIndex(position);
+  return contentToNumber(m_fields[i], content(record, i));
+}
 
 }  // namespace velmoran::store

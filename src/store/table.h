@@ -101,6 +101,9 @@ public:
   bool getLogical(int position) const;
   // The raw field content as Text (numbers and dates as stored, trailing blanks kept).
   Text getRaw(int position) const;
+  // The current record as stored: the deleted flag, then the fields one after the other;
+  // empty at eof. Valid until the cursor moves or a field is put. RecordFields reads a copy.
+  std::string_view recordBytes() const;
   // getText padded with blanks to the field's width: what the fixed-width field holds, so
   // that character positions and exact comparisons count the stored characters (a character
   // field comes back exactly as stored).
@@ -170,6 +173,23 @@ private:
   struct Impl;
   explicit Table(std::unique_ptr<Impl> impl);
   std::unique_ptr<Impl> m;
+};
+
+// The fields of a copied record (Table::recordBytes) read as the table's getText and
+// getNumber read them, away from the table: on another thread, say. An unknown position
+// throws std::out_of_range.
+class RecordFields {
+public:
+  explicit RecordFields(const Structure& structure);
+  Text text(std::string_view record, int position) const;
+  double number(std::string_view record, int position) const;
+
+private:
+  std::string_view content(std::string_view record, std::size_t i) const;
+  std::size_t checkedIndex(int position) const;
+
+  Structure m_fields;
+  std::vector<std::size_t> m_offsets;
 };
 
 }  // namespace velmoran::store

@@ -95,6 +95,34 @@ TEST(WriteUvd, EachVisibleRecordIsOneLineInRecordOrder) {
   EXPECT_EQ(uvd.recno(), 1u);
 }
 
+// More records than are handed between the threads at a time (and not a multiple of it):
+// every visible one in order, each exactly once.
+TEST(WriteUvd, ManyRecordsComeOutInOrderEachOnce) {
+  test::TestWorkspace t;
+  store::Table& uvd = t.table(Page::Uvd);
+  std::string expected = header;
+  for (int i = 1; i <= 2601; ++i) {
+    const Text n = std::to_string(i);
+    uvd.append();
+    uvd.put("KLASSE", "K" + n);
+    uvd.put("LEHRER", "L" + n);
+    uvd.put("WSTD", i % 5 + 0.5);
+    uvd.put("SCHUELER_G", i % 31);
+    if (i % 7 == 0) {
+      uvd.remove();
+      continue;
+    }
+    expected += "\"" + ("K" + n).substr(0, 6) + "\";\"\";\"\";\"\";" + std::to_string(i % 5 + 1) +
+                ";\"\";\"L" + n + "\";" + std::to_string(i % 31) +
+                ";0;\"\";\"\";\"\";\"Velmoran\";\"2021\"\r\n";
+  }
+  uvd.flush();
+  const fs::path file = chooseFile(t, t.dir() / "UVD.TXT");
+  writeUvd(t.ws(), t.ui());
+  EXPECT_EQ(test::readBytes(file), expected);
+  EXPECT_EQ(t.ui().onlyMessage().kind, "info");
+}
+
 TEST(WriteUvd, ReplacesAnExistingFile) {
   test::TestWorkspace t;
   const fs::path file = chooseFile(t, t.dir() / "UVD.TXT");
@@ -140,6 +168,18 @@ TEST(WriteUvd, AFailedWriteIsReportedInsteadOfTheSuccess) {
   EXPECT_EQ(m.kind, "warning");
   EXPECT_EQ(m.text, "Die Datei /dev/full kann nicht geschrieben werden !");
   EXPECT_TRUE(fs::exists(full));  // a device is not ours to remove
+
+  // With many records the writing stops at the failure and reports it the same way.
+  store::Table& uvd = t.table(Page::Uvd);
+  for (int i = 0; i < 20000; ++i) {
+    uvd.append();
+    uvd.put("KLASSE", "05A");
+  }
+  uvd.flush();
+  chooseFile(t, full);
+  t.ui().messages.clear();
+  writeUvd(t.ws(), t.ui());
+  EXPECT_EQ(t.ui().onlyMessage().text, "Die Datei /dev/full kann nicht geschrieben werden !");
 }
 #endif
 

@@ -227,6 +227,45 @@ TEST_F(TableFile, EveryFieldTypeRoundTripsThroughTheFile) {
   EXPECT_EQ(t->getText("AKTIV"), "");
 }
 
+// A copy of a record reads as the table reads the record itself, also after the cursor
+// has moved on (and a character field holding a number reads as that number).
+TEST_F(TableFile, CopiedRecordsReadAsTheTableReadsThem) {
+  auto t = createTable(file, everyType);
+  t->append();
+  t->put("NAME", " 12,5 \xD6");
+  t->put("BETRAG", -120.75);
+  t->put("DATUM", *Date::make(1999, 12, 31));
+  t->putLogical("AKTIV", true);
+  t->append();
+  t->put("NAME", "7,25");
+  t->append();  // blank
+  const RecordFields fields(t->structure());
+  std::vector<std::string> copies;
+  std::vector<std::vector<Text>> texts;
+  std::vector<std::vector<double>> numbers;
+  for (t->goTop(); !t->eof(); t->skip()) {
+    copies.emplace_back(t->recordBytes());
+    texts.emplace_back();
+    numbers.emplace_back();
+    for (int p = 1; p <= static_cast<int>(everyType.size()); ++p) {
+      texts.back().push_back(t->getText(p));
+      numbers.back().push_back(t->getNumber(p));
+    }
+  }
+  EXPECT_TRUE(t->recordBytes().empty());  // at eof
+  ASSERT_EQ(copies.size(), 3u);
+  for (std::size_t r = 0; r < copies.size(); ++r)
+    for (int p = 1; p <= static_cast<int>(everyType.size()); ++p) {
+      const auto i = static_cast<std::size_t>(p - 1);
+      EXPECT_EQ(fields.text(copies[r], p), texts[r][i]) << r << " " << p;
+      EXPECT_EQ(fields.number(copies[r], p), numbers[r][i]) << r << " " << p;
+    }
+  EXPECT_EQ(fields.number(copies[1], 1), 7.25);
+  EXPECT_EQ(fields.text(copies[0], 2), "-120.75");
+  EXPECT_THROW(fields.text(copies[0], 0), std::out_of_range);
+  EXPECT_THROW(fields.number(copies[0], 99), std::out_of_range);
+}
+
 TEST_F(TableFile, TextPutsFollowTheFieldType) {
   auto t = createTable(file, everyType);
   t->append();
