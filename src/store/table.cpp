@@ -109,6 +109,7 @@ struct Table::Impl {
   bool wasFound = false;
   bool deletedVisible = false;
   std::string record;  // the current record's bytes (blank at eof)
+  std::string blank;   // a record of blanks (blankBytes)
   // The record's changes are not yet in the cache: commit() puts them there, before anything
   // else reads or writes the cache or the cursor moves. A record appended and filled field by
   // field so goes to the cache once.
@@ -376,11 +377,17 @@ struct Table::Impl {
 
   // The cursor goes to the new record; its bytes reach the cache at the next commit, with any
   // fields put into it by then.
-  void appendRecord(std::string bytes) {
+  // A record of blanks, made once.
+  const std::string& blankBytes() {
+    if (blank.size() != header.recordLength) blank = blankRecord(header);
+    return blank;
+  }
+
+  void appendRecord(std::string_view bytes) {
     requireWritable();
     commit();
     ++lastRec;
-    record = std::move(bytes);
+    record.assign(bytes);  // into the buffer the record already has
     recno = lastRec;
     recordChanged = true;
     isEof = isBof = false;
@@ -763,9 +770,10 @@ Text Table::getRaw(int position) const {
   return m->header.fields[i].type == 'C' ? fromCp850(c) : Text(c);
 }
 
-Text Table::getPadded(std::string_view field) const {
-  const int position = m->checkedPosition(field);
-  const Field& f = m->header.fields[static_cast<std::size_t>(position - 1)];
+Text Table::getPadded(std::string_view field) const { return getPadded(m->checkedPosition(field)); }
+
+Text Table::getPadded(int position) const {
+  const Field& f = m->header.fields[m->checkedIndex(position)];
   if (f.type == 'C') return getRaw(position);
   return padRight(getText(position), static_cast<std::size_t>(f.length));
 }
@@ -806,7 +814,7 @@ void Table::putLogical(int position, bool value) {
 // --- records ---------------------------------------------------------------------------------
 
 void Table::append() {
-  m->appendRecord(blankRecord(m->header));
+  m->appendRecord(m->blankBytes());
   m->wasFound = false;
 }
 
@@ -900,7 +908,7 @@ Result<void> Table::appendFrom(const fs::path& source) {
       std::string value = carryOver(sf, content, to.fields[i]);
       std::copy(value.begin(), value.end(), record.begin() + to.offsets[i]);
     }
-    m->appendRecord(std::move(record));
+    m->appendRecord(record);
   }
   if (count > 0) {
     m->wasFound = false;

@@ -108,6 +108,7 @@ public:
   // that character positions and exact comparisons count the stored characters (a character
   // field comes back exactly as stored).
   Text getPadded(std::string_view field) const;
+  Text getPadded(int position) const;
 
   void put(std::string_view field, std::string_view text);
   void put(int position, std::string_view text);

@@ -1,5 +1,6 @@
 #include "store/text.h"
 
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <utility>
@@ -40,14 +41,21 @@ Text upper(std::string_view s) {
   return out;
 }
 
+namespace {
+// a-z and the umlauts ä, ö, ü upper-cased; every other byte as it is.
+constexpr std::array<unsigned char, 256> upperBytes = [] {
+  std::array<unsigned char, 256> t{};
+  for (unsigned i = 0; i < 256; ++i) t[i] = static_cast<unsigned char>(i);
+  for (unsigned c = 'a'; c <= 'z'; ++c) t[c] = static_cast<unsigned char>(c - 32);
+  t[0xE4] = 0xC4;  // ä -> Ä
+  t[0xF6] = 0xD6;  // ö -> Ö
+  t[0xFC] = 0xDC;  // ü -> Ü
+  return t;
+}();
+}  // namespace
+
 void makeUpper(Text& out) {
-  for (char& c : out) {
-    auto u = static_cast<unsigned char>(c);
-    if (u >= 'a' && u <= 'z') c = static_cast<char>(u - 32);
-    else if (u == 0xE4) c = static_cast<char>(0xC4);  // ä -> Ä
-    else if (u == 0xF6) c = static_cast<char>(0xD6);  // ö -> Ö
-    else if (u == 0xFC) c = static_cast<char>(0xDC);  // ü -> Ü
-  }
+  for (char& c : out) c = static_cast<char>(upperBytes[static_cast<unsigned char>(c)]);
 }
 
 Text padRight(std::string_view s, std::size_t n) {

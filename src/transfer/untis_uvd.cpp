@@ -96,6 +96,37 @@ struct Lesson {
   bool isCoupled() const { return extraLines > 0; }
 };
 
+// Positions of the fields read and written for every line, looked up once. A field the table
+// lacks has position 0, and using it throws std::out_of_range as using its name would.
+struct GpsulFields {
+  explicit GpsulFields(const store::Table& t)
+      : fach(t.fieldIndex("FACH")),
+        fachraum(t.fieldIndex("FACHRAUM")),
+        klasse(t.fieldIndex("KLASSE")),
+        lehrer(t.fieldIndex("LEHRER")),
+        schuelerG(t.fieldIndex("SCHUELER_G")),
+        schuelerM(t.fieldIndex("SCHUELER_M")),
+        schuelerW(t.fieldIndex("SCHUELER_W")),
+        unr(t.fieldIndex("UNR")),
+        wochenwert(t.fieldIndex("WOCHENWERT")),
+        wstd(t.fieldIndex("WSTD")) {}
+  int fach, fachraum, klasse, lehrer, schuelerG, schuelerM, schuelerW, unr, wochenwert, wstd;
+};
+
+struct UvdFields {
+  explicit UvdFields(const store::Table& t)
+      : bilingual(t.fieldIndex("BILINGUAL")),
+        fach(t.fieldIndex("FACH")),
+        klasse(t.fieldIndex("KLASSE")),
+        kursart(t.fieldIndex("KURSART")),
+        lehrer(t.fieldIndex("LEHRER")),
+        schuelerG(t.fieldIndex("SCHUELER_G")),
+        schuelerW(t.fieldIndex("SCHUELER_W")),
+        teilklasse(t.fieldIndex("TEILKLASSE")),
+        wstd(t.fieldIndex("WSTD")) {}
+  int bilingual, fach, klasse, kursart, lehrer, schuelerG, schuelerW, teilklasse, wstd;
+};
+
 struct CourseKind {
   Text key;
   bool cutSubject = false;  // the subject keeps only its first two characters
@@ -122,10 +153,12 @@ private:
   void clearClassAndSubject();
   template <typename F>
   void onPrevious(F change);
-  Text kindEntry(std::string_view key) const;
+  std::string_view kindEntry(std::string_view key) const;
 
   store::Table& m_gpsul;
   store::Table& m_uvd;
+  const GpsulFields m_gpsulAt;
+  const UvdFields m_uvdAt;
   store::Table& m_zulfach;
   store::Table& m_fach;
   store::Table& m_klasse;
@@ -147,6 +180,8 @@ private:
 UvdTransfer::UvdTransfer(app::Workspace& ws)
     : m_gpsul(ws.table(Page::Gpsul)),
       m_uvd(ws.table(Page::Uvd)),
+      m_gpsulAt(m_gpsul),
+      m_uvdAt(m_uvd),
       m_zulfach(ws.table(Page::Zulfach)),
       m_fach(ws.table(Page::Fach)),
       m_klasse(ws.table(Page::Klasse)),
@@ -182,7 +217,7 @@ void UvdTransfer::run() {
   m_uvd.releaseOrders();
 
   while (!m_gpsul.eof()) {
-    const Text cls = m_gpsul.getText("KLASSE");
+    const Text cls = m_gpsul.getText(m_gpsulAt.klasse);
     if (isBlank(cls) || trimmedView(cls) == "?") {
       m_gpsul.skip();
       continue;
@@ -210,29 +245,29 @@ void UvdTransfer::run() {
 // the next lesson or at its end.
 Lesson UvdTransfer::collectLesson() {
   Lesson lesson;
-  const double number = m_gpsul.getNumber("UNR");
+  const double number = m_gpsul.getNumber(m_gpsulAt.unr);
   for (;;) {
     collectRecord(lesson);
     m_gpsul.skip();
-    if (m_gpsul.eof() || m_gpsul.getNumber("UNR") != number) break;
+    if (m_gpsul.eof() || m_gpsul.getNumber(m_gpsulAt.unr) != number) break;
     ++lesson.extraLines;
   }
   return lesson;
 }
 
 void UvdTransfer::collectRecord(Lesson& lesson) {
-  Text cls = m_gpsul.getPadded("KLASSE");
+  Text cls = m_gpsul.getPadded(m_gpsulAt.klasse);
   if (m_normalises) cls = normaliseClass(std::move(cls));
   if (isBlank(cls) || trimmedView(cls) == "?") return;
-  const Text lehrer = m_gpsul.getPadded("LEHRER");
-  Text fach = m_gpsul.getPadded("FACH");
+  const Text lehrer = m_gpsul.getPadded(m_gpsulAt.lehrer);
+  Text fach = m_gpsul.getPadded(m_gpsulAt.fach);
   Text key;
   key.reserve(cls.size() + lehrer.size() + fach.size());
   key.append(cls).append(lehrer).append(fach);
 
-  const double male = m_gpsul.getNumber("SCHUELER_M");
-  const double female = m_gpsul.getNumber("SCHUELER_W");
-  const double pupils = female + male > 0 ? female + male : m_gpsul.getNumber("SCHUELER_G");
+  const double male = m_gpsul.getNumber(m_gpsulAt.schuelerM);
+  const double female = m_gpsul.getNumber(m_gpsulAt.schuelerW);
+  const double pupils = female + male > 0 ? female + male : m_gpsul.getNumber(m_gpsulAt.schuelerG);
   lesson.totalPupils += pupils;
   lesson.totalFemale += female;
 
@@ -244,15 +279,15 @@ void UvdTransfer::collectRecord(Lesson& lesson) {
     return;
   }
   makeUpper(fach);
-  Text room = m_gpsul.getPadded("FACHRAUM");
+  Text room = m_gpsul.getPadded(m_gpsulAt.fachraum);
   makeUpper(room);
   Row row{std::move(key),
           std::move(cls),
           left(lehrer, teacherWidth),
           std::move(fach),
           std::move(room),
-          m_gpsul.getNumber("WOCHENWERT"),
-          m_gpsul.getNumber("WSTD"),
+          m_gpsul.getNumber(m_gpsulAt.wochenwert),
+          m_gpsul.getNumber(m_gpsulAt.wstd),
           pupils,
           female};
   lesson.rows.push_back(std::move(row));
@@ -348,26 +383,26 @@ void UvdTransfer::writeRow(Lesson& lesson, std::size_t i) {
   Row& row = lesson.rows[i];
   m_uvd.append();
   m_current = m_uvd.recno();
-  m_uvd.put("KLASSE", row.cls);
-  m_uvd.put("LEHRER", row.teacher);
-  m_uvd.put("FACH", row.subject);
+  m_uvd.put(m_uvdAt.klasse, row.cls);
+  m_uvd.put(m_uvdAt.lehrer, row.teacher);
+  m_uvd.put(m_uvdAt.fach, row.subject);
 
   const double h = hours(row.weeklyValue);
   row.weeklyValue = h;
   row.weeklyHours = h;
-  m_uvd.put("WSTD", h);
+  m_uvd.put(m_uvdAt.wstd, h);
 
   const bool bk = m_sf == "BK";
-  m_uvd.put("SCHUELER_G", bk ? 0.0 : row.pupils);
-  m_uvd.put("SCHUELER_W", bk ? 0.0 : row.female);
+  m_uvd.put(m_uvdAt.schuelerG, bk ? 0.0 : row.pupils);
+  m_uvd.put(m_uvdAt.schuelerW, bk ? 0.0 : row.female);
 
   const char language = charAt(row.subject, 3);
-  if (isOneOf(language, bilingualLetters)) m_uvd.put("BILINGUAL", std::string(1, language));
+  if (isOneOf(language, bilingualLetters)) m_uvd.put(m_uvdAt.bilingual, std::string(1, language));
 
   if (m_hasCourseKinds) {
     if (auto kind = courseKind(lesson, row)) {
-      m_uvd.put("KURSART", kindEntry(kind->key));
-      if (kind->cutSubject) m_uvd.put("FACH", left(row.subject, 2));
+      m_uvd.put(m_uvdAt.kursart, kindEntry(kind->key));
+      if (kind->cutSubject) m_uvd.put(m_uvdAt.fach, left(row.subject, 2));
     }
   }
   if (lesson.isCoupled()) applyCoupled(lesson, i);
@@ -375,9 +410,9 @@ void UvdTransfer::writeRow(Lesson& lesson, std::size_t i) {
 
 // The whole entry of the school form's course-kind catalog with this key, or "" when the
 // school form does not know the key.
-Text UvdTransfer::kindEntry(std::string_view key) const {
+std::string_view UvdTransfer::kindEntry(std::string_view key) const {
   for (const Text& entry : m_kinds)
-    if (left(entry, 2) == key) return entry;
+    if (std::string_view(entry).substr(0, 2) == key) return entry;
   return {};
 }
 
@@ -386,34 +421,35 @@ std::optional<CourseKind> UvdTransfer::courseKind(const Lesson& lesson, const Ro
   const Text& s = row.subject;
   const Text& cls = row.cls;
   const char fourth = charAt(s, 4);
-  const bool upperClass = containsAny(cls, {"EF", "Q1", "Q2", "11", "12", "13"});
-  const bool belowUpperYears = !containsAny(cls, {"11", "12", "13"});
+  // Looked at only when a rule gets that far.
+  auto upperClass = [&cls] { return containsAny(cls, {"EF", "Q1", "Q2", "11", "12", "13"}); };
+  auto belowUpperYears = [&cls] { return !containsAny(cls, {"11", "12", "13"}); };
   const bool coupled = lesson.isCoupled();
 
   if ((fourth == 'E' || fourth == 'G') && m_sf == "GE" &&
       !containsAny(cls, {"EF", "11", "12", "13"}))
     return CourseKind{fourth == 'E' ? "02" : "01"};
-  if (contains(s, "AG") && belowUpperYears && coupled) return CourseKind{"36"};
-  if (contains(s, "WP") && (contains(s, "1") || contains(s, "I")) && belowUpperYears)
+  if (contains(s, "AG") && belowUpperYears() && coupled) return CourseKind{"36"};
+  if (contains(s, "WP") && (contains(s, "1") || contains(s, "I")) && belowUpperYears())
     return CourseKind{m_sf == "GE" ? "10" : "61"};
-  if (contains(s, "WP") && (contains(s, "2") || contains(s, "I")) && belowUpperYears) {
+  if (contains(s, "WP") && (contains(s, "2") || contains(s, "I")) && belowUpperYears()) {
     if (m_sf == "GE") return CourseKind{"20"};
     return CourseKind{m_sf == "GY" && charAt(s, 5) == '8' ? "65" : "66"};
   }
-  if (fourth == 'L' && upperClass) return CourseKind{"72"};
-  if (fourth == 'G' && upperClass) return CourseKind{"71"};
-  if ((left(s, 3) == "GEZ" || left(s, 3) == "SWZ") && upperClass) return CourseKind{"76", true};
-  if (left(s, 2) == "VX" && upperClass) return CourseKind{"77"};
-  if (left(s, 2) == "PX" && upperClass) return CourseKind{"78"};
+  if (fourth == 'L' && upperClass()) return CourseKind{"72"};
+  if (fourth == 'G' && upperClass()) return CourseKind{"71"};
+  if ((left(s, 3) == "GEZ" || left(s, 3) == "SWZ") && upperClass()) return CourseKind{"76", true};
+  if (left(s, 2) == "VX" && upperClass()) return CourseKind{"77"};
+  if (left(s, 2) == "PX" && upperClass()) return CourseKind{"78"};
   if (coupled) return CourseKind{"00"};
   return std::nullopt;
 }
 
 void UvdTransfer::clearClassAndSubject() {
-  m_uvd.put("KLASSE", "");
-  m_uvd.put("FACH", "");
-  m_uvd.put("SCHUELER_G", 0.0);
-  m_uvd.put("SCHUELER_W", 0.0);
+  m_uvd.put(m_uvdAt.klasse, "");
+  m_uvd.put(m_uvdAt.fach, "");
+  m_uvd.put(m_uvdAt.schuelerG, 0.0);
+  m_uvd.put(m_uvdAt.schuelerW, 0.0);
 }
 
 // Change the record written for the row before, then return to the current one.
@@ -430,8 +466,8 @@ void UvdTransfer::applyCoupled(Lesson& lesson, std::size_t i) {
   const bool bk = m_sf == "BK";
   if (i == 0) {
     if (bk) {
-      m_uvd.put("SCHUELER_G", 0.0);
-      m_uvd.put("SCHUELER_W", 0.0);
+      m_uvd.put(m_uvdAt.schuelerG, 0.0);
+      m_uvd.put(m_uvdAt.schuelerW, 0.0);
     }
     return;
   }
@@ -448,9 +484,9 @@ void UvdTransfer::applyCoupled(Lesson& lesson, std::size_t i) {
     sumFemale += r.female;
   }
   auto markWithSums = [&] {
-    m_uvd.put("TEILKLASSE", "A");
-    m_uvd.put("SCHUELER_G", sumPupils);
-    m_uvd.put("SCHUELER_W", sumFemale);
+    m_uvd.put(m_uvdAt.teilklasse, "A");
+    m_uvd.put(m_uvdAt.schuelerG, sumPupils);
+    m_uvd.put(m_uvdAt.schuelerW, sumFemale);
   };
 
   if (sameClass && sameSubject && !sameTeacher &&
@@ -461,9 +497,9 @@ void UvdTransfer::applyCoupled(Lesson& lesson, std::size_t i) {
         if (bk) {
           markWithSums();
         } else {
-          m_uvd.put("TEILKLASSE", "T");
-          m_uvd.put("SCHUELER_G", m_uvd.getNumber("SCHUELER_G") + row.pupils);
-          m_uvd.put("SCHUELER_W", m_uvd.getNumber("SCHUELER_W") + row.female);
+          m_uvd.put(m_uvdAt.teilklasse, "T");
+          m_uvd.put(m_uvdAt.schuelerG, m_uvd.getNumber(m_uvdAt.schuelerG) + row.pupils);
+          m_uvd.put(m_uvdAt.schuelerW, m_uvd.getNumber(m_uvdAt.schuelerW) + row.female);
         }
       });
       m_marked = true;
@@ -475,43 +511,43 @@ void UvdTransfer::applyCoupled(Lesson& lesson, std::size_t i) {
       m_marked = true;
     }
   } else if (bk && sameTeacher && !isBlank(row.teacher)) {  // case 3
-    m_uvd.put("TEILKLASSE", "A");
-    m_uvd.put("LEHRER", "");
-    m_uvd.put("FACH", "");
-    m_uvd.put("SCHUELER_G", row.pupils);
-    m_uvd.put("SCHUELER_W", row.female);
-    m_uvd.put("WSTD", 0.0);
+    m_uvd.put(m_uvdAt.teilklasse, "A");
+    m_uvd.put(m_uvdAt.lehrer, "");
+    m_uvd.put(m_uvdAt.fach, "");
+    m_uvd.put(m_uvdAt.schuelerG, row.pupils);
+    m_uvd.put(m_uvdAt.schuelerW, row.female);
+    m_uvd.put(m_uvdAt.wstd, 0.0);
     onPrevious([&] {
-      m_uvd.put("TEILKLASSE", "A");
-      m_uvd.put("SCHUELER_G", before.pupils);
-      m_uvd.put("SCHUELER_W", before.female);
+      m_uvd.put(m_uvdAt.teilklasse, "A");
+      m_uvd.put(m_uvdAt.schuelerG, before.pupils);
+      m_uvd.put(m_uvdAt.schuelerW, before.female);
     });
   } else if (sameTeacher && sameSubject && row.weeklyHours != 0) {  // case 4
-    m_uvd.put("TEILKLASSE", "T");
-    m_uvd.put("LEHRER", "");
-    m_uvd.put("FACH", "");
-    m_uvd.put("SCHUELER_G", row.pupils);
-    m_uvd.put("SCHUELER_W", row.female);
-    m_uvd.put("WSTD", 0.0);
-    m_uvd.put("KURSART", "");
+    m_uvd.put(m_uvdAt.teilklasse, "T");
+    m_uvd.put(m_uvdAt.lehrer, "");
+    m_uvd.put(m_uvdAt.fach, "");
+    m_uvd.put(m_uvdAt.schuelerG, row.pupils);
+    m_uvd.put(m_uvdAt.schuelerW, row.female);
+    m_uvd.put(m_uvdAt.wstd, 0.0);
+    m_uvd.put(m_uvdAt.kursart, "");
     onPrevious([&] {
-      m_uvd.put("TEILKLASSE", "T");
+      m_uvd.put(m_uvdAt.teilklasse, "T");
       if (i == 1) {
-        m_uvd.put("SCHUELER_G", lesson.rows[0].pupils);
-        m_uvd.put("SCHUELER_W", lesson.rows[0].female);
+        m_uvd.put(m_uvdAt.schuelerG, lesson.rows[0].pupils);
+        m_uvd.put(m_uvdAt.schuelerW, lesson.rows[0].female);
       }
     });
   } else if (bk && !sameTeacher && row.weeklyHours != 0) {  // case 5
-    m_uvd.put("TEILKLASSE", "");
-    m_uvd.put("LEHRER", row.teacher);
-    m_uvd.put("SCHUELER_G", 0.0);
-    m_uvd.put("SCHUELER_W", 0.0);
+    m_uvd.put(m_uvdAt.teilklasse, "");
+    m_uvd.put(m_uvdAt.lehrer, row.teacher);
+    m_uvd.put(m_uvdAt.schuelerG, 0.0);
+    m_uvd.put(m_uvdAt.schuelerW, 0.0);
     if (isBlank(row.subject)) row.subject = before.subject;
-    m_uvd.put("FACH", row.subject);
+    m_uvd.put(m_uvdAt.fach, row.subject);
   } else if (bk) {  // case 6
     m_marked = false;
-    m_uvd.put("SCHUELER_G", lesson.totalPupils);
-    m_uvd.put("SCHUELER_W", lesson.totalFemale);
+    m_uvd.put(m_uvdAt.schuelerG, lesson.totalPupils);
+    m_uvd.put(m_uvdAt.schuelerW, lesson.totalFemale);
   } else {  // case 7
     m_marked = false;
   }
