@@ -77,23 +77,26 @@ bool formatNumberInto(double value, int width, int decimals, char* out) {
   double scaled = decimals <= 15 ? std::round(nudged * powersOfTen[decimals]) : HUGE_VAL;
   if (std::fabs(scaled) < 9007199254740992.0) {  // 2^53: every integer below is exact
     // The common case without printf: the rounded value's digits from the right, the point
-    // put in, zeros up to the one before the point, the sign; then the blanks in front.
-    char buf[40];
-    char* end = buf + sizeof buf;
-    char* p = end;
+    // put in, zeros up to the one before the point, the sign; then the blanks in front. A
+    // number that does not fit leaves out half written (the caller writes stars instead).
+    char* p = out + w;
     auto v = static_cast<unsigned long long>(std::fabs(scaled));
     const int d = decimals;
     for (int i = 0; v > 0 || i <= d; ++i) {
-      if (i == d && d > 0) *--p = '.';
+      if (i == d && d > 0) {
+        if (p == out) return false;
+        *--p = '.';
+      }
+      if (p == out) return false;
       *--p = static_cast<char>('0' + v % 10);
       v /= 10;
     }
     // scaled is below zero only when it is at least one unit, never all zeros.
-    if (scaled < 0) *--p = '-';
-    const auto n = static_cast<std::size_t>(end - p);
-    if (n > w) return false;
-    std::memset(out, ' ', w - n);
-    std::memcpy(out + w - n, p, n);
+    if (scaled < 0) {
+      if (p == out) return false;
+      *--p = '-';
+    }
+    while (p != out) *--p = ' ';
     return true;
   }
   char buf[400];

@@ -16,7 +16,8 @@ namespace velmoran::store {
 // The number rounded half away from zero to `decimals` places and right-aligned in `width`
 // characters; nothing when it does not fit (or is not finite).
 std::optional<std::string> formatNumber(double value, int width, int decimals);
-// The same into out (`width` bytes); false, out unchanged, when the number does not fit.
+// The same into out (`width` bytes); false when the number does not fit, and out then holds
+// anything.
 bool formatNumberInto(double value, int width, int decimals, char* out);
 // The field content of a number: formatNumber, or `width` stars when it does not fit.
 std::string numberField(double value, int width, int decimals);
