@@ -34,6 +34,10 @@ constexpr const char* header =
 constexpr const char* lineEnd = "\";\"\";\"Velmoran\";\"2021\"";
 constexpr const char* crlf = "\r\n";
 
+int decimalsOf(const store::Table& t, int position) {
+  return t.structure()[static_cast<std::size_t>(position - 1)].decimals;
+}
+
 // Where the fields the file takes lie in a UVD record. A field the table lacks (position 0)
 // throws std::out_of_range when read, as reading it from the table would.
 struct UvdColumns {
@@ -50,8 +54,7 @@ struct UvdColumns {
         schuelerW(t.fieldIndex("SCHUELER_W")),
         bilingual(t.fieldIndex("BILINGUAL")),
         fremde(t.fieldIndex("FREMDE")),
-        wstdScale(wstd > 0 ? std::pow(10.0, t.structure()[static_cast<std::size_t>(wstd - 1)].decimals)
-                           : 1.0) {}
+        wstdScale(wstd > 0 ? std::pow(10.0, decimalsOf(t, wstd)) : 1.0) {}
 
   store::RecordFields fields;
   int klasse, teilklasse, jahrgang, kursart, wstd, fach, lehrer, schuelerG, schuelerW, bilingual,

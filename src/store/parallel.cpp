@@ -2,8 +2,8 @@
 
 #include <atomic>
 #include <condition_variable>
-#include <mutex>
 #include <exception>
+#include <mutex>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -65,10 +65,10 @@ void inTwoStages(std::size_t slots, const std::function<bool(std::size_t)>& fill
   bool ended = false;      // fill has returned false or thrown
   bool stopped = false;    // use has thrown
   std::exception_ptr fillFailure;
-  if (slots < 2 || working) {
+  auto byTurns = [&] {
     while (fill(0)) use(0);
-    return;
-  }
+  };
+  if (slots < 2 || working) return byTurns();
   auto produce = [&] {
     Working marked;
     for (std::size_t n = 0;; ++n) {
@@ -94,8 +94,7 @@ void inTwoStages(std::size_t slots, const std::function<bool(std::size_t)>& fill
   try {
     helper = std::thread(produce);
   } catch (const std::system_error&) {
-    while (fill(0)) use(0);
-    return;
+    return byTurns();  // no second thread
   }
   Working marked;
   std::exception_ptr useFailure;
