@@ -42,7 +42,7 @@ int decimalsOf(const store::Table& t, int position) {
 // throws std::out_of_range when read, as reading it from the table would.
 struct UvdColumns {
   explicit UvdColumns(const store::Table& t)
-      : fields(t.structure()),
+      : fields(t),
         klasse(t.fieldIndex("KLASSE")),
         teilklasse(t.fieldIndex("TEILKLASSE")),
         jahrgang(t.fieldIndex("JAHRGANG")),

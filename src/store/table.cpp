@@ -60,6 +60,15 @@ bool headerFits(const NtxHeader& h, const KeySpec& spec) {
 
 std::string blankRecord(const DbfHeader& h) { return std::string(h.recordLength, ' '); }
 
+// The index of the field at a 1-based position among `count`; for any other position
+// out_of_range, naming the owner that owner() gives (made only then).
+template <class Owner>
+std::size_t checkedFieldIndex(int position, std::size_t count, Owner owner) {
+  if (position < 1 || static_cast<std::size_t>(position) > count)
+    throw std::out_of_range(owner() + " has no field " + std::to_string(position));
+  return static_cast<std::size_t>(position - 1);
+}
+
 // The header of an open table file: the first 32 bytes tell how long all of it is.
 Result<DbfHeader> readHeader(const OsFile& file, std::uint64_t size) {
   std::string start(dbfFileHeaderSize, '\0');
@@ -168,7 +177,7 @@ struct Table::Impl {
     commit();
     recno = lastRec + 1;
     isEof = true;
-    record = blankRecord(header);
+    record.assign(blankBytes());
   }
 
   Order* currentOrder() {
@@ -273,10 +282,8 @@ struct Table::Impl {
   // --- fields --------------------------------------------------------------------------------
 
   std::size_t checkedIndex(int position) const {
-    if (position < 1 || static_cast<std::size_t>(position) > header.fields.size())
-      throw std::out_of_range("table " + path.filename().string() + " has no field " +
-                              std::to_string(position));
-    return static_cast<std::size_t>(position - 1);
+    return checkedFieldIndex(position, header.fields.size(),
+                             [this] { return "table " + path.filename().string(); });
   }
 
   // Field names are mostly string literals of the callers, at the same address each time:
@@ -375,14 +382,14 @@ struct Table::Impl {
 
   // --- appending -----------------------------------------------------------------------------
 
-  // The cursor goes to the new record; its bytes reach the cache at the next commit, with any
-  // fields put into it by then.
   // A record of blanks, made once.
   const std::string& blankBytes() {
     if (blank.size() != header.recordLength) blank = blankRecord(header);
     return blank;
   }
 
+  // The cursor goes to the new record; its bytes reach the cache at the next commit, with any
+  // fields put into it by then.
   void appendRecord(std::string_view bytes) {
     requireWritable();
     commit();
@@ -1030,22 +1037,15 @@ void Table::flush() { m->flush(); }
 
 // --- copied records --------------------------------------------------------------------------
 
-RecordFields::RecordFields(const Structure& structure) : m_fields(structure) {
-  std::size_t offset = 1;  // after the deleted flag
-  for (const Field& f : m_fields) {
-    m_offsets.push_back(offset);
-    offset += static_cast<std::size_t>(f.length);
-  }
-}
+RecordFields::RecordFields(const Table& table)
+    : m_fields(table.m->header.fields), m_offsets(table.m->header.offsets) {}
 
 std::size_t RecordFields::checkedIndex(int position) const {
-  if (position < 1 || static_cast<std::size_t>(position) > m_fields.size())
-    throw std::out_of_range("record has no field " + std::to_string(position));
-  return static_cast<std::size_t>(position - 1);
+  return checkedFieldIndex(position, m_fields.size(), [] { return std::string("record"); });
 }
 
 std::string_view RecordFields::content(std::string_view record, std::size_t i) const {
-  return record.substr(std::min(m_offsets[i], record.size()),
+  return record.substr(std::min(static_cast<std::size_t>(m_offsets[i]), record.size()),
                        static_cast<std::size_t>(m_fields[i].length));
 }
 

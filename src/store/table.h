@@ -171,6 +171,7 @@ public:
   void flush();
 
 private:
+  friend class RecordFields;
   struct Impl;
   explicit Table(std::unique_ptr<Impl> impl);
   std::unique_ptr<Impl> m;
@@ -181,7 +182,7 @@ private:
 // throws std::out_of_range.
 class RecordFields {
 public:
-  explicit RecordFields(const Structure& structure);
+  explicit RecordFields(const Table& table);
   Text text(std::string_view record, int position) const;
   double number(std::string_view record, int position) const;
 
@@ -190,7 +191,7 @@ private:
   std::size_t checkedIndex(int position) const;
 
   Structure m_fields;
-  std::vector<std::size_t> m_offsets;
+  std::vector<int> m_offsets;  // as in the table's header
 };
 
 }  // namespace velmoran::store

@@ -9,6 +9,17 @@ namespace velmoran {
 
 namespace {
 bool isBlank(char c) { return c == ' '; }
+
+// a-z and the umlauts ä, ö, ü upper-cased; every other byte as it is.
+constexpr std::array<unsigned char, 256> upperBytes = [] {
+  std::array<unsigned char, 256> t{};
+  for (unsigned i = 0; i < 256; ++i) t[i] = static_cast<unsigned char>(i);
+  for (unsigned c = 'a'; c <= 'z'; ++c) t[c] = static_cast<unsigned char>(c - 32);
+  t[0xE4] = 0xC4;  // ä -> Ä
+  t[0xF6] = 0xD6;  // ö -> Ö
+  t[0xFC] = 0xDC;  // ü -> Ü
+  return t;
+}();
 }  // namespace
 
 std::string_view trimmedLeft(std::string_view s) {
@@ -40,19 +51,6 @@ Text upper(std::string_view s) {
   makeUpper(out);
   return out;
 }
-
-namespace {
-// a-z and the umlauts ä, ö, ü upper-cased; every other byte as it is.
-constexpr std::array<unsigned char, 256> upperBytes = [] {
-  std::array<unsigned char, 256> t{};
-  for (unsigned i = 0; i < 256; ++i) t[i] = static_cast<unsigned char>(i);
-  for (unsigned c = 'a'; c <= 'z'; ++c) t[c] = static_cast<unsigned char>(c - 32);
-  t[0xE4] = 0xC4;  // ä -> Ä
-  t[0xF6] = 0xD6;  // ö -> Ö
-  t[0xFC] = 0xDC;  // ü -> Ü
-  return t;
-}();
-}  // namespace
 
 void makeUpper(Text& out) {
   for (char& c : out) c = static_cast<char>(upperBytes[static_cast<unsigned char>(c)]);

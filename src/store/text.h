@@ -14,7 +14,8 @@ using Text = std::string;
 Text trim(std::string_view s);
 // The part of s without leading and trailing blanks, as trim() gives it, without a copy.
 std::string_view trimmedView(std::string_view s);
-// The part of s without trailing blanks.
+// The part of s without leading blanks; without trailing blanks.
+std::string_view trimmedLeft(std::string_view s);
 std::string_view trimmedRight(std::string_view s);
 Text trimLeft(std::string_view s);
 Text trimRight(std::string_view s);

@@ -239,7 +239,7 @@ TEST_F(TableFile, CopiedRecordsReadAsTheTableReadsThem) {
   t->append();
   t->put("NAME", "7,25");
   t->append();  // blank
-  const RecordFields fields(t->structure());
+  const RecordFields fields(*t);
   std::vector<std::string> copies;
   std::vector<std::vector<Text>> texts;
   std::vector<std::vector<double>> numbers;
