@@ -1,5 +1,6 @@
 #include "store/field_codec.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cfloat>
 #include <cmath>
@@ -110,6 +111,42 @@ bool formatNumberInto(double value, int width, int decimals, char* out) {
   return true;
 }
 
+bool formatDecimalInto(bool negative, std::string_view digits, int width, int decimals, char* out) {
+  if (width <= 0 || decimals < 0) return false;
+  const std::size_t point = digits.find('.');
+  std::string_view whole = digits.substr(0, point);
+  const std::string_view fraction = point == std::string_view::npos ? std::string_view() : digits.substr(point + 1);
+  const auto places = static_cast<std::size_t>(decimals);
+  if (whole.empty() && fraction.empty()) return false;
+  if (fraction.size() > places) return false;  // rounded: the long way
+  bool nonZero = false;
+  for (std::string_view part : {whole, fraction})
+    for (char c : part) {
+      if (c < '0' || c > '9') return false;
+      nonZero = nonZero || c != '0';
+    }
+  while (whole.size() > 1 && whole.front() == '0') whole.remove_prefix(1);
+  if (whole.empty()) whole = "0";
+  // Up to 13 digits the value times 10^decimals stays so far below 2^53 that the rounding of
+  // formatNumberInto (nudge included) gives exactly these digits.
+  if (whole.size() + places > 13) return false;
+  const bool minus = negative && nonZero;
+  const std::size_t length = (minus ? 1 : 0) + whole.size() + (places > 0 ? 1 + places : 0);
+  const auto w = static_cast<std::size_t>(width);
+  if (length > w) return false;
+  char* p = out;
+  std::memset(p, ' ', w - length);
+  p += w - length;
+  if (minus) *p++ = '-';
+  p = std::copy(whole.begin(), whole.end(), p);
+  if (places > 0) {
+    *p++ = '.';
+    p = std::copy(fraction.begin(), fraction.end(), p);
+    std::memset(p, '0', places - fraction.size());
+  }
+  return true;
+}
+
 std::optional<std::string> formatNumber(double value, int width, int decimals) {
   if (width <= 0) return std::nullopt;
   std::string out(static_cast<std::size_t>(width), ' ');
@@ -135,23 +172,39 @@ std::string numberText(double value) {
   return s;
 }
 
-std::string numericKey(double value, int width, int decimals) {
-  auto formatted = formatNumber(value, width, decimals);
-  std::size_t w = static_cast<std::size_t>(std::max(width, 0));
-  if (!formatted) return std::string(w, value < 0 ? '\x00' : '\xFF');
-  std::string key = *formatted;
+namespace {
+
+// A formatted number (blanks in front) turned into its key in place.
+void toNumericKey(char* key, std::size_t n) {
   bool negative = false;
-  for (char& c : key) {
-    if (c == ' ') c = '0';
-    else if (c == '-') {
-      c = '0';
+  for (std::size_t i = 0; i < n; ++i) {
+    if (key[i] == ' ') {
+      key[i] = '0';
+    } else if (key[i] == '-') {
+      key[i] = '0';
       negative = true;
     }
   }
   if (negative)
-    for (char& c : key)
-      if (c >= '0' && c <= '9') c = static_cast<char>(44 - (c - '0'));
+    for (std::size_t i = 0; i < n; ++i)
+      if (key[i] >= '0' && key[i] <= '9') key[i] = static_cast<char>(44 - (key[i] - '0'));
+}
+
+}  // namespace
+
+std::string numericKey(double value, int width, int decimals) {
+  auto formatted = formatNumber(value, width, decimals);
+  std::size_t w = static_cast<std::size_t>(std::max(width, 0));
+  if (!formatted) return std::string(w, value < 0 ? '\x00' : '\xFF');
+  std::string key = std::move(*formatted);
+  toNumericKey(key.data(), key.size());
   return key;
+}
+
+bool numericKeyOfDecimal(bool negative, std::string_view digits, int width, int decimals, char* out) {
+  if (!formatDecimalInto(negative, digits, width, decimals, out)) return false;
+  toNumericKey(out, static_cast<std::size_t>(width));
+  return true;
 }
 
 bool parseLogical(char content) {

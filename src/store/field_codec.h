@@ -19,6 +19,11 @@ std::optional<std::string> formatNumber(double value, int width, int decimals);
 // The same into out (`width` bytes); false when the number does not fit, and out then holds
 // anything.
 bool formatNumberInto(double value, int width, int decimals, char* out);
+// A number given by its sign and plain decimal digits with at most one point ("12", "3.5",
+// ".25", "007"), formatted the short way exactly as formatNumberInto formats its value: only
+// when that needs no rounding (no more decimals than the field has) and the digits are few
+// enough to be exact (13 with the field's decimals); false otherwise, and out is untouched.
+bool formatDecimalInto(bool negative, std::string_view digits, int width, int decimals, char* out);
 // The field content of a number: formatNumber, or `width` stars when it does not fit.
 std::string numberField(double value, int width, int decimals);
 // The value of plain decimal digits with at most one point or comma ("12", "3.5", ",25"),
@@ -37,6 +42,9 @@ std::string numberText(double value);
 // positives and larger magnitudes lower. A value too wide for the key becomes a key below
 // (negative) or above (positive) every real key.
 std::string numericKey(double value, int width, int decimals);
+// The same key for a number given by its sign and plain decimal digits, written into out
+// (`width` bytes) when formatDecimalInto can format them; false otherwise.
+bool numericKeyOfDecimal(bool negative, std::string_view digits, int width, int decimals, char* out);
 
 // A field's content read as Text: character fields converted to Windows-1252 without their
 // trailing blanks, numbers as stored without blanks, dates as "DD.MM.YYYY" ("" when empty),

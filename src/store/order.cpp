@@ -90,6 +90,11 @@ std::string Order::makeKey(std::string_view content) const {
 
 void Order::makeKey(std::string_view content, char* out) const {
   if (m_spec.type == 'N') {
+    // Numbers as the table writes them ("    12", "  3.50") the short way, without a double.
+    std::string_view digits = trimmedView(content);
+    const bool negative = !digits.empty() && digits.front() == '-';
+    if (negative || (!digits.empty() && digits.front() == '+')) digits.remove_prefix(1);
+    if (!digits.empty() && numericKeyOfDecimal(negative, digits, m_spec.size, m_spec.decimals, out)) return;
     std::string key = makeKey(content);
     std::memcpy(out, key.data(), keySize());
     return;

@@ -69,6 +69,34 @@ std::size_t checkedFieldIndex(int position, std::size_t count, Owner owner) {
   return static_cast<std::size_t>(position - 1);
 }
 
+// What a put writes into a field (out: its `length` bytes), the same for the table's current
+// record and for a record made by a RecordBuilder. A character field takes text in code page
+// 850, cut or padded to its width; a number field a number right-aligned with its decimals,
+// or stars when it does not fit; anything else the content its text gives.
+void encodeText(const Field& f, std::string_view text, char* out) {
+  if (f.type != 'C') {
+    const std::string content = textToContent(f, text);
+    std::copy(content.begin(), content.end(), out);
+    return;
+  }
+  const auto width = static_cast<std::size_t>(f.length);
+  const std::size_t n = std::min(text.size(), width);
+  toCp850(text.substr(0, n), out);
+  std::fill(out + n, out + width, ' ');
+}
+
+void encodeNumber(const Field& f, double number, char* out) {
+  if (f.type != 'N') return encodeText(f, numberText(number), out);
+  if (!formatNumberInto(number, f.length, f.decimals, out))
+    std::memset(out, '*', static_cast<std::size_t>(std::max(f.length, 0)));
+}
+
+void encodeDate(const Field& f, const Date& date, char* out) {
+  if (f.type != 'D') return encodeText(f, date.format(), out);
+  const std::string content = date.toDbf();
+  std::copy(content.begin(), content.end(), out);
+}
+
 // The header of an open table file: the first 32 bytes tell how long all of it is.
 Result<DbfHeader> readHeader(const OsFile& file, std::uint64_t size) {
   std::string start(dbfFileHeaderSize, '\0');
@@ -333,32 +361,12 @@ struct Table::Impl {
     return record.data() + header.offsets[i];
   }
 
-  void writeContent(std::size_t i, const std::string& bytes) {
+  // Field i of the current record written by encode(field, out); nothing at eof.
+  template <class Encode>
+  void writeField(std::size_t i, Encode encode) {
     char* out = fieldToWrite(i);
     if (!out) return;
-    std::copy(bytes.begin(), bytes.end(), out);
-    contentChanged(i);
-  }
-
-  // A character field straight from the text: code page 850, cut or padded to its width.
-  void writeText(std::size_t i, std::string_view text) {
-    char* out = fieldToWrite(i);
-    if (!out) return;
-    const auto width = static_cast<std::size_t>(header.fields[i].length);
-    const std::size_t n = std::min(text.size(), width);
-    toCp850(text.substr(0, n), out);
-    std::fill(out + n, out + width, ' ');
-    contentChanged(i);
-  }
-
-  // A number field straight from the number: right-aligned with its decimals, or stars when
-  // it does not fit.
-  void writeNumber(std::size_t i, double number) {
-    char* out = fieldToWrite(i);
-    if (!out) return;
-    const Field& f = header.fields[i];
-    if (!formatNumberInto(number, f.length, f.decimals, out))
-      std::memset(out, '*', static_cast<std::size_t>(std::max(f.length, 0)));
+    encode(header.fields[i], out);
     contentChanged(i);
   }
 
@@ -502,13 +510,16 @@ struct Table::Impl {
                                                         orderBuildBudget / m_orders.size()));
     }
     bool empty() const { return m_orders.empty(); }
-    void add(std::uint32_t recno, const char* record) {
-      for (std::size_t j = 0; j < m_orders.size(); ++j) {
+    // The keys of a record for every other order, from the first (share 0) or the second
+    // (share 1): the two shares can be collected on two threads at the same time.
+    void add(std::uint32_t recno, const char* record, std::size_t share) {
+      char* key = m_keys[share].data();
+      for (std::size_t j = share; j < m_orders.size(); j += 2) {
         const Order& o = *m_orders[j];
         auto i = static_cast<std::size_t>(o.spec().field);
         o.makeKey(std::string_view(record + m_header.offsets[i], static_cast<std::size_t>(m_header.fields[i].length)),
-                  m_key.data());
-        m_sorters[j]->add(recno, m_key.data());
+                  key);
+        m_sorters[j]->add(recno, key);
       }
     }
     // Each order's keys into its own index file: two files at a time.
@@ -528,7 +539,7 @@ struct Table::Impl {
     const DbfHeader& m_header;
     std::vector<Order*> m_orders;
     std::vector<std::unique_ptr<KeySorter>> m_sorters;
-    std::vector<char> m_key = std::vector<char>(256);
+    std::array<std::vector<char>, 2> m_keys{std::vector<char>(256), std::vector<char>(256)};  // for each share
   };
 
   // Every record, read a block at a time: visit(recno, bytes).
@@ -548,11 +559,41 @@ struct Table::Impl {
   }
 
   // Writes the index files of orders that are not in memory from the records, in one pass
-  // over the records and bounded memory; the orders stay out of memory.
+  // over the records and bounded memory; the orders stay out of memory. The other thread
+  // reads the records a block at a time and collects the keys of share 1 of the orders, this
+  // thread those of share 0 (one order more when they are odd) from the same block. Each
+  // sorter now and then stops to sort and write a run: blocks of 512 KB let the other thread
+  // go on meanwhile.
   void writeFromRecords(const std::vector<Order*>& stale) {
     if (stale.empty()) return;
     KeyCollector keys(header, stale);
-    forEachRecord([&](std::uint32_t r, const char* record) { keys.add(r, record); });
+    commit();
+    const std::size_t length = header.recordLength;
+    const auto perBlock = static_cast<std::uint32_t>(std::max<std::size_t>(1, 512 * 1024 / length));
+    struct Block {
+      std::unique_ptr<char[]> bytes;  // filled by each read before it is looked at
+      std::uint32_t first = 0;
+      std::uint32_t count = 0;
+    };
+    std::array<Block, 3> blocks;
+    std::uint32_t next = 1;
+    auto collect = [&](const Block& b, std::size_t share) {
+      for (std::uint32_t k = 0; k < b.count; ++k) keys.add(b.first + k, b.bytes.get() + k * length, share);
+    };
+    inTwoStages(
+        blocks.size(),
+        [&](std::size_t slot) {
+          if (next > lastRec) return false;
+          Block& b = blocks[slot];
+          if (!b.bytes) b.bytes = std::make_unique_for_overwrite<char[]>(perBlock * length);
+          b.first = next;
+          b.count = std::min(perBlock, lastRec - next + 1);
+          cache->read(offsetOf(next), b.bytes.get(), b.count * length);
+          next += b.count;
+          collect(b, 1);
+          return true;
+        },
+        [&](std::size_t slot) { collect(blocks[slot], 0); });
     keys.write();
   }
 
@@ -788,40 +829,42 @@ Text Table::getPadded(int position) const {
 void Table::put(std::string_view field, std::string_view text) { put(m->checkedPosition(field), text); }
 
 void Table::put(int position, std::string_view text) {
-  std::size_t i = m->checkedIndex(position);
-  if (m->header.fields[i].type == 'C') m->writeText(i, text);
-  else m->writeContent(i, textToContent(m->header.fields[i], text));
+  m->writeField(m->checkedIndex(position), [text](const Field& f, char* out) { encodeText(f, text, out); });
 }
 
 void Table::put(std::string_view field, double number) { put(m->checkedPosition(field), number); }
 
 void Table::put(int position, double number) {
-  std::size_t i = m->checkedIndex(position);
-  const Field& f = m->header.fields[i];
-  if (f.type == 'N') m->writeNumber(i, number);
-  else m->writeContent(i, textToContent(f, numberText(number)));
+  m->writeField(m->checkedIndex(position), [number](const Field& f, char* out) { encodeNumber(f, number, out); });
 }
 
 void Table::put(std::string_view field, const Date& date) { put(m->checkedPosition(field), date); }
 
 void Table::put(int position, const Date& date) {
-  std::size_t i = m->checkedIndex(position);
-  const Field& f = m->header.fields[i];
-  if (f.type == 'D') m->writeContent(i, date.toDbf());
-  else m->writeContent(i, textToContent(f, date.format()));
+  m->writeField(m->checkedIndex(position), [&date](const Field& f, char* out) { encodeDate(f, date, out); });
 }
 
 void Table::putLogical(std::string_view field, bool value) { putLogical(m->checkedPosition(field), value); }
 
 void Table::putLogical(int position, bool value) {
-  std::size_t i = m->checkedIndex(position);
-  m->writeContent(i, textToContent(m->header.fields[i], value ? "T" : "F"));
+  m->writeField(m->checkedIndex(position), [value](const Field& f, char* out) {
+    const std::string content = textToContent(f, value ? "T" : "F");
+    std::copy(content.begin(), content.end(), out);
+  });
 }
 
 // --- records ---------------------------------------------------------------------------------
 
 void Table::append() {
   m->appendRecord(m->blankBytes());
+  m->wasFound = false;
+}
+
+void Table::append(std::string_view record) {
+  if (record.size() != m->header.recordLength)
+    throw std::invalid_argument("record of " + std::to_string(record.size()) + " bytes for table " +
+                                m->path.filename().string());
+  m->appendRecord(record);
   m->wasFound = false;
 }
 
@@ -859,7 +902,9 @@ void Table::pack() {
     ++kept;
     // A record only moves towards the start, behind the block being read.
     if (kept != r) t.cache->write(t.offsetOf(kept), record, t.header.recordLength);
-    if (!keys.empty()) keys.add(kept, record);
+    if (keys.empty()) return;
+    keys.add(kept, record, 0);
+    keys.add(kept, record, 1);
   });
   t.cache->flush();
   t.cache->clear();
@@ -1057,6 +1102,40 @@ Text RecordFields::text(std::string_view record, int position) const {
 double RecordFields::number(std::string_view record, int position) const {
   const std::size_t i = checkedIndex(position);
   return contentToNumber(m_fields[i], content(record, i));
+}
+
+// --- records made away from the table ----------------------------------------------------
+
+RecordBuilder::RecordBuilder(const Table& table)
+    : m_fields(table.m->header.fields), m_offsets(table.m->header.offsets), m_size(table.m->header.recordLength) {}
+
+std::size_t RecordBuilder::size() const { return m_size; }
+
+void RecordBuilder::blank(char* record) const { std::memset(record, ' ', m_size); }
+
+std::size_t RecordBuilder::checkedIndex(int position) const {
+  return checkedFieldIndex(position, m_fields.size(), [] { return std::string("record"); });
+}
+
+void RecordBuilder::put(char* record, int position, std::string_view text) const {
+  const std::size_t i = checkedIndex(position);
+  encodeText(m_fields[i], text, record + m_offsets[i]);
+}
+
+void RecordBuilder::put(char* record, int position, double number) const {
+  const std::size_t i = checkedIndex(position);
+  encodeNumber(m_fields[i], number, record + m_offsets[i]);
+}
+
+void RecordBuilder::put(char* record, int position, const Date& date) const {
+  const std::size_t i = checkedIndex(position);
+  encodeDate(m_fields[i], date, record + m_offsets[i]);
+}
+
+bool RecordBuilder::putDecimal(char* record, int position, bool negative, std::string_view digits) const {
+  const std::size_t i = checkedIndex(position);
+  const Field& f = m_fields[i];
+  return f.type == 'N' && formatDecimalInto(negative, digits, f.length, f.decimals, record + m_offsets[i]);
 }
 
 }  // namespace velmoran::store

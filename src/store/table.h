@@ -121,6 +121,9 @@ public:
 
   // Append a blank record and put the cursor on it.
   void append();
+  // Append a record made by a RecordBuilder of this table (all its bytes) and put the cursor
+  // on it; a record of another length throws std::invalid_argument.
+  void append(std::string_view record);
 
   // Record locks in the Clipper convention (a byte at 1,000,000,000 + recno).
   bool lock(std::uint32_t recno);
@@ -172,6 +175,7 @@ public:
 
 private:
   friend class RecordFields;
+  friend class RecordBuilder;
   struct Impl;
   explicit Table(std::unique_ptr<Impl> impl);
   std::unique_ptr<Impl> m;
@@ -192,6 +196,31 @@ private:
 
   Structure m_fields;
   std::vector<int> m_offsets;  // as in the table's header
+};
+
+// Records made away from the table, field by field exactly as the table's put writes its
+// fields, then appended whole with Table::append(record): another thread can make the next
+// records while the table appends the ones before. A record is size() bytes the caller
+// holds; an unknown position throws std::out_of_range.
+class RecordBuilder {
+public:
+  explicit RecordBuilder(const Table& table);
+  std::size_t size() const;
+  void blank(char* record) const;  // not deleted, every field blank
+  void put(char* record, int position, std::string_view text) const;
+  void put(char* record, int position, double number) const;
+  void put(char* record, int position, const Date& date) const;
+  // A number by its sign and plain decimal digits ("12", "3.5", ".25"), written the short way
+  // when that is exactly what put of its value writes (see formatDecimalInto); false, and the
+  // field untouched, otherwise.
+  bool putDecimal(char* record, int position, bool negative, std::string_view digits) const;
+
+private:
+  std::size_t checkedIndex(int position) const;
+
+  Structure m_fields;
+  std::vector<int> m_offsets;  // as in the table's header
+  std::size_t m_size;
 };
 
 }  // namespace velmoran::store

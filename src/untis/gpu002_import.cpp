@@ -58,76 +58,99 @@ constexpr std::array<ColumnSpec, lastColumn> columnTable = [] {
   return t;
 }();
 
-constexpr std::size_t fieldCount = 17;
-constexpr std::size_t dateCount = 2;
-
-// Date fields in turn: the field at position p is date number dateSlot[p - 1].
-constexpr std::array<std::size_t, fieldCount> dateSlot = [] {
-  std::array<std::size_t, fieldCount> slots{};
-  std::size_t next = 0;
-  for (const ColumnSpec& spec : columnTable)
-    if (spec.conversion == Conversion::date)
-      slots[static_cast<std::size_t>(spec.position - 1)] = next++;
-  return slots;
-}();
-
-// A line cut into the columns GPSUL takes: for each field the line reaches, its column's
-// text without the surrounding blanks (and, for text fields, without double quotes), its date
-// for date fields. Lines are cut on one thread while the records of the lines before are
-// appended on the other.
-struct CutLine {
-  std::uint32_t reached = 0;  // bit p - 1: field p has a column
-  std::array<std::uint32_t, fieldCount> begin{};  // field p's text in Batch::texts
-  std::array<std::uint32_t, fieldCount> length{};
-  std::array<Date, dateCount> dates;
+// The sign and the digits untisNumber reads: "-12.5x" is "-" and "12.5"; without a digit
+// ("", ".", "-x") the digits are "0".
+struct UntisDecimal {
+  bool negative = false;
+  std::string_view digits;
 };
 
-struct Batch {
-  static constexpr std::size_t lines = 256;
-  std::vector<CutLine> cut = std::vector<CutLine>(lines);
-  std::size_t count = 0;
-  Text texts;  // the columns of the batch, one after the other
-};
-
-// Quotes do not protect a separator; a line with fewer columns leaves the remaining fields
-// blank.
-void cutLine(std::string_view line, char separator, CutLine& out, Text& texts) {
-  out.reached = 0;
-  std::size_t start = 0;
-  for (int column = 1; column <= lastColumn; ++column) {
-    std::size_t end = line.find(separator, start);
-    const bool last = end == std::string_view::npos;  // the last column ends with the line
-    if (last) end = line.size();
-    const ColumnSpec& spec = columnTable[static_cast<std::size_t>(column - 1)];
-    if (spec.position != 0) {
-      std::string_view field = trimmedView(line.substr(start, end - start));
-      const auto p = static_cast<std::size_t>(spec.position - 1);
-      out.begin[p] = static_cast<std::uint32_t>(texts.size());
-      if (spec.conversion == Conversion::text) appendUntisText(field, texts);
-      else if (spec.conversion == Conversion::date) out.dates[dateSlot[p]] = untisDate(field);
-      else texts += field;
-      out.length[p] = static_cast<std::uint32_t>(texts.size() - out.begin[p]);
-      out.reached |= 1u << p;
-    }
-    if (last) break;
-    start = end + 1;
-  }
+UntisDecimal untisDecimal(std::string_view field) {
+  std::size_t i = 0;
+  bool negative = false;
+  if (i < field.size() && (field[i] == '-' || field[i] == '+')) negative = field[i++] == '-';
+  const std::size_t begin = i;
+  while (i < field.size() && field[i] >= '0' && field[i] <= '9') ++i;
+  if (i < field.size() && field[i] == '.') ++i;
+  while (i < field.size() && field[i] >= '0' && field[i] <= '9') ++i;
+  const std::string_view digits = field.substr(begin, i - begin);
+  if (digits.empty() || digits == ".") return {negative, "0"};
+  return {negative, digits};
 }
 
-void appendCut(store::Table& t, const CutLine& line, std::string_view texts) {
-  t.append();
-  for (const ColumnSpec& spec : columnTable) {
-    const auto p = static_cast<std::size_t>(spec.position - 1);
-    if (spec.position == 0 || !(line.reached & (1u << p))) continue;
-    std::string_view field = texts.substr(line.begin[p], line.length[p]);
+// The GPSUL record of a line. Quotes do not protect a separator; a line with fewer columns
+// leaves the remaining fields blank.
+void makeRecord(std::string_view line, char separator, const store::RecordBuilder& gpsul, char* record,
+                Text& text) {
+  gpsul.blank(record);
+  // Where the columns begin, found in one pass over the line: column c + 1 runs from
+  // begin[c] up to the separator before begin[c + 1]; the last column the line has ends with it.
+  std::array<std::size_t, lastColumn + 1> begin;
+  std::size_t separators = 0;  // found, up to the one after the last column read
+  begin[0] = 0;
+  for (std::size_t i = 0; i < line.size() && separators < lastColumn; ++i)
+    if (line[i] == separator) begin[++separators] = i + 1;
+  const std::size_t columns = std::min<std::size_t>(separators + 1, lastColumn);
+  if (separators < lastColumn) begin[separators + 1] = line.size() + 1;
+  for (std::size_t c = 0; c < columns; ++c) {
+    const ColumnSpec& spec = columnTable[c];
+    if (spec.position == 0) continue;
+    std::string_view field = trimmedView(line.substr(begin[c], begin[c + 1] - 1 - begin[c]));
     switch (spec.conversion) {
-      case Conversion::number: t.put(spec.position, untisNumber(field)); break;
-      case Conversion::date: t.put(spec.position, line.dates[dateSlot[p]]); break;
-      case Conversion::text: t.put(spec.position, field); break;
+      case Conversion::number: {
+        const UntisDecimal d = untisDecimal(field);
+        if (!gpsul.putDecimal(record, spec.position, d.negative, d.digits))
+          gpsul.put(record, spec.position, untisNumber(field));
+        break;
+      }
+      case Conversion::text:
+        text.clear();
+        appendUntisText(field, text);
+        gpsul.put(record, spec.position, text);
+        break;
+      case Conversion::date: gpsul.put(record, spec.position, untisDate(field)); break;
       case Conversion::none: break;
     }
   }
 }
+
+// The GPSUL records of up to 256 lines. The thread that reads the lines makes the records of
+// the first half and keeps the lines of the second half, whose records the appending thread
+// makes before it appends them all.
+struct Batch {
+  static constexpr std::size_t lines = 256;
+  static constexpr std::size_t madeOnReading = lines / 2;
+  std::string records;  // `count` records one after the other
+  std::size_t count = 0;
+  Text kept;  // the lines from madeOnReading on, one after the other
+  std::vector<std::size_t> keptEnds;
+
+  void fill(LineReader& reader, char separator, const store::RecordBuilder& gpsul, Text& text) {
+    records.resize(lines * gpsul.size());
+    count = 0;
+    kept.clear();
+    keptEnds.clear();
+    for (; count < lines; ++count) {
+      auto line = reader.next();
+      if (!line) break;
+      if (count < madeOnReading) {
+        makeRecord(*line, separator, gpsul, records.data() + count * gpsul.size(), text);
+      } else {
+        kept += *line;
+        keptEnds.push_back(kept.size());
+      }
+    }
+  }
+
+  void makeKept(char separator, const store::RecordBuilder& gpsul, Text& text) {
+    std::size_t from = 0;
+    for (std::size_t k = 0; k < keptEnds.size(); ++k) {
+      const std::string_view line = std::string_view(kept).substr(from, keptEnds[k] - from);
+      makeRecord(line, separator, gpsul, records.data() + (madeOnReading + k) * gpsul.size(), text);
+      from = keptEnds[k];
+    }
+  }
+};
 
 // "06.12.2026 um  18:28:28": the date and time of the import as the info dialog shows it.
 Text importStamp() {
@@ -153,22 +176,16 @@ std::optional<char> findSeparator(std::string_view head) {
 }
 
 double untisNumber(std::string_view field) {
-  std::size_t i = 0;
-  bool negative = false;
-  if (i < field.size() && (field[i] == '-' || field[i] == '+')) negative = field[i++] == '-';
-  std::size_t begin = i;
-  while (i < field.size() && field[i] >= '0' && field[i] <= '9') ++i;
-  if (i < field.size() && field[i] == '.') ++i;
-  while (i < field.size() && field[i] >= '0' && field[i] <= '9') ++i;
+  const UntisDecimal d = untisDecimal(field);
   double value = 0;
-  if (auto simple = store::simpleDecimal(field.substr(begin, i - begin))) {
+  if (auto simple = store::simpleDecimal(d.digits)) {
     value = *simple;
   } else {
-    auto r = std::from_chars(field.data() + begin, field.data() + i, value,
+    auto r = std::from_chars(d.digits.data(), d.digits.data() + d.digits.size(), value,
                              std::chars_format::fixed);
     if (r.ec != std::errc()) return 0;
   }
-  return negative ? -value : value;
+  return d.negative ? -value : value;
 }
 
 void appendUntisText(std::string_view field, Text& out) {
@@ -229,23 +246,22 @@ void importGpu002(app::Workspace& ws, app::Ui& ui, const std::filesystem::path& 
   // The orders are built once from the records at the flush, not kept in step with every
   // appended line.
   gpsul.releaseOrders();
+  const store::RecordBuilder records(gpsul);
+  const std::size_t recordSize = records.size();
   std::array<Batch, 3> batches;
+  // A text column without its quotes, one for each thread that makes records.
+  Text readingText, appendingText;
   store::inTwoStages(
       batches.size(),
       [&](std::size_t slot) {
-        Batch& b = batches[slot];
-        b.count = 0;
-        b.texts.clear();
-        while (b.count < Batch::lines) {
-          auto line = reader->next();
-          if (!line) break;
-          cutLine(*line, *separator, b.cut[b.count++], b.texts);
-        }
-        return b.count > 0;
+        batches[slot].fill(*reader, *separator, records, readingText);
+        return batches[slot].count > 0;
       },
       [&](std::size_t slot) {
-        const Batch& b = batches[slot];
-        for (std::size_t i = 0; i < b.count; ++i) appendCut(gpsul, b.cut[i], b.texts);
+        Batch& b = batches[slot];
+        b.makeKept(*separator, records, appendingText);
+        const std::string_view all = b.records;
+        for (std::size_t i = 0; i < b.count; ++i) gpsul.append(all.substr(i * recordSize, recordSize));
       });
   gpsul.flush();
   gpsul.goTop();

@@ -580,5 +580,34 @@ TEST_F(ReleasedOrders, OrdersCreatedReleasedAreBuiltTogetherAtTheFlush) {
   expectSameIndexFiles();
 }
 
+// Enough records for the pass over them to take many blocks and for every order's keys to
+// be sorted in many runs (the numbers with blanks, signs and stars among them, five orders
+// collected on two threads): the files are still those of orders kept in memory.
+TEST(ReleasedOrdersAtScale, ManyBlocksAndRunsGiveTheSameIndexFiles) {
+  TempDir dir;
+  const Structure fields = {{"A", 'C', 10, 0}, {"B", 'C', 10, 0}, {"N", 'N', 5, 1}, {"C", 'C', 3, 0}};
+  const std::vector<std::pair<std::string, std::string>> keys = {
+      {"N", "N"}, {"A", "A"}, {"B", "UPPER(B)"}, {"C", "C"}, {"AB", "A"}};
+  auto fill = [&](const std::string& name, bool release) {
+    auto t = createTable(dir / (name + ".dbf"), fields);
+    for (const auto& [file, key] : keys) EXPECT_TRUE(t->createOrder(dir / (name + file + ".NTX"), key).ok());
+    if (release) t->releaseOrders();
+    std::mt19937 rng(1208);
+    for (int i = 0; i < 60000; ++i) {
+      t->append();
+      t->put(1, "a" + std::to_string(rng() % 5000));
+      t->put(2, std::string(rng() % 2 ? "x" : "X") + std::to_string(rng() % 300) + (i % 5 ? "" : "\xE4"));
+      if (i % 13) t->put(3, (static_cast<int>(rng() % 4000) - 2000) / 4.0);  // blank now and then
+      if (i % 997 == 0) t->put(3, 123456.0);                                  // stars
+      t->put(4, std::to_string(i % 7));
+    }
+    t->flush();
+  };
+  fill("kept", false);
+  fill("released", true);
+  for (const auto& [file, key] : keys)
+    EXPECT_EQ(readBytes(dir / ("released" + file + ".NTX")), readBytes(dir / ("kept" + file + ".NTX"))) << key;
+}
+
 }  // namespace
 }  // namespace velmoran::store

@@ -180,6 +180,48 @@ TEST(NumberFields, ReadAsStrtodReadsThem) {
   }
 }
 
+// A number given by its digits is formatted the short way only when that is exactly what
+// formatting its value gives: every digit string the short way takes must agree with the
+// value's field text and key, and the common ones must take it.
+TEST(NumberFields, DecimalDigitsFormatAsTheirValue) {
+  std::mt19937 rng(7122026);
+  const std::string alphabet = "00123456789.";
+  int shortWays = 0;
+  for (int k = 0; k < 60000; ++k) {
+    std::string digits;
+    for (unsigned n = 1 + rng() % 16; n > 0; --n) digits += alphabet[rng() % alphabet.size()];
+    const bool negative = rng() % 4 == 0;
+    const int width = 1 + static_cast<int>(rng() % 19);
+    const int decimals = static_cast<int>(rng() % std::min(width, 6));
+    std::string out(static_cast<std::size_t>(width), '#');
+    if (!formatDecimalInto(negative, digits, width, decimals, out.data())) {
+      ASSERT_EQ(out, std::string(static_cast<std::size_t>(width), '#')) << digits;  // untouched
+      continue;
+    }
+    ++shortWays;
+    const double value = (negative ? -1 : 1) * std::strtod(digits.c_str(), nullptr);
+    ASSERT_EQ(out, numberField(value, width, decimals)) << digits << " " << width << " " << decimals;
+    std::string key(static_cast<std::size_t>(width), '#');
+    ASSERT_TRUE(numericKeyOfDecimal(negative, digits, width, decimals, key.data()));
+    ASSERT_EQ(key, numericKey(value, width, decimals)) << digits << " " << width << " " << decimals;
+  }
+  EXPECT_GT(shortWays, 10000);
+  auto formatted = [](bool negative, std::string_view digits, int width, int decimals) {
+    std::string out(static_cast<std::size_t>(width), '#');
+    return formatDecimalInto(negative, digits, width, decimals, out.data()) ? out : std::string("-");
+  };
+  EXPECT_EQ(formatted(false, "12", 8, 3), "  12.000");
+  EXPECT_EQ(formatted(false, "007.5", 5, 1), "  7.5");
+  EXPECT_EQ(formatted(false, ".25", 5, 2), " 0.25");
+  EXPECT_EQ(formatted(true, "0.0", 4, 1), " 0.0");  // no sign for zero
+  EXPECT_EQ(formatted(true, "3.5", 5, 1), " -3.5");
+  EXPECT_EQ(formatted(false, "5.", 3, 0), "  5");
+  EXPECT_EQ(formatted(false, "1.25", 6, 1), "-");     // rounded: the long way
+  EXPECT_EQ(formatted(false, "123456", 5, 0), "-");   // too wide: stars, the long way
+  EXPECT_EQ(formatted(false, "", 5, 0), "-");
+  EXPECT_EQ(formatted(false, "1,5", 5, 1), "-");
+}
+
 TEST_F(TableFile, UmlautsAreStoredInCodePage850) {
   {
     auto t = createTable(file, {{"NAME", 'C', 20, 0}});
@@ -264,6 +306,50 @@ TEST_F(TableFile, CopiedRecordsReadAsTheTableReadsThem) {
   EXPECT_EQ(fields.text(copies[0], 2), "-120.75");
   EXPECT_THROW(fields.text(copies[0], 0), std::out_of_range);
   EXPECT_THROW(fields.number(copies[0], 99), std::out_of_range);
+}
+
+// A record made away from the table holds the bytes the table's own puts give it, and is
+// appended whole.
+TEST_F(TableFile, BuiltRecordsAreWhatThePutsWrite) {
+  auto t = createTable(file, everyType);
+  auto putAll = [](auto put) {
+    put(1, Text("\xC4rger mit einem langen Namen"));  // Ärger…, cut to 12
+    put(2, 123456.789);                                // too wide: stars
+    put(3, *Date::make(2026, 12, 8));
+    put(5, 42.0);
+  };
+  t->append();
+  putAll([&](int p, auto v) { t->put(p, v); });
+  const std::string byPuts(t->recordBytes());
+  t->append();
+  t->put(1, 12.5);  // a number into a character field
+  t->put(2, "3,5");
+  const std::string mixed(t->recordBytes());
+
+  const RecordBuilder builder(*t);
+  ASSERT_EQ(builder.size(), byPuts.size());
+  std::string record(builder.size(), '#');
+  builder.blank(record.data());
+  putAll([&](int p, auto v) { builder.put(record.data(), p, v); });
+  EXPECT_EQ(record, byPuts);
+  EXPECT_EQ(record.substr(13, 8), "********");
+  std::string second(builder.size(), '#');
+  builder.blank(second.data());
+  builder.put(second.data(), 1, 12.5);
+  EXPECT_FALSE(builder.putDecimal(second.data(), 1, false, "3.5"));  // not a number field
+  EXPECT_TRUE(builder.putDecimal(second.data(), 2, false, "3.5"));
+  EXPECT_EQ(second, mixed);
+  EXPECT_THROW(builder.put(record.data(), 6, 1.0), std::out_of_range);
+
+  t->append(record);
+  t->append(second);
+  EXPECT_THROW(t->append(record.substr(1)), std::invalid_argument);
+  EXPECT_EQ(t->lastRec(), 4u);
+  t->flush();
+  const std::string b = readBytes(file);
+  const std::size_t at = b.size() - 1 - 4 * byPuts.size();
+  EXPECT_EQ(b.substr(at, 2 * byPuts.size()), byPuts + mixed);
+  EXPECT_EQ(b.substr(at + 2 * byPuts.size(), 2 * byPuts.size()), byPuts + mixed);
 }
 
 TEST_F(TableFile, TextPutsFollowTheFieldType) {
