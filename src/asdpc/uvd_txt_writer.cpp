@@ -1,6 +1,8 @@
 #include "asdpc/uvd_txt_writer.h"
 
+#include <algorithm>
 #include <array>
+#include <charconv>
 #include <atomic>
 #include <cmath>
 #include <cstdio>
@@ -62,56 +64,55 @@ struct UvdColumns {
   double wstdScale;
 };
 
-// The first n characters of a field without blanks around them.
-Text cut(const UvdColumns& c, std::string_view record, int field, std::size_t n) {
-  const Text text = c.fields.text(record, field);
-  return trim(std::string_view(text).substr(0, n));
-}
-
-std::string wholeNumber(double v) {
+// A whole number's digits appended to out.
+void appendWholeNumber(double v, std::string& out) {
   // Adding 0.0 turns a negative zero into zero, which prints without a sign.
   v += 0.0;
-  if (v == std::floor(v) && std::fabs(v) < 9007199254740992.0)  // 2^53: exact as an integer
-    return std::to_string(static_cast<long long>(v));
   char buf[400];
-  std::snprintf(buf, sizeof buf, "%.0f", v);
-  return buf;
+  if (v == std::floor(v) && std::fabs(v) < 9007199254740992.0) {  // 2^53: exact as an integer
+    const auto r = std::to_chars(buf, buf + sizeof buf, static_cast<long long>(v));
+    out.append(buf, r.ptr);
+    return;
+  }
+  const int n = std::snprintf(buf, sizeof buf, "%.0f", v);
+  if (n > 0) out.append(buf, static_cast<std::size_t>(std::min<int>(n, sizeof buf - 1)));
 }
 
 // The weekly hours rounded up: 2.5 gives 3, 4.0 gives 4. The value is first taken to the
 // field's decimals, so a stored 3.00 read back as 3.0000000001 stays 3.
-std::string weeklyHours(const UvdColumns& c, std::string_view record) {
+double weeklyHours(const UvdColumns& c, std::string_view record) {
   const double scale = c.wstdScale;
-  return wholeNumber(std::ceil(std::round(c.fields.number(record, c.wstd) * scale) / scale));
+  return std::ceil(std::round(c.fields.number(record, c.wstd) * scale) / scale);
 }
 
-std::string count(const UvdColumns& c, std::string_view record, int field) {
-  return wholeNumber(std::round(c.fields.number(record, field)));
+double count(const UvdColumns& c, std::string_view record, int field) {
+  return std::round(c.fields.number(record, field));
 }
 
 // The line of one record, appended to `line`.
 void uvdLine(const UvdColumns& c, std::string_view record, std::string& line) {
-  auto quoted = [&line](const Text& value) {
+  constexpr std::size_t whole = std::string::npos;
+  auto quoted = [&](int field, std::size_t length) {
     line += '"';
-    line += value;
+    c.fields.appendText(record, field, line, length);
     line += "\";";
   };
-  auto number = [&line](const std::string& value) {
-    line += value;
+  auto number = [&line](double value) {
+    appendWholeNumber(value, line);
     line += ';';
   };
-  quoted(cut(c, record, c.klasse, 6));
-  quoted(trim(c.fields.text(record, c.teilklasse)));
-  quoted(trim(c.fields.text(record, c.jahrgang)));
-  quoted(cut(c, record, c.kursart, 2));
+  quoted(c.klasse, 6);
+  quoted(c.teilklasse, whole);
+  quoted(c.jahrgang, whole);
+  quoted(c.kursart, 2);
   number(weeklyHours(c, record));
-  quoted(cut(c, record, c.fach, 2));
-  quoted(trim(c.fields.text(record, c.lehrer)));
+  quoted(c.fach, 2);
+  quoted(c.lehrer, whole);
   number(count(c, record, c.schuelerG));
   number(count(c, record, c.schuelerW));
-  quoted(cut(c, record, c.bilingual, 1));
+  quoted(c.bilingual, 1);
   line += '"';
-  line += trim(c.fields.text(record, c.fremde));
+  c.fields.appendText(record, c.fremde, line, whole);
   line += lineEnd;
   line += crlf;
 }

@@ -147,6 +147,8 @@ void toCp850(std::string_view text, char* out) { mapInto(text, out, tables().to8
 
 Text fromCp850(std::string_view oem) { return mapBytes(oem, tables().from850); }
 
+void fromCp850(std::string_view oem, char* out) { mapInto(oem, out, tables().from850); }
+
 Text utf8ToWindows1252(std::string_view utf8) {
   Text out;
   out.reserve(utf8.size());

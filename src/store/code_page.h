@@ -17,6 +17,8 @@ std::string toCp850(std::string_view text);
 void toCp850(std::string_view text, char* out);
 // Code page 850 -> Windows-1252. A character that 1252 lacks becomes '?'.
 Text fromCp850(std::string_view oem);
+// The same into out, oem.size() bytes.
+void fromCp850(std::string_view oem, char* out);
 
 // UTF-8 -> Windows-1252; a character that 1252 lacks becomes '?'. Invalid sequences are
 // taken byte by byte as they are.

@@ -20,22 +20,21 @@ namespace velmoran::store {
 std::optional<double> simpleDecimal(std::string_view v) {
   static constexpr double powersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                            1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  if (v.empty() || v.size() > 16) return std::nullopt;  // 15 digits and a point at most
   std::uint64_t digits = 0;
-  int count = 0;
-  int decimals = -1;  // digits after the point; -1: no point
-  for (char c : v) {
-    if (c >= '0' && c <= '9') {
-      if (++count > 15) return std::nullopt;
-      digits = digits * 10 + static_cast<unsigned>(c - '0');
-      if (decimals >= 0) ++decimals;
-    } else if ((c == '.' || c == ',') && decimals < 0) {
-      decimals = 0;
-    } else {
-      return std::nullopt;
-    }
+  std::size_t point = std::string_view::npos;
+  for (std::size_t i = 0; i < v.size(); ++i) {
+    const unsigned d = static_cast<unsigned char>(v[i]) - unsigned{'0'};
+    if (d < 10) digits = digits * 10 + d;
+    else if ((v[i] == '.' || v[i] == ',') && point == std::string_view::npos) point = i;
+    else return std::nullopt;
   }
-  if (count == 0) return std::nullopt;
-  return static_cast<double>(digits) / powersOfTen[decimals > 0 ? decimals : 0];
+  const bool hasPoint = point != std::string_view::npos;
+  const std::size_t count = v.size() - (hasPoint ? 1 : 0);
+  if (count == 0 || count > 15) return std::nullopt;
+  const std::size_t decimals = hasPoint ? v.size() - point - 1 : 0;
+  if (decimals == 0) return static_cast<double>(digits);
+  return static_cast<double>(digits) / powersOfTen[decimals];
 }
 
 namespace {

@@ -60,12 +60,16 @@ bool headerFits(const NtxHeader& h, const KeySpec& spec) {
 
 std::string blankRecord(const DbfHeader& h) { return std::string(h.recordLength, ' '); }
 
+[[noreturn]] void throwNoField(const std::string& owner, int position) {
+  throw std::out_of_range(owner + " has no field " + std::to_string(position));
+}
+
 // The index of the field at a 1-based position among `count`; for any other position
 // out_of_range, naming the owner that owner() gives (made only then).
 template <class Owner>
-std::size_t checkedFieldIndex(int position, std::size_t count, Owner owner) {
-  if (position < 1 || static_cast<std::size_t>(position) > count)
-    throw std::out_of_range(owner() + " has no field " + std::to_string(position));
+inline std::size_t checkedFieldIndex(int position, std::size_t count, Owner owner) {
+  if (position < 1 || static_cast<std::size_t>(position) > count) [[unlikely]]
+    throwNoField(owner(), position);
   return static_cast<std::size_t>(position - 1);
 }
 
@@ -826,6 +830,17 @@ Text Table::getPadded(int position) const {
   return padRight(getText(position), static_cast<std::size_t>(f.length));
 }
 
+void Table::getPadded(int position, Text& out) const {
+  const std::size_t i = m->checkedIndex(position);
+  if (m->header.fields[i].type != 'C') {
+    out = getPadded(position);
+    return;
+  }
+  const std::string_view c = m->content(i);
+  out.resize(c.size());
+  fromCp850(c, out.data());
+}
+
 void Table::put(std::string_view field, std::string_view text) { put(m->checkedPosition(field), text); }
 
 void Table::put(int position, std::string_view text) {
@@ -1097,6 +1112,21 @@ std::string_view RecordFields::content(std::string_view record, std::size_t i) c
 Text RecordFields::text(std::string_view record, int position) const {
   const std::size_t i = checkedIndex(position);
   return contentToText(m_fields[i], content(record, i));
+}
+
+void RecordFields::appendText(std::string_view record, int position, std::string& out, std::size_t length) const {
+  const std::size_t i = checkedIndex(position);
+  if (m_fields[i].type != 'C') {
+    const Text text = contentToText(m_fields[i], content(record, i));
+    out += trimmedView(std::string_view(text).substr(0, length));
+    return;
+  }
+  // Code page 850 keeps every byte in its place and turns no other byte into a blank: the
+  // blanks can go before the bytes are turned into Windows-1252.
+  const std::string_view bytes = trimmedView(content(record, i).substr(0, length));
+  const std::size_t at = out.size();
+  out.resize(at + bytes.size());
+  fromCp850(bytes, out.data() + at);
 }
 
 double RecordFields::number(std::string_view record, int position) const {

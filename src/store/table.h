@@ -109,6 +109,8 @@ public:
   // field comes back exactly as stored).
   Text getPadded(std::string_view field) const;
   Text getPadded(int position) const;
+  // The same into out, whose buffer is reused: for reading many records.
+  void getPadded(int position, Text& out) const;
 
   void put(std::string_view field, std::string_view text);
   void put(int position, std::string_view text);
@@ -189,6 +191,9 @@ public:
   explicit RecordFields(const Table& table);
   Text text(std::string_view record, int position) const;
   double number(std::string_view record, int position) const;
+  // text() cut to its first `length` characters, without blanks around them, appended to out.
+  void appendText(std::string_view record, int position, std::string& out,
+                  std::size_t length = std::string::npos) const;
 
 private:
   std::string_view content(std::string_view record, std::size_t i) const;

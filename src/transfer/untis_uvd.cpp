@@ -138,8 +138,9 @@ public:
   void run();
 
 private:
-  Lesson collectLesson();
+  Lesson& collectLesson();
   void collectRecord(Lesson& lesson);
+  Row& newRow(Lesson& lesson);
   void checkSubject(const Row& row);
   bool zulfachSeek(const Text& key);
   void skipZulfach();
@@ -171,6 +172,11 @@ private:
   double m_minutes;
   std::unordered_set<Text> m_checkedSubjects;
   std::unordered_set<Text> m_checkedClasses;
+  // The lesson being transferred, and the rows of the lessons before, kept so that their
+  // texts' buffers serve the next rows; the fields of the current line as read.
+  Lesson m_lesson;
+  std::vector<Row> m_spareRows;
+  Text m_readClass, m_readTeacher, m_readSubject, m_readKey;
   // Per lesson while its rows are written.
   bool m_marked = false;
   std::uint32_t m_current = 0;
@@ -217,12 +223,12 @@ void UvdTransfer::run() {
   m_uvd.releaseOrders();
 
   while (!m_gpsul.eof()) {
-    const Text cls = m_gpsul.getText(m_gpsulAt.klasse);
-    if (isBlank(cls) || trimmedView(cls) == "?") {
+    m_gpsul.getPadded(m_gpsulAt.klasse, m_readClass);
+    if (isBlank(m_readClass) || trimmedView(m_readClass) == "?") {
       m_gpsul.skip();
       continue;
     }
-    Lesson lesson = collectLesson();
+    Lesson& lesson = collectLesson();
     // A lesson without a teacher on its first line is no teaching record.
     if (!lesson.rows.empty() && !isBlank(lesson.rows.front().teacher)) writeLesson(lesson);
   }
@@ -243,8 +249,12 @@ void UvdTransfer::run() {
 
 // The lines with the lesson number of the current record; GPSUL ends on the first line of
 // the next lesson or at its end.
-Lesson UvdTransfer::collectLesson() {
-  Lesson lesson;
+Lesson& UvdTransfer::collectLesson() {
+  std::vector<Row> rows = std::move(m_lesson.rows);
+  for (Row& row : rows) m_spareRows.push_back(std::move(row));
+  rows.clear();  // its capacity stays
+  m_lesson = Lesson{std::move(rows)};
+  Lesson& lesson = m_lesson;
   const double number = m_gpsul.getNumber(m_gpsulAt.unr);
   for (;;) {
     collectRecord(lesson);
@@ -256,14 +266,16 @@ Lesson UvdTransfer::collectLesson() {
 }
 
 void UvdTransfer::collectRecord(Lesson& lesson) {
-  Text cls = m_gpsul.getPadded(m_gpsulAt.klasse);
+  Text& cls = m_readClass;
+  m_gpsul.getPadded(m_gpsulAt.klasse, cls);
   if (m_normalises) cls = normaliseClass(std::move(cls));
   if (isBlank(cls) || trimmedView(cls) == "?") return;
-  const Text lehrer = m_gpsul.getPadded(m_gpsulAt.lehrer);
-  Text fach = m_gpsul.getPadded(m_gpsulAt.fach);
-  Text key;
-  key.reserve(cls.size() + lehrer.size() + fach.size());
-  key.append(cls).append(lehrer).append(fach);
+  const Text& lehrer = m_readTeacher;
+  m_gpsul.getPadded(m_gpsulAt.lehrer, m_readTeacher);
+  const Text& fach = m_readSubject;
+  m_gpsul.getPadded(m_gpsulAt.fach, m_readSubject);
+  Text& key = m_readKey;
+  key.assign(cls).append(lehrer).append(fach);
 
   const double male = m_gpsul.getNumber(m_gpsulAt.schuelerM);
   const double female = m_gpsul.getNumber(m_gpsulAt.schuelerW);
@@ -278,25 +290,32 @@ void UvdTransfer::collectRecord(Lesson& lesson) {
     existing->female += female;
     return;
   }
-  makeUpper(fach);
-  Text room = m_gpsul.getPadded(m_gpsulAt.fachraum);
-  makeUpper(room);
-  Row row{std::move(key),
-          std::move(cls),
-          left(lehrer, teacherWidth),
-          std::move(fach),
-          std::move(room),
-          m_gpsul.getNumber(m_gpsulAt.wochenwert),
-          m_gpsul.getNumber(m_gpsulAt.wstd),
-          pupils,
-          female};
-  lesson.rows.push_back(std::move(row));
-  const Row& added = lesson.rows.back();
+  Row& row = newRow(lesson);
+  row.key = key;
+  row.cls = cls;
+  row.teacher.assign(lehrer, 0, teacherWidth);
+  row.subject = fach;
+  makeUpper(row.subject);
+  m_gpsul.getPadded(m_gpsulAt.fachraum, row.room);
+  makeUpper(row.room);
+  row.weeklyValue = m_gpsul.getNumber(m_gpsulAt.wochenwert);
+  row.weeklyHours = m_gpsul.getNumber(m_gpsulAt.wstd);
+  row.pupils = pupils;
+  row.female = female;
+  const Row& added = row;
   // A subject or class once checked has its FACH or KLASSE record from then on, so checking
   // it again would change nothing. (A class with leading blanks is not found again by its
   // trimmed name and is checked each time.)
   if (m_checkedSubjects.insert(added.subject).second) checkSubject(added);
   if (added.cls.starts_with(' ') || m_checkedClasses.insert(added.cls).second) checkClass(added);
+}
+
+// A row at the end of the lesson, its texts' buffers taken from a row of a lesson before.
+Row& UvdTransfer::newRow(Lesson& lesson) {
+  if (m_spareRows.empty()) return lesson.rows.emplace_back();
+  lesson.rows.push_back(std::move(m_spareRows.back()));
+  m_spareRows.pop_back();
+  return lesson.rows.back();
 }
 
 // ZULFACH is looked at only through the records of the settings' own school form: those

@@ -302,6 +302,21 @@ TEST_F(TableFile, CopiedRecordsReadAsTheTableReadsThem) {
       EXPECT_EQ(fields.text(copies[r], p), texts[r][i]) << r << " " << p;
       EXPECT_EQ(fields.number(copies[r], p), numbers[r][i]) << r << " " << p;
     }
+  // appendText: the text cut and trimmed, appended to what is there.
+  for (std::size_t r = 0; r < copies.size(); ++r)
+    for (int p = 1; p <= static_cast<int>(everyType.size()); ++p)
+      for (std::size_t n : {std::size_t{1}, std::size_t{2}, std::size_t{6}, std::string::npos}) {
+        std::string out = "x";
+        fields.appendText(copies[r], p, out, n);
+        EXPECT_EQ(out, "x" + trim(std::string_view(texts[r][static_cast<std::size_t>(p - 1)]).substr(0, n)))
+            << r << " " << p << " " << n;
+      }
+  std::string cut;
+  fields.appendText(copies[0], 1, cut, 6);
+  EXPECT_EQ(cut, "12,5");
+  cut.clear();
+  fields.appendText(copies[0], 1, cut);
+  EXPECT_EQ(cut, "12,5 \xD6");
   EXPECT_EQ(fields.number(copies[1], 1), 7.25);
   EXPECT_EQ(fields.text(copies[0], 2), "-120.75");
   EXPECT_THROW(fields.text(copies[0], 0), std::out_of_range);
@@ -378,6 +393,11 @@ TEST_F(TableFile, PaddedValuesKeepTheFieldWidth) {
   t->put("BETRAG", 3.5);
   EXPECT_EQ(t->getPadded("NAME"), "\xC4 b" + std::string(9, ' '));
   EXPECT_EQ(t->getPadded("BETRAG"), "3.50    ");
+  Text reused = "a longer text than any field";
+  for (int p : {1, 2}) {
+    t->getPadded(p, reused);
+    EXPECT_EQ(reused, t->getPadded(p)) << p;
+  }
   EXPECT_THROW(t->getPadded("NOFIELD"), std::out_of_range);
 }
 
