@@ -148,18 +148,14 @@ bool writeFile(const std::filesystem::path& file, store::Table& uvd) {
   std::array<Batch, 3> batches;
   std::atomic<bool> failed{!ok};
   uvd.goTop();
+  const std::size_t recordLength = uvd.recordBytes().size();  // 0: no record to write
   store::inTwoStages(
       batches.size(),
       [&](std::size_t slot) {
         Batch& b = batches[slot];
         b.raw.clear();
-        b.count = 0;
-        for (; b.count < Batch::records && !uvd.eof() && !failed; uvd.skip()) {
-          const std::string_view record = uvd.recordBytes();
-          b.recordLength = record.size();
-          b.raw += record;
-          ++b.count;
-        }
+        b.recordLength = recordLength;
+        b.count = failed ? 0 : uvd.copyRecords(Batch::records, b.raw);
         b.makeLines(columns, 0);
         return b.count > 0;
       },

@@ -777,6 +777,49 @@ bool Table::deleted() const { return !m->isEof && m->record[0] == dbfDeletedFlag
 std::string_view Table::recordBytes() const {
   return m->isEof ? std::string_view() : std::string_view(m->record);
 }
+std::size_t Table::copyRecords(std::size_t max, std::string& out) {
+  std::size_t copied = 0;
+  if (m->current != 0) {  // in key order: a record at a time
+    for (; copied < max && !m->isEof; ++copied, skip()) out += m->record;
+    return copied;
+  }
+  if (m->isEof || max == 0) return 0;
+  m->wasFound = false;
+  m->commit();
+  out += m->record;
+  copied = 1;
+  const std::size_t length = m->header.recordLength;
+  std::uint32_t next = m->recno + 1;  // the first record not yet looked at
+  while (copied < max && next <= m->lastRec) {
+    const auto n = static_cast<std::uint32_t>(std::min<std::size_t>(max - copied, m->lastRec - next + 1));
+    std::size_t at = out.size();
+    out.resize(at + n * length);
+    m->cache->read(m->offsetOf(next), out.data() + at, n * length);
+    next += n;
+    if (m->deletedVisible) {
+      copied += n;
+      continue;
+    }
+    // Deleted records are left out: the visible ones move up over them.
+    const std::size_t end = out.size();
+    for (std::size_t from = at; from < end; from += length) {
+      if (out[from] == dbfDeletedFlag) continue;
+      if (from != at) std::memmove(out.data() + at, out.data() + from, length);
+      at += length;
+      ++copied;
+    }
+    out.resize(at);
+  }
+  const std::size_t following = m->visibleFrom(next - 1, true);
+  if (following == std::string::npos) {
+    m->positionAtEof();
+    m->isBof = false;
+  } else {
+    m->positionAt(following);
+  }
+  return copied;
+}
+
 void Table::remove() { m->setDeletedFlag(true); }
 void Table::recall() { m->setDeletedFlag(false); }
 

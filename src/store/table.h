@@ -104,6 +104,10 @@ public:
   // The current record as stored: the deleted flag, then the fields one after the other;
   // empty at eof. Valid until the cursor moves or a field is put. RecordFields reads a copy.
   std::string_view recordBytes() const;
+  // recordBytes() of up to `max` records appended to out: the current one and those that
+  // skip() visits after it, the cursor left where skip() would leave it after the last one.
+  // Returns the records copied (0 at eof). In record order they are read in one piece.
+  std::size_t copyRecords(std::size_t max, std::string& out);
   // getText padded with blanks to the field's width: what the fixed-width field holds, so
   // that character positions and exact comparisons count the stored characters (a character
   // field comes back exactly as stored).

@@ -367,6 +367,51 @@ TEST_F(TableFile, BuiltRecordsAreWhatThePutsWrite) {
   EXPECT_EQ(b.substr(at + 2 * byPuts.size(), 2 * byPuts.size()), byPuts + mixed);
 }
 
+// Records copied in bulk are those the cursor visits one by one, with the cursor left where
+// the visits leave it: deleted records among them, in record and in key order.
+TEST_F(TableFile, CopiedRecordsInBulkAreThoseSkipVisits) {
+  auto t = createTable(file, everyType);
+  ASSERT_TRUE(t->createOrder(dir / "t.ntx", "NAME").ok());
+  for (int i = 0; i < 700; ++i) {
+    t->append();
+    t->put(1, "n" + std::to_string((i * 37) % 101));
+    t->put(5, static_cast<double>(i));
+    if (i % 3 == 0 || (i >= 200 && i < 460)) t->remove();  // a long gap among others
+  }
+  t->goTo(5);
+  t->put(1, "changed");  // in the cache, not yet in the file
+  for (bool showDeleted : {false, true})
+    for (int order : {0, 1})
+      for (std::size_t max : {std::size_t{1}, std::size_t{7}, std::size_t{300}, std::size_t{1000}}) {
+        t->showDeleted(showDeleted);
+        t->setOrder(order);
+        t->goTop();
+        t->skip(2);
+        std::string expected;
+        std::size_t visited = 0;
+        for (; visited < max && !t->eof(); ++visited, t->skip()) expected += t->recordBytes();
+        const std::uint32_t after = t->recno();
+        t->goTop();
+        t->skip(2);
+        std::string got = "x";
+        std::size_t copied = 0, step = 0;
+        do {
+          step = t->copyRecords(max - copied, got);
+          copied += step;
+        } while (step > 0 && copied < max);
+        const auto where = ::testing::Message() << showDeleted << " " << order << " " << max;
+        EXPECT_EQ(copied, visited) << where;
+        EXPECT_EQ(got, "x" + expected) << where;
+        EXPECT_EQ(t->recno(), after) << where;
+        EXPECT_EQ(t->copyRecords(0, got), 0u);
+      }
+  t->goBottom();
+  t->skip();
+  std::string none;
+  EXPECT_EQ(t->copyRecords(10, none), 0u);  // at eof
+  EXPECT_TRUE(none.empty());
+}
+
 TEST_F(TableFile, TextPutsFollowTheFieldType) {
   auto t = createTable(file, everyType);
   t->append();
