@@ -99,11 +99,20 @@ struct NtxWriter::Builder {
   std::vector<Level> levels;  // leaves first
   std::uint32_t closedPages = 0;
 
+  // The level's next open page takes the buffers of the page written out here.
   std::uint32_t close(std::size_t level, Page&& page, NtxWriter& out) {
     Level& l = levels[level];
-    if (l.before) out.emit(l.before->number, l.before->page);
+    Page written;
+    if (l.before) {
+      out.emit(l.before->number, l.before->page);
+      written = std::move(l.before->page);
+    }
     l.before = std::move(l.last);
     l.last = Closed{++closedPages, std::move(page)};
+    written.recnos.clear();
+    written.keys.clear();
+    written.children.clear();
+    l.open = std::move(written);
     return l.last->number;
   }
 
@@ -121,7 +130,6 @@ struct NtxWriter::Builder {
       // A full page is closed; the key goes one level up with the closed page on its left.
       page.children.push_back(child);
       child = close(level, std::move(page), out);
-      levels[level].open = Page{};
     }
   }
 

@@ -103,11 +103,18 @@ void makeRecord(std::string_view line, char separator, const store::RecordBuilde
           gpsul.put(record, spec.position, untisNumber(field));
         break;
       }
-      case Conversion::text:
-        text.clear();
-        appendUntisText(field, text);
-        gpsul.put(record, spec.position, text);
+      case Conversion::text: {
+        // Mostly "text" with no quote inside: the text between the quotes as it stands.
+        std::string_view value = field;
+        if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
+        if (value.find('"') != std::string_view::npos) {
+          text.clear();
+          appendUntisText(field, text);
+          value = text;
+        }
+        gpsul.put(record, spec.position, value);
         break;
+      }
       case Conversion::date: gpsul.put(record, spec.position, untisDate(field)); break;
       case Conversion::none: break;
     }
@@ -202,7 +209,23 @@ Text untisText(std::string_view field) {
 
 Date untisDate(std::string_view field) {
   // Positions count the opening quote: characters 2 to 5 are the year, 6 and 7 the month,
-  // 8 and 9 the day.
+  // 8 and 9 the day. Eight digits there (the usual case) are the date straight away.
+  if (field.size() >= 9) {
+    int digits[8];
+    bool allDigits = true;
+    for (std::size_t i = 0; i < 8 && allDigits; ++i) {
+      digits[i] = field[i + 1] - '0';
+      allDigits = field[i + 1] >= '0' && field[i + 1] <= '9';
+    }
+    if (allDigits) {
+      auto number = [&digits](std::size_t from, std::size_t count) {
+        int v = 0;
+        for (std::size_t i = from; i < from + count; ++i) v = v * 10 + digits[i];
+        return v;
+      };
+      return Date::make(number(0, 4), number(4, 2), number(6, 2)).value_or(Date{});
+    }
+  }
   auto part = [field](std::size_t from, std::size_t count) {
     return from < field.size() ? field.substr(from, count) : std::string_view();
   };

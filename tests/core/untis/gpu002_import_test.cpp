@@ -362,6 +362,9 @@ TEST(Gpu002Conversions, NumbersDatesAndTexts) {
   EXPECT_TRUE(untisDate("\"\"").isEmpty());
   EXPECT_TRUE(untisDate("").isEmpty());
   EXPECT_TRUE(untisDate("20210801").isEmpty());  // positions count the opening quote
+  EXPECT_EQ(untisDate("x20210801").format(), "01.08.2021");
+  EXPECT_TRUE(untisDate("\"2021081\"").isEmpty());
+  EXPECT_TRUE(untisDate("\"20211301\"").isEmpty());
   EXPECT_EQ(untisText("\"M\"\"ü\""), "Mü");
   EXPECT_EQ(findSeparator("1\t2;3"), ';');
   EXPECT_EQ(findSeparator("1 2\t3"), '\t');
