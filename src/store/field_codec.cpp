@@ -39,7 +39,41 @@ std::optional<double> simpleDecimal(std::string_view v) {
 
 namespace {
 
+// A number field's usual content in one pass: blanks, a sign, up to 15 digits with at most
+// one point or comma, blanks. Anything else: nullopt, for the general way.
+std::optional<double> plainNumber(std::string_view s) {
+  static constexpr double powersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                           1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  const std::size_t n = s.size();
+  std::size_t i = 0;
+  while (i < n && s[i] == ' ') ++i;
+  if (i == n) return 0.0;
+  const bool negative = s[i] == '-';
+  if (negative || s[i] == '+') ++i;
+  std::uint64_t digits = 0;
+  std::size_t count = 0;
+  std::size_t point = std::string_view::npos;
+  for (; i < n; ++i) {
+    const unsigned d = static_cast<unsigned char>(s[i]) - unsigned{'0'};
+    if (d < 10) {
+      digits = digits * 10 + d;
+      ++count;
+    } else if ((s[i] == '.' || s[i] == ',') && point == std::string_view::npos) {
+      point = count;
+    } else {
+      break;
+    }
+  }
+  if (count == 0 || count > 15) return std::nullopt;
+  for (; i < n; ++i)
+    if (s[i] != ' ') return std::nullopt;
+  const std::size_t decimals = point == std::string_view::npos ? 0 : count - point;
+  const double value = decimals == 0 ? static_cast<double>(digits) : static_cast<double>(digits) / powersOfTen[decimals];
+  return negative ? -value : value;
+}
+
 std::optional<double> parseStrict(std::string_view s) {
+  if (auto plain = plainNumber(s)) return plain;
   s = trimmedView(s);
   if (s.empty()) return 0.0;
   {
