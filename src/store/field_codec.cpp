@@ -146,36 +146,46 @@ bool formatNumberInto(double value, int width, int decimals, char* out) {
 
 bool formatDecimalInto(bool negative, std::string_view digits, int width, int decimals, char* out) {
   if (width <= 0 || decimals < 0) return false;
-  const std::size_t point = digits.find('.');
-  std::string_view whole = digits.substr(0, point);
-  const std::string_view fraction = point == std::string_view::npos ? std::string_view() : digits.substr(point + 1);
-  const auto places = static_cast<std::size_t>(decimals);
-  if (whole.empty() && fraction.empty()) return false;
-  if (fraction.size() > places) return false;  // rounded: the long way
+  const char* d = digits.data();
+  const std::size_t n = digits.size();
+  // Leading zeros of the whole part go (one stays when the point or the end follows).
+  std::size_t first = 0;
+  while (first + 1 < n && d[first] == '0' && d[first + 1] != '.') ++first;
+  std::size_t point = n;
   bool nonZero = false;
-  for (std::string_view part : {whole, fraction})
-    for (char c : part) {
-      if (c < '0' || c > '9') return false;
+  for (std::size_t k = first; k < n; ++k) {
+    const char c = d[k];
+    if (c == '.') {
+      if (point != n) return false;
+      point = k;
+    } else if (c < '0' || c > '9') {
+      return false;
+    } else {
       nonZero = nonZero || c != '0';
     }
-  while (whole.size() > 1 && whole.front() == '0') whole.remove_prefix(1);
-  if (whole.empty()) whole = "0";
+  }
+  const std::size_t wholeDigits = point - first;  // 0 for ".5": a zero goes before the point
+  const std::size_t fractionDigits = point == n ? 0 : n - point - 1;
+  const auto places = static_cast<std::size_t>(decimals);
+  if (wholeDigits == 0 && fractionDigits == 0) return false;
+  if (fractionDigits > places) return false;  // rounded: the long way
+  const std::size_t wholeOut = wholeDigits == 0 ? 1 : wholeDigits;
   // Up to 13 digits the value times 10^decimals stays so far below 2^53 that the rounding of
   // formatNumberInto (nudge included) gives exactly these digits.
-  if (whole.size() + places > 13) return false;
+  if (wholeOut + places > 13) return false;
   const bool minus = negative && nonZero;
-  const std::size_t length = (minus ? 1 : 0) + whole.size() + (places > 0 ? 1 + places : 0);
+  const std::size_t length = (minus ? 1 : 0) + wholeOut + (places > 0 ? 1 + places : 0);
   const auto w = static_cast<std::size_t>(width);
   if (length > w) return false;
   char* p = out;
-  std::memset(p, ' ', w - length);
-  p += w - length;
+  for (std::size_t k = length; k < w; ++k) *p++ = ' ';
   if (minus) *p++ = '-';
-  p = std::copy(whole.begin(), whole.end(), p);
+  if (wholeDigits == 0) *p++ = '0';
+  for (std::size_t k = first; k < point; ++k) *p++ = d[k];
   if (places > 0) {
     *p++ = '.';
-    p = std::copy(fraction.begin(), fraction.end(), p);
-    std::memset(p, '0', places - fraction.size());
+    for (std::size_t k = point + 1; k < n; ++k) *p++ = d[k];
+    for (std::size_t k = fractionDigits; k < places; ++k) *p++ = '0';
   }
   return true;
 }
