@@ -1,6 +1,7 @@
 #include "transfer/untis_uvd.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <initializer_list>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "pages/table_commands.h"
+#include "store/parallel.h"
 
 namespace velmoran::transfer {
 
@@ -113,6 +115,66 @@ struct GpsulFields {
   int fach, fachraum, klasse, lehrer, schuelerG, schuelerM, schuelerW, unr, wochenwert, wstd;
 };
 
+// GPSUL lines as the transfer reads them, taken from the table on one thread while the
+// lines before are turned into UVD records on the other: each line's texts (one after the
+// other in `texts`) and its numbers. The class as stored, the class as the transfer names it
+// (normalised where the school form wants it), teacher and subject padded to their fields'
+// widths, then the subject and the room upper-cased. The normalised class, teacher and
+// subject lie together: they are the line's key.
+struct GpsulLine {
+  enum Part { storedClass, cls, teacher, subject, upperSubject, upperRoom, parts };
+  std::array<std::uint32_t, parts + 1> at;  // part k runs from at[k] to at[k + 1]
+  double unr, male, female, pupils, weeklyValue, weeklyHours;
+};
+
+struct GpsulLines {
+  static constexpr std::size_t lines = 512;
+  std::vector<GpsulLine> line = std::vector<GpsulLine>(lines);
+  std::size_t count = 0;
+  Text texts;
+
+  std::string_view text(const GpsulLine& l, GpsulLine::Part k) const {
+    return std::string_view(texts).substr(l.at[k], l.at[k + 1] - l.at[k]);
+  }
+  std::string_view key(const GpsulLine& l) const {
+    return std::string_view(texts).substr(l.at[GpsulLine::cls], l.at[GpsulLine::upperSubject] - l.at[GpsulLine::cls]);
+  }
+  // The next lines of GPSUL from its current record on, the table left after the last.
+  void read(store::Table& gpsul, const GpsulFields& at, bool normalises) {
+    count = 0;
+    texts.clear();
+    for (; count < lines && !gpsul.eof(); ++count, gpsul.skip()) {
+      GpsulLine& l = line[count];
+      auto part = [&](GpsulLine::Part k, const Text& value) {
+        l.at[k] = static_cast<std::uint32_t>(texts.size());
+        texts += value;
+      };
+      gpsul.getPadded(at.klasse, field);
+      part(GpsulLine::storedClass, field);
+      part(GpsulLine::cls, normalises ? normaliseClass(field) : field);
+      gpsul.getPadded(at.lehrer, field);
+      part(GpsulLine::teacher, field);
+      gpsul.getPadded(at.fach, field);
+      part(GpsulLine::subject, field);
+      makeUpper(field);
+      part(GpsulLine::upperSubject, field);
+      gpsul.getPadded(at.fachraum, field);
+      makeUpper(field);
+      part(GpsulLine::upperRoom, field);
+      l.at[GpsulLine::parts] = static_cast<std::uint32_t>(texts.size());
+      l.unr = gpsul.getNumber(at.unr);
+      l.male = gpsul.getNumber(at.schuelerM);
+      l.female = gpsul.getNumber(at.schuelerW);
+      l.pupils = gpsul.getNumber(at.schuelerG);
+      l.weeklyValue = gpsul.getNumber(at.wochenwert);
+      l.weeklyHours = gpsul.getNumber(at.wstd);
+    }
+  }
+
+private:
+  Text field;
+};
+
 struct UvdFields {
   explicit UvdFields(const store::Table& t)
       : bilingual(t.fieldIndex("BILINGUAL")),
@@ -138,8 +200,10 @@ public:
   void run();
 
 private:
-  Lesson& collectLesson();
-  void collectRecord(Lesson& lesson);
+  void takeLine(const GpsulLines& lines, const GpsulLine& line);
+  void startLesson(double number);
+  void finishLesson();
+  void collectRecord(Lesson& lesson, const GpsulLines& lines, const GpsulLine& line);
   Row& newRow(Lesson& lesson);
   void checkSubject(const Row& row);
   bool zulfachSeek(const Text& key);
@@ -172,11 +236,12 @@ private:
   double m_minutes;
   std::unordered_set<Text> m_checkedSubjects;
   std::unordered_set<Text> m_checkedClasses;
-  // The lesson being transferred, and the rows of the lessons before, kept so that their
-  // texts' buffers serve the next rows; the fields of the current line as read.
+  // The lesson being collected (from the line with its number on), and the rows of the
+  // lessons before, kept so that their texts' buffers serve the next rows.
   Lesson m_lesson;
+  bool m_inLesson = false;
+  double m_lessonNumber = 0;
   std::vector<Row> m_spareRows;
-  Text m_readClass, m_readTeacher, m_readSubject, m_readKey;
   // Per lesson while its rows are written.
   bool m_marked = false;
   std::uint32_t m_current = 0;
@@ -222,16 +287,20 @@ void UvdTransfer::run() {
   // built once at the flush instead of kept in step with every record.
   m_uvd.releaseOrders();
 
-  while (!m_gpsul.eof()) {
-    m_gpsul.getPadded(m_gpsulAt.klasse, m_readClass);
-    if (isBlank(m_readClass) || trimmedView(m_readClass) == "?") {
-      m_gpsul.skip();
-      continue;
-    }
-    Lesson& lesson = collectLesson();
-    // A lesson without a teacher on its first line is no teaching record.
-    if (!lesson.rows.empty() && !isBlank(lesson.rows.front().teacher)) writeLesson(lesson);
-  }
+  // The other thread reads GPSUL (and only it), this one writes UVD and looks up the
+  // catalogs.
+  std::array<GpsulLines, 3> batches;
+  store::inTwoStages(
+      batches.size(),
+      [&](std::size_t slot) {
+        batches[slot].read(m_gpsul, m_gpsulAt, m_normalises);
+        return batches[slot].count > 0;
+      },
+      [&](std::size_t slot) {
+        const GpsulLines& b = batches[slot];
+        for (std::size_t i = 0; i < b.count; ++i) takeLine(b, b.line[i]);
+      });
+  if (m_inLesson) finishLesson();
 
   m_gpsul.setOrder(gpsulOrder);
   m_gpsul.goTop();
@@ -247,39 +316,47 @@ void UvdTransfer::run() {
   m_klasse.flush();
 }
 
-// The lines with the lesson number of the current record; GPSUL ends on the first line of
-// the next lesson or at its end.
-Lesson& UvdTransfer::collectLesson() {
+// The lines with one lesson number, from one whose class is neither blank nor "?", make a
+// lesson; the first line with another number ends it. Lines outside a lesson whose class is
+// blank or "?" are passed over.
+void UvdTransfer::takeLine(const GpsulLines& lines, const GpsulLine& line) {
+  if (m_inLesson) {
+    if (line.unr == m_lessonNumber) {
+      ++m_lesson.extraLines;
+      collectRecord(m_lesson, lines, line);
+      return;
+    }
+    finishLesson();
+  }
+  const std::string_view cls = lines.text(line, GpsulLine::storedClass);
+  if (isBlank(cls) || trimmedView(cls) == "?") return;
+  startLesson(line.unr);
+  collectRecord(m_lesson, lines, line);
+}
+
+void UvdTransfer::startLesson(double number) {
   std::vector<Row> rows = std::move(m_lesson.rows);
   for (Row& row : rows) m_spareRows.push_back(std::move(row));
   rows.clear();  // its capacity stays
   m_lesson = Lesson{std::move(rows)};
-  Lesson& lesson = m_lesson;
-  const double number = m_gpsul.getNumber(m_gpsulAt.unr);
-  for (;;) {
-    collectRecord(lesson);
-    m_gpsul.skip();
-    if (m_gpsul.eof() || m_gpsul.getNumber(m_gpsulAt.unr) != number) break;
-    ++lesson.extraLines;
-  }
-  return lesson;
+  m_inLesson = true;
+  m_lessonNumber = number;
 }
 
-void UvdTransfer::collectRecord(Lesson& lesson) {
-  Text& cls = m_readClass;
-  m_gpsul.getPadded(m_gpsulAt.klasse, cls);
-  if (m_normalises) cls = normaliseClass(std::move(cls));
-  if (isBlank(cls) || trimmedView(cls) == "?") return;
-  const Text& lehrer = m_readTeacher;
-  m_gpsul.getPadded(m_gpsulAt.lehrer, m_readTeacher);
-  const Text& fach = m_readSubject;
-  m_gpsul.getPadded(m_gpsulAt.fach, m_readSubject);
-  Text& key = m_readKey;
-  key.assign(cls).append(lehrer).append(fach);
+void UvdTransfer::finishLesson() {
+  m_inLesson = false;
+  // A lesson without a teacher on its first line is no teaching record.
+  if (!m_lesson.rows.empty() && !isBlank(m_lesson.rows.front().teacher)) writeLesson(m_lesson);
+}
 
-  const double male = m_gpsul.getNumber(m_gpsulAt.schuelerM);
-  const double female = m_gpsul.getNumber(m_gpsulAt.schuelerW);
-  const double pupils = female + male > 0 ? female + male : m_gpsul.getNumber(m_gpsulAt.schuelerG);
+void UvdTransfer::collectRecord(Lesson& lesson, const GpsulLines& lines, const GpsulLine& line) {
+  const std::string_view cls = lines.text(line, GpsulLine::cls);
+  if (isBlank(cls) || trimmedView(cls) == "?") return;
+  const std::string_view key = lines.key(line);
+
+  const double male = line.male;
+  const double female = line.female;
+  const double pupils = female + male > 0 ? female + male : line.pupils;
   lesson.totalPupils += pupils;
   lesson.totalFemale += female;
 
@@ -293,13 +370,11 @@ void UvdTransfer::collectRecord(Lesson& lesson) {
   Row& row = newRow(lesson);
   row.key = key;
   row.cls = cls;
-  row.teacher.assign(lehrer, 0, teacherWidth);
-  row.subject = fach;
-  makeUpper(row.subject);
-  m_gpsul.getPadded(m_gpsulAt.fachraum, row.room);
-  makeUpper(row.room);
-  row.weeklyValue = m_gpsul.getNumber(m_gpsulAt.wochenwert);
-  row.weeklyHours = m_gpsul.getNumber(m_gpsulAt.wstd);
+  row.teacher = lines.text(line, GpsulLine::teacher).substr(0, teacherWidth);
+  row.subject = lines.text(line, GpsulLine::upperSubject);
+  row.room = lines.text(line, GpsulLine::upperRoom);
+  row.weeklyValue = line.weeklyValue;
+  row.weeklyHours = line.weeklyHours;
   row.pupils = pupils;
   row.female = female;
   const Row& added = row;
