@@ -135,6 +135,33 @@ TEST(UntisUvd, LinesWithoutClassAreLeftOutButCountAsLinesOfTheLesson) {
   EXPECT_EQ(records[1].kursart, "");
 }
 
+// GPSUL is read in pieces of some hundred lines while the lessons are made: a coupled
+// lesson comes out the same wherever the pieces end, also when one ends inside it.
+TEST(UntisUvd, ALessonComesOutTheSameWhereverItLiesInALongGpsul) {
+  const std::vector<LessonLine> coupled = {{5000, "?", "MUE", "D", "", 2},
+                                           {5000, "05A", "MUE", "D", "", 2, 10, 12},
+                                           {5000, "05B", "SCH", "D", "", 2, 9, 11},
+                                           {5000, "05A", "MUE", "D", "", 2, 1, 2},
+                                           {5000, "", "MUE", "D", "", 2}};
+  std::vector<UvdRecord> alone;
+  {
+    test::TestWorkspace t;
+    alone = run(t, coupled);
+  }
+  ASSERT_EQ(alone.size(), 2u);
+  for (int before : {508, 509, 510, 511, 512, 1020}) {
+    std::vector<LessonLine> lines;
+    for (int i = 1; i <= before; ++i) lines.emplace_back(i, "06A", "A" + std::to_string(i % 50), "E", "", 1);
+    lines.insert(lines.end(), coupled.begin(), coupled.end());
+    lines.emplace_back(6000, "07A", "LEH", "M", "", 3);
+    test::TestWorkspace t;
+    const auto records = run(t, lines);
+    ASSERT_EQ(records.size(), static_cast<std::size_t>(before) + 3) << before;
+    EXPECT_EQ(std::vector<UvdRecord>(records.end() - 3, records.end() - 1), alone) << before;
+    EXPECT_EQ(records.back().klasse, "07A") << before;
+  }
+}
+
 TEST(UntisUvd, ALessonWhoseFirstRowHasNoTeacherIsLeftOut) {
   test::TestWorkspace t;
   auto records = run(t, {{1, "05A", "", "D", "", 2},
