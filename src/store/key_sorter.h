@@ -5,17 +5,33 @@
 // the runs are merged at the end, at most 32 at a time. Without a temporary file everything
 // stays in memory.
 
+#include <bit>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <string_view>
 #include <vector>
+
+#if defined(_MSC_VER) && !defined(__clang__)
+#include <stdlib.h>
+#endif
 
 namespace velmoran::store {
 
 // The first eight key bytes as one number, so that most comparisons of a sort are a single
 // integer comparison (shorter keys padded with zero bytes).
 inline std::uint64_t keyPrefix(const char* key, std::size_t size) {
+  if (size >= 8) {  // eight bytes read at once, the first one the highest
+    std::uint64_t p;
+    std::memcpy(&p, key, 8);
+    if constexpr (std::endian::native == std::endian::big) return p;
+#if defined(_MSC_VER) && !defined(__clang__)
+    return _byteswap_uint64(p);
+#else
+    return __builtin_bswap64(p);
+#endif
+  }
   std::uint64_t p = 0;
   for (std::size_t i = 0; i < 8; ++i) p = (p << 8) | (i < size ? static_cast<unsigned char>(key[i]) : 0u);
   return p;
