@@ -13,13 +13,16 @@
 
 namespace velmoran::store {
 
+namespace {
+constexpr double powersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                  1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+}  // namespace
+
 // Digits with at most one decimal point (or comma) and at most 15 digits in all: the whole
 // digits as an integer divided by a power of ten. Integer and power are exact doubles, so the
 // quotient is the correctly rounded value, the same that from_chars gives. Anything else:
 // nullopt, for the general way.
 std::optional<double> simpleDecimal(std::string_view v) {
-  static constexpr double powersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                           1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
   if (v.empty() || v.size() > 16) return std::nullopt;  // 15 digits and a point at most
   std::uint64_t digits = 0;
   std::size_t point = std::string_view::npos;
@@ -39,41 +42,7 @@ std::optional<double> simpleDecimal(std::string_view v) {
 
 namespace {
 
-// A number field's usual content in one pass: blanks, a sign, up to 15 digits with at most
-// one point or comma, blanks. Anything else: nullopt, for the general way.
-std::optional<double> plainNumber(std::string_view s) {
-  static constexpr double powersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                           1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-  const std::size_t n = s.size();
-  std::size_t i = 0;
-  while (i < n && s[i] == ' ') ++i;
-  if (i == n) return 0.0;
-  const bool negative = s[i] == '-';
-  if (negative || s[i] == '+') ++i;
-  std::uint64_t digits = 0;
-  std::size_t count = 0;
-  std::size_t point = std::string_view::npos;
-  for (; i < n; ++i) {
-    const unsigned d = static_cast<unsigned char>(s[i]) - unsigned{'0'};
-    if (d < 10) {
-      digits = digits * 10 + d;
-      ++count;
-    } else if ((s[i] == '.' || s[i] == ',') && point == std::string_view::npos) {
-      point = count;
-    } else {
-      break;
-    }
-  }
-  if (count == 0 || count > 15) return std::nullopt;
-  for (; i < n; ++i)
-    if (s[i] != ' ') return std::nullopt;
-  const std::size_t decimals = point == std::string_view::npos ? 0 : count - point;
-  const double value = decimals == 0 ? static_cast<double>(digits) : static_cast<double>(digits) / powersOfTen[decimals];
-  return negative ? -value : value;
-}
-
 std::optional<double> parseStrict(std::string_view s) {
-  if (auto plain = plainNumber(s)) return plain;
   s = trimmedView(s);
   if (s.empty()) return 0.0;
   {
@@ -106,8 +75,6 @@ bool formatNumberInto(double value, int width, int decimals, char* out) {
   // Decimal values such as 1.005 are slightly below themselves in binary; a nudge of a few
   // units in the last place lets them round half away from zero as Clipper rounds them.
   double nudged = value + std::copysign(std::fabs(value) * 4 * DBL_EPSILON, value);
-  static constexpr double powersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                           1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
   double scaled = decimals <= 15 ? std::round(nudged * powersOfTen[decimals]) : HUGE_VAL;
   if (std::fabs(scaled) < 9007199254740992.0) {  // 2^53: every integer below is exact
     // The common case without printf: the rounded value's digits from the right, the point
@@ -248,6 +215,16 @@ bool numericKeyOfDecimal(bool negative, std::string_view digits, int width, int 
   if (!formatDecimalInto(negative, digits, width, decimals, out)) return false;
   toNumericKey(out, static_cast<std::size_t>(width));
   return true;
+}
+
+void numericKeyOfContent(std::string_view content, int width, int decimals, char* out) {
+  // Numbers as the table writes them ("    12", "  3.50") the short way, without a double.
+  std::string_view digits = trimmedView(content);
+  const bool negative = !digits.empty() && digits.front() == '-';
+  if (negative || (!digits.empty() && digits.front() == '+')) digits.remove_prefix(1);
+  if (!digits.empty() && numericKeyOfDecimal(negative, digits, width, decimals, out)) return;
+  const std::string key = numericKey(parseNumber(content), width, decimals);
+  std::copy(key.begin(), key.end(), out);
 }
 
 bool parseLogical(char content) {

@@ -81,24 +81,13 @@ Order::Order(KeySpec spec, std::filesystem::path file, std::string tagName)
     : m_spec(std::move(spec)), m_file(std::move(file)), m_tag(std::move(tagName)) {}
 
 std::string Order::makeKey(std::string_view content) const {
-  if (m_spec.type == 'N') return numericKey(parseNumber(content), m_spec.size, m_spec.decimals);
-  std::string key(content.substr(0, keySize()));
-  key.resize(keySize(), ' ');
-  if (m_spec.upper) upperCp850(key.data(), key.size());
+  std::string key(keySize(), ' ');
+  makeKey(content, key.data());
   return key;
 }
 
 void Order::makeKey(std::string_view content, char* out) const {
-  if (m_spec.type == 'N') {
-    // Numbers as the table writes them ("    12", "  3.50") the short way, without a double.
-    std::string_view digits = trimmedView(content);
-    const bool negative = !digits.empty() && digits.front() == '-';
-    if (negative || (!digits.empty() && digits.front() == '+')) digits.remove_prefix(1);
-    if (!digits.empty() && numericKeyOfDecimal(negative, digits, m_spec.size, m_spec.decimals, out)) return;
-    std::string key = makeKey(content);
-    std::memcpy(out, key.data(), keySize());
-    return;
-  }
+  if (m_spec.type == 'N') return numericKeyOfContent(content, m_spec.size, m_spec.decimals, out);
   std::size_t n = std::min(content.size(), keySize());
   std::memcpy(out, content.data(), n);
   std::memset(out + n, ' ', keySize() - n);

@@ -868,15 +868,16 @@ Text Table::getRaw(int position) const {
 Text Table::getPadded(std::string_view field) const { return getPadded(m->checkedPosition(field)); }
 
 Text Table::getPadded(int position) const {
-  const Field& f = m->header.fields[m->checkedIndex(position)];
-  if (f.type == 'C') return getRaw(position);
-  return padRight(getText(position), static_cast<std::size_t>(f.length));
+  Text out;
+  getPadded(position, out);
+  return out;
 }
 
 void Table::getPadded(int position, Text& out) const {
   const std::size_t i = m->checkedIndex(position);
-  if (m->header.fields[i].type != 'C') {
-    out = getPadded(position);
+  const Field& f = m->header.fields[i];
+  if (f.type != 'C') {
+    out = padRight(getText(position), static_cast<std::size_t>(f.length));
     return;
   }
   const std::string_view c = m->content(i);
@@ -905,10 +906,7 @@ void Table::put(int position, const Date& date) {
 void Table::putLogical(std::string_view field, bool value) { putLogical(m->checkedPosition(field), value); }
 
 void Table::putLogical(int position, bool value) {
-  m->writeField(m->checkedIndex(position), [value](const Field& f, char* out) {
-    const std::string content = textToContent(f, value ? "T" : "F");
-    std::copy(content.begin(), content.end(), out);
-  });
+  m->writeField(m->checkedIndex(position), [value](const Field& f, char* out) { encodeText(f, value ? "T" : "F", out); });
 }
 
 // --- records ---------------------------------------------------------------------------------
@@ -1138,18 +1136,17 @@ bool Table::found() const { return m->wasFound; }
 
 void Table::flush() { m->flush(); }
 
-// --- copied records --------------------------------------------------------------------------
+// --- records away from the table ------------------------------------------------------------
 
-RecordFields::RecordFields(const Table& table)
-    : m_fields(table.m->header.fields), m_offsets(table.m->header.offsets) {}
+RecordLayout::RecordLayout(const Table& table)
+    : m_fields(table.m->header.fields), m_offsets(table.m->header.offsets), m_size(table.m->header.recordLength) {}
 
-std::size_t RecordFields::checkedIndex(int position) const {
+std::size_t RecordLayout::checkedIndex(int position) const {
   return checkedFieldIndex(position, m_fields.size(), [] { return std::string("record"); });
 }
 
 std::string_view RecordFields::content(std::string_view record, std::size_t i) const {
-  return record.substr(std::min(static_cast<std::size_t>(m_offsets[i]), record.size()),
-                       static_cast<std::size_t>(m_fields[i].length));
+  return record.substr(std::min(offset(i), record.size()), static_cast<std::size_t>(m_fields[i].length));
 }
 
 Text RecordFields::text(std::string_view record, int position) const {
@@ -1177,38 +1174,27 @@ double RecordFields::number(std::string_view record, int position) const {
   return contentToNumber(m_fields[i], content(record, i));
 }
 
-// --- records made away from the table ----------------------------------------------------
-
-RecordBuilder::RecordBuilder(const Table& table)
-    : m_fields(table.m->header.fields), m_offsets(table.m->header.offsets), m_size(table.m->header.recordLength) {}
-
-std::size_t RecordBuilder::size() const { return m_size; }
-
 void RecordBuilder::blank(char* record) const { std::memset(record, ' ', m_size); }
-
-std::size_t RecordBuilder::checkedIndex(int position) const {
-  return checkedFieldIndex(position, m_fields.size(), [] { return std::string("record"); });
-}
 
 void RecordBuilder::put(char* record, int position, std::string_view text) const {
   const std::size_t i = checkedIndex(position);
-  encodeText(m_fields[i], text, record + m_offsets[i]);
+  encodeText(m_fields[i], text, record + offset(i));
 }
 
 void RecordBuilder::put(char* record, int position, double number) const {
   const std::size_t i = checkedIndex(position);
-  encodeNumber(m_fields[i], number, record + m_offsets[i]);
+  encodeNumber(m_fields[i], number, record + offset(i));
 }
 
 void RecordBuilder::put(char* record, int position, const Date& date) const {
   const std::size_t i = checkedIndex(position);
-  encodeDate(m_fields[i], date, record + m_offsets[i]);
+  encodeDate(m_fields[i], date, record + offset(i));
 }
 
 bool RecordBuilder::putDecimal(char* record, int position, bool negative, std::string_view digits) const {
   const std::size_t i = checkedIndex(position);
   const Field& f = m_fields[i];
-  return f.type == 'N' && formatDecimalInto(negative, digits, f.length, f.decimals, record + m_offsets[i]);
+  return f.type == 'N' && formatDecimalInto(negative, digits, f.length, f.decimals, record + offset(i));
 }
 
 }  // namespace velmoran::store

@@ -180,19 +180,33 @@ public:
   void flush();
 
 private:
-  friend class RecordFields;
-  friend class RecordBuilder;
+  friend class RecordLayout;
   struct Impl;
   explicit Table(std::unique_ptr<Impl> impl);
   std::unique_ptr<Impl> m;
 };
 
-// The fields of a copied record (Table::recordBytes) read as the table's getText and
-// getNumber read them, away from the table: on another thread, say. An unknown position
-// throws std::out_of_range.
-class RecordFields {
+// Where a table's fields lie in its records, for reading and making records away from the
+// table: on another thread, say. An unknown position throws std::out_of_range.
+class RecordLayout {
 public:
-  explicit RecordFields(const Table& table);
+  explicit RecordLayout(const Table& table);
+  std::size_t size() const { return m_size; }  // of a record
+
+protected:
+  std::size_t checkedIndex(int position) const;
+  std::size_t offset(std::size_t i) const { return static_cast<std::size_t>(m_offsets[i]); }
+
+  Structure m_fields;
+  std::vector<int> m_offsets;  // as in the table's header
+  std::size_t m_size;
+};
+
+// The fields of a copied record (Table::recordBytes) read as the table's getText and
+// getNumber read them.
+class RecordFields : public RecordLayout {
+public:
+  using RecordLayout::RecordLayout;
   Text text(std::string_view record, int position) const;
   double number(std::string_view record, int position) const;
   // text() cut to its first `length` characters, without blanks around them, appended to out.
@@ -201,20 +215,14 @@ public:
 
 private:
   std::string_view content(std::string_view record, std::size_t i) const;
-  std::size_t checkedIndex(int position) const;
-
-  Structure m_fields;
-  std::vector<int> m_offsets;  // as in the table's header
 };
 
 // Records made away from the table, field by field exactly as the table's put writes its
 // fields, then appended whole with Table::append(record): another thread can make the next
-// records while the table appends the ones before. A record is size() bytes the caller
-// holds; an unknown position throws std::out_of_range.
-class RecordBuilder {
+// records while the table appends the ones before. A record is size() bytes the caller holds.
+class RecordBuilder : public RecordLayout {
 public:
-  explicit RecordBuilder(const Table& table);
-  std::size_t size() const;
+  using RecordLayout::RecordLayout;
   void blank(char* record) const;  // not deleted, every field blank
   void put(char* record, int position, std::string_view text) const;
   void put(char* record, int position, double number) const;
@@ -223,13 +231,6 @@ public:
   // when that is exactly what put of its value writes (see formatDecimalInto); false, and the
   // field untouched, otherwise.
   bool putDecimal(char* record, int position, bool negative, std::string_view digits) const;
-
-private:
-  std::size_t checkedIndex(int position) const;
-
-  Structure m_fields;
-  std::vector<int> m_offsets;  // as in the table's header
-  std::size_t m_size;
 };
 
 }  // namespace velmoran::store
