@@ -268,8 +268,16 @@ void KeySorter::mergeRuns(const std::vector<Run>& runs, const std::vector<std::u
         continue;
       }
       refill(r);
+      takeHead(r);
+      siftDown();
+      continue;
     }
+    // The next item of the same run with the same key still comes first: every other run's
+    // item has a greater key, or the same key and a later run.
+    const std::uint64_t taken = r.head;
     takeHead(r);
+    if (r.head == taken && (rest == 0 || std::memcmp(r.item() + 12, r.item() + 12 - itemSize, rest) == 0))
+      continue;
     siftDown();
   }
 }

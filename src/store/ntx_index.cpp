@@ -1,6 +1,7 @@
 #include "store/ntx_index.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <functional>
 #include <optional>
@@ -33,7 +34,11 @@ std::uint16_t le16(const char* p) {
 }
 
 void put32(char* p, std::uint32_t v) {
-  for (int k = 0; k < 4; ++k) p[k] = static_cast<char>((v >> (8 * k)) & 0xFF);
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(p, &v, 4);
+  } else {
+    for (int k = 0; k < 4; ++k) p[k] = static_cast<char>((v >> (8 * k)) & 0xFF);
+  }
 }
 
 void put16(char* p, std::uint16_t v) {
@@ -187,6 +192,12 @@ NtxWriter::NtxWriter(const KeySpec& spec, std::string_view tagName, PageSink sin
       m_builder(std::make_unique<Builder>()) {
   m_builder->keySize = static_cast<std::size_t>(spec.size);
   m_builder->maxItems = m_maxItems;
+  // Every page has the same table of item offsets; the items follow it.
+  const std::size_t itemSize = static_cast<std::size_t>(spec.size) + 8;
+  const std::size_t firstSlot = 2 + 2 * (static_cast<std::size_t>(m_maxItems) + 1);
+  m_empty.assign(ntxPageSize, '\0');
+  for (std::size_t j = 0; j <= m_maxItems; ++j)
+    put16(m_empty.data() + 2 + 2 * j, static_cast<std::uint16_t>(firstSlot + j * itemSize));
   m_page.resize(ntxPageSize);
 }
 
@@ -205,10 +216,8 @@ void NtxWriter::emit(std::uint32_t number, const Page& page) {
   const std::size_t itemSize = keySize + 8;
   const std::size_t firstSlot = 2 + 2 * (static_cast<std::size_t>(m_maxItems) + 1);
   char* p = m_page.data();
-  std::memset(p, 0, ntxPageSize);
+  std::memcpy(p, m_empty.data(), ntxPageSize);
   put16(p, static_cast<std::uint16_t>(page.recnos.size()));
-  for (std::size_t j = 0; j <= m_maxItems; ++j)
-    put16(p + 2 + 2 * j, static_cast<std::uint16_t>(firstSlot + j * itemSize));
   for (std::size_t j = 0; j < page.children.size(); ++j) {
     char* slot = p + firstSlot + j * itemSize;
     put32(slot, page.children[j] * static_cast<std::uint32_t>(ntxPageSize));

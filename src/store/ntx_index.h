@@ -80,6 +80,7 @@ private:
   PageSink m_sink;
   std::uint16_t m_maxItems;
   std::unique_ptr<Builder> m_builder;
+  std::vector<char> m_empty;  // a page without items: zeros and the table of item offsets
   std::vector<char> m_page;
 };
 

@@ -73,6 +73,25 @@ TEST(KeySorter, SpilledRunsMergeIntoTheOrderOfOneSort) {
   }
 }
 
+TEST(KeySorter, FewKeysInLongStretchesKeepTheirRecordOrder) {
+  // Three values, keys alike in their first eight bytes or in all but the first: each run
+  // holds long stretches of one key, and they go on across the pieces read back.
+  for (std::size_t keySize : {6u, 20u}) {
+    std::mt19937 rng(static_cast<unsigned>(keySize));
+    std::vector<std::string> keys;
+    for (std::size_t i = 0; i < 30000; ++i) {
+      std::string k(keySize, 'K');
+      k[keySize - 1] = "XYZ"[rng() % 3];
+      if (keySize == 6) k[0] = k[keySize - 1];
+      keys.push_back(k);
+    }
+    std::size_t runs = 0;
+    Items got = sorted(keySize, 1, keys, &runs);
+    EXPECT_GE(runs, 29u) << keySize;
+    EXPECT_EQ(got, expected(keys)) << keySize;
+  }
+}
+
 TEST(KeySorter, MoreRunsThanOneMergeTakesAreMergedInRounds) {
   auto keys = randomKeys(1024 * 130 + 17, 6, 11);
   std::size_t runs = 0;
