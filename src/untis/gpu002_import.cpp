@@ -122,11 +122,12 @@ void makeRecord(std::string_view line, char separator, const store::RecordBuilde
 }
 
 // The GPSUL records of up to 256 lines. The thread that reads the lines makes the records of
-// the first half and keeps the lines of the second half, whose records the appending thread
-// makes before it appends them all.
+// the first 160 and keeps the other lines, whose records the appending thread makes before
+// it appends them all. (Appending costs more than reading the lines: so both threads are
+// about equally busy.)
 struct Batch {
   static constexpr std::size_t lines = 256;
-  static constexpr std::size_t madeOnReading = lines / 2;
+  static constexpr std::size_t madeOnReading = 160;
   std::string records;  // `count` records one after the other
   std::size_t count = 0;
   Text kept;  // the lines from madeOnReading on, one after the other
