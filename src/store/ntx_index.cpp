@@ -52,8 +52,11 @@ std::string cString(const char* p, std::size_t max) {
   return std::string(p, n);
 }
 
+// Where a page's first item lies: after the item count and the offset of each item.
+std::size_t firstItemOffset(std::size_t maxItems) { return 2 + 2 * (maxItems + 1); }
+
 bool fitsPage(std::size_t maxItems, std::size_t itemSize) {
-  return 2 + 2 * (maxItems + 1) + (maxItems + 1) * itemSize <= ntxPageSize;
+  return firstItemOffset(maxItems) + (maxItems + 1) * itemSize <= ntxPageSize;
 }
 
 std::string headerPage(const KeySpec& spec, std::string_view tagName, std::uint32_t rootOffset,
@@ -194,7 +197,7 @@ NtxWriter::NtxWriter(const KeySpec& spec, std::string_view tagName, PageSink sin
   m_builder->maxItems = m_maxItems;
   // Every page has the same table of item offsets; the items follow it.
   const std::size_t itemSize = static_cast<std::size_t>(spec.size) + 8;
-  const std::size_t firstSlot = 2 + 2 * (static_cast<std::size_t>(m_maxItems) + 1);
+  const std::size_t firstSlot = firstItemOffset(m_maxItems);
   m_empty.assign(ntxPageSize, '\0');
   for (std::size_t j = 0; j <= m_maxItems; ++j)
     put16(m_empty.data() + 2 + 2 * j, static_cast<std::uint16_t>(firstSlot + j * itemSize));
@@ -214,7 +217,7 @@ void NtxWriter::finish() {
 void NtxWriter::emit(std::uint32_t number, const Page& page) {
   const std::size_t keySize = static_cast<std::size_t>(m_spec.size);
   const std::size_t itemSize = keySize + 8;
-  const std::size_t firstSlot = 2 + 2 * (static_cast<std::size_t>(m_maxItems) + 1);
+  const std::size_t firstSlot = firstItemOffset(m_maxItems);
   char* p = m_page.data();
   std::memcpy(p, m_empty.data(), ntxPageSize);
   put16(p, static_cast<std::uint16_t>(page.recnos.size()));

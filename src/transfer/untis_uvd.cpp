@@ -40,6 +40,8 @@ std::size_t fieldWidth(const store::Table& t, std::string_view field) {
 }
 
 bool isBlank(std::string_view s) { return trimmedView(s).empty(); }
+// A line with such a class belongs to no lesson row.
+bool isNoClass(std::string_view cls) { return isBlank(cls) || trimmedView(cls) == "?"; }
 bool contains(std::string_view s, std::string_view part) {
   return s.find(part) != std::string_view::npos;
 }
@@ -328,8 +330,7 @@ void UvdTransfer::takeLine(const GpsulLines& lines, const GpsulLine& line) {
     }
     finishLesson();
   }
-  const std::string_view cls = lines.text(line, GpsulLine::storedClass);
-  if (isBlank(cls) || trimmedView(cls) == "?") return;
+  if (isNoClass(lines.text(line, GpsulLine::storedClass))) return;
   startLesson(line.unr);
   collectRecord(m_lesson, lines, line);
 }
@@ -351,7 +352,7 @@ void UvdTransfer::finishLesson() {
 
 void UvdTransfer::collectRecord(Lesson& lesson, const GpsulLines& lines, const GpsulLine& line) {
   const std::string_view cls = lines.text(line, GpsulLine::cls);
-  if (isBlank(cls) || trimmedView(cls) == "?") return;
+  if (isNoClass(cls)) return;
   const std::string_view key = lines.key(line);
 
   const double male = line.male;
@@ -377,12 +378,11 @@ void UvdTransfer::collectRecord(Lesson& lesson, const GpsulLines& lines, const G
   row.weeklyHours = line.weeklyHours;
   row.pupils = pupils;
   row.female = female;
-  const Row& added = row;
   // A subject or class once checked has its FACH or KLASSE record from then on, so checking
   // it again would change nothing. (A class with leading blanks is not found again by its
   // trimmed name and is checked each time.)
-  if (m_checkedSubjects.insert(added.subject).second) checkSubject(added);
-  if (added.cls.starts_with(' ') || m_checkedClasses.insert(added.cls).second) checkClass(added);
+  if (m_checkedSubjects.insert(row.subject).second) checkSubject(row);
+  if (row.cls.starts_with(' ') || m_checkedClasses.insert(row.cls).second) checkClass(row);
 }
 
 // A row at the end of the lesson, its texts' buffers taken from a row of a lesson before.

@@ -1,5 +1,6 @@
 #include "untis/gpu002_import.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstdint>
@@ -211,21 +212,14 @@ Text untisText(std::string_view field) {
 Date untisDate(std::string_view field) {
   // Positions count the opening quote: characters 2 to 5 are the year, 6 and 7 the month,
   // 8 and 9 the day. Eight digits there (the usual case) are the date straight away.
-  if (field.size() >= 9) {
-    int digits[8];
-    bool allDigits = true;
-    for (std::size_t i = 0; i < 8 && allDigits; ++i) {
-      digits[i] = field[i + 1] - '0';
-      allDigits = field[i + 1] >= '0' && field[i + 1] <= '9';
-    }
-    if (allDigits) {
-      auto number = [&digits](std::size_t from, std::size_t count) {
-        int v = 0;
-        for (std::size_t i = from; i < from + count; ++i) v = v * 10 + digits[i];
-        return v;
-      };
-      return Date::make(number(0, 4), number(4, 2), number(6, 2)).value_or(Date{});
-    }
+  auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+  if (field.size() >= 9 && std::all_of(field.begin() + 1, field.begin() + 9, isDigit)) {
+    auto number = [field](std::size_t from, std::size_t count) {
+      int v = 0;
+      for (char c : field.substr(from, count)) v = v * 10 + (c - '0');
+      return v;
+    };
+    return Date::make(number(1, 4), number(5, 2), number(7, 2)).value_or(Date{});
   }
   auto part = [field](std::size_t from, std::size_t count) {
     return from < field.size() ? field.substr(from, count) : std::string_view();
