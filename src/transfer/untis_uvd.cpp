@@ -61,22 +61,21 @@ char charAt(std::string_view s, std::size_t position) {
 double roundHalfAwayFromZero(double x) { return std::round(std::round(x * 1e6) / 1e6); }
 
 // Untis writes year classes as "5.1"; the statistics wants "05A": ".1" to ".9" become "A"
-// to "I". (Each replacement takes a point away, so it never makes a new pair.)
-Text normaliseClass(Text cls) {
-  if (!cls.empty() && isOneOf(cls[0], paddedYears)) cls.insert(0, "0");
-  if (!contains(cls, ".")) return cls;
-  std::size_t to = 0;
-  for (std::size_t from = 0; from < cls.size(); ++from, ++to) {
-    const char next = from + 1 < cls.size() ? cls[from + 1] : '\0';
-    if (cls[from] == '.' && next >= '1' && next <= '9') {
-      cls[to] = static_cast<char>('A' + (next - '1'));
-      ++from;
+// to "I". Appended to out.
+void appendNormalisedClass(std::string_view cls, Text& out) {
+  if (!cls.empty() && isOneOf(cls[0], paddedYears)) out += '0';
+  for (std::size_t point; (point = cls.find('.')) != std::string_view::npos;) {
+    out += cls.substr(0, point);
+    const char next = point + 1 < cls.size() ? cls[point + 1] : '\0';
+    if (next >= '1' && next <= '9') {
+      out += static_cast<char>('A' + (next - '1'));
+      cls.remove_prefix(point + 2);
     } else {
-      cls[to] = cls[from];
+      out += '.';
+      cls.remove_prefix(point + 1);
     }
   }
-  cls.resize(to);
-  return cls;
+  out += cls;
 }
 
 // One row of a lesson: the GPSUL lines of one class, teacher and subject taken together.
@@ -147,13 +146,16 @@ struct GpsulLines {
     texts.clear();
     for (; count < lines && !gpsul.eof(); ++count, gpsul.skip()) {
       GpsulLine& l = line[count];
-      auto part = [&](GpsulLine::Part k, const Text& value) {
-        l.at[k] = static_cast<std::uint32_t>(texts.size());
+      auto begin = [&](GpsulLine::Part k) { l.at[k] = static_cast<std::uint32_t>(texts.size()); };
+      auto part = [&](GpsulLine::Part k, std::string_view value) {
+        begin(k);
         texts += value;
       };
       gpsul.getPadded(at.klasse, field);
       part(GpsulLine::storedClass, field);
-      part(GpsulLine::cls, normalises ? normaliseClass(field) : field);
+      begin(GpsulLine::cls);
+      if (normalises) appendNormalisedClass(field, texts);
+      else texts += field;
       gpsul.getPadded(at.lehrer, field);
       part(GpsulLine::teacher, field);
       gpsul.getPadded(at.fach, field);
