@@ -35,9 +35,15 @@ void fillRecord(store::Table& t, unsigned i) {
   for (int f = 1; f <= static_cast<int>(s.size()); ++f) {
     const store::Field& field = s[static_cast<std::size_t>(f - 1)];
     switch (field.type) {
-      case 'N': t.put(f, static_cast<double>((i * 7919u + static_cast<unsigned>(f)) % 1000)); break;
-      case 'D': t.put(f, "01.08.2021"); break;
-      case 'L': t.putLogical(f, i % 2 == 0); break;
+      case 'N':
+        t.put(f, static_cast<double>((i * 7919u + static_cast<unsigned>(f)) % 1000));
+        break;
+      case 'D':
+        t.put(f, "01.08.2021");
+        break;
+      case 'L':
+        t.putLogical(f, i % 2 == 0);
+        break;
       default:
         t.put(f, std::to_string((i * 2654435761u) % 100000u) + "K" + std::to_string(f));
     }
@@ -63,8 +69,8 @@ int append(const std::string& file, unsigned n) {
 
 int fill(const std::string& dataDir, unsigned n) {
   for (const store::TableSpec& spec : store::tableSpecs()) {
-    auto t = store::Table::open(store::findInDir(dataDir, spec.fileName),
-                                store::OpenMode::Exclusive);
+    auto t =
+        store::Table::open(store::findInDir(dataDir, spec.fileName), store::OpenMode::Exclusive);
     if (!t) return 1;
     while ((*t)->lastRec() < n) {
       (*t)->append();

@@ -1,8 +1,8 @@
 // Fuzz target: GPU002.TXT read by the teaching distribution import into GPSUL.
 #include <cstddef>
 #include <cstdint>
-#include "untis/gpu002_import.h"
 #include "fuzz/fuzz_support.h"
+#include "untis/gpu002_import.h"
 
 using namespace velmoran;
 

@@ -1,8 +1,8 @@
 // Fuzz target: GPU004.TXT read by the teacher import into LEHRER.
 #include <cstddef>
 #include <cstdint>
-#include "untis/gpu004_import.h"
 #include "fuzz/fuzz_support.h"
+#include "untis/gpu004_import.h"
 
 using namespace velmoran;
 

@@ -1,8 +1,8 @@
 // Fuzz target: LEHRER.TXT read by the extra and reduced work import into MEHR_MINDER.
 #include <cstddef>
 #include <cstdint>
-#include "untis/lehrer_txt_import.h"
 #include "fuzz/fuzz_support.h"
+#include "untis/lehrer_txt_import.h"
 
 using namespace velmoran;
 

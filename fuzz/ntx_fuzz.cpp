@@ -41,7 +41,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   const char* keys[] = {"KEY", "UPPER(KEY)", "NUM"};
   int n = 0;
   for (const char* key : keys)
-    if (!t->createOrder(std::filesystem::path(seeds) / ("seed" + std::to_string(++n) + ".ntx"), key))
+    if (!t->createOrder(std::filesystem::path(seeds) / ("seed" + std::to_string(++n) + ".ntx"),
+                        key))
       std::abort();
   t->flush();
   return 0;

@@ -1,10 +1,10 @@
 // Fuzz target: Untis.ini parsed into the six Untis settings, formatted and parsed again.
+#include <array>
 #include <cstddef>
 #include <cstdint>
-#include <array>
 #include <string_view>
-#include "untis/untis_ini.h"
 #include "fuzz/fuzz_support.h"
+#include "untis/untis_ini.h"
 
 using namespace velmoran;
 

@@ -1,8 +1,8 @@
 // Fuzz target: UVD.TXT read by the re-import into UVD.
 #include <cstddef>
 #include <cstdint>
-#include "untis/uvd_txt_import.h"
 #include "fuzz/fuzz_support.h"
+#include "untis/uvd_txt_import.h"
 
 using namespace velmoran;
 

@@ -1,4 +1,5 @@
-// Fuzz target: velmoran.ini read as the settings file; what was read is written back and read again.
+// Fuzz target: velmoran.ini read as the settings file; what was read is written back and read
+// again.
 #include <cstddef>
 #include <cstdint>
 #include "app/settings_file.h"

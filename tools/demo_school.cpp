@@ -44,7 +44,7 @@ struct Teacher {
   std::string code;
   std::string surname;
   std::string firstName;
-  int sex;  // 1 female, 2 male
+  int sex;            // 1 female, 2 male
   std::string birth;  // YYYYMMDD
   char legal;         // statistics code of the legal relationship
   double target;      // weekly target hours
@@ -68,28 +68,35 @@ struct Line {
 };
 
 const char* surnames[] = {
-    "Müller",  "Schmidt", "Schneider", "Fischer", "Weber",   "Meyer",    "Wagner",  "Becker",
-    "Schulz",  "Hoffmann", "Schäfer",  "Koch",    "Bauer",   "Richter",  "Klein",   "Wolf",
-    "Schröder", "Neumann", "Schwarz",  "Zimmermann", "Braun", "Krüger",  "Hofmann", "Hartmann",
-    "Lange",   "Schmitt", "Werner",    "Schmitz", "Krause",  "Meier",    "Lehmann", "Schmid",
-    "Schulze", "Maier",   "Köhler",    "Herrmann", "König",  "Walter",   "Mayer",   "Huber",
-    "Kaiser",  "Fuchs",   "Peters",    "Lang",    "Scholz",  "Möller",   "Weiß",    "Jung",
-    "Hahn",    "Schubert", "Vogel",    "Friedrich", "Keller", "Günther", "Frank",   "Berger",
-    "Winkler", "Roth",    "Beck",      "Lorenz",  "Baumann", "Franke",   "Albrecht", "Özdemir",
-    "Schuster", "Simon",  "Ludwig",    "Böhm",    "Winter",  "Kraus",    "Martin",  "Schumacher"};
-const char* femaleNames[] = {"Anna", "Sabine", "Jürgen", "Claudia", "Petra", "Monika", "Jörg",
-                             "Gülay", "Bärbel", "Katrin", "Renée", "Ute"};
-const char* maleNames[] = {"Thomas", "Michael", "Andreas", "Stefan", "Jörg", "Klaus", "Björn",
-                           "Jürgen", "René", "Frank", "Özgür", "Uwe"};
+    "Müller",   "Schmidt",   "Schneider", "Fischer", "Weber",   "Meyer",      "Wagner",
+    "Becker",   "Schulz",    "Hoffmann",  "Schäfer", "Koch",    "Bauer",      "Richter",
+    "Klein",    "Wolf",      "Schröder",  "Neumann", "Schwarz", "Zimmermann", "Braun",
+    "Krüger",   "Hofmann",   "Hartmann",  "Lange",   "Schmitt", "Werner",     "Schmitz",
+    "Krause",   "Meier",     "Lehmann",   "Schmid",  "Schulze", "Maier",      "Köhler",
+    "Herrmann", "König",     "Walter",    "Mayer",   "Huber",   "Kaiser",     "Fuchs",
+    "Peters",   "Lang",      "Scholz",    "Möller",  "Weiß",    "Jung",       "Hahn",
+    "Schubert", "Vogel",     "Friedrich", "Keller",  "Günther", "Frank",      "Berger",
+    "Winkler",  "Roth",      "Beck",      "Lorenz",  "Baumann", "Franke",     "Albrecht",
+    "Özdemir",  "Schuster",  "Simon",     "Ludwig",  "Böhm",    "Winter",     "Kraus",
+    "Martin",   "Schumacher"};
+const char* femaleNames[] = {"Anna", "Sabine", "Jürgen", "Claudia", "Petra", "Monika",
+                             "Jörg", "Gülay",  "Bärbel", "Katrin",  "Renée", "Ute"};
+const char* maleNames[] = {"Thomas", "Michael", "Andreas", "Stefan", "Jörg",  "Klaus",
+                           "Björn",  "Jürgen",  "René",    "Frank",  "Özgür", "Uwe"};
 
 std::string upper(std::string s) {
   for (char& c : s) {
     auto u = static_cast<unsigned char>(c);
-    if (u >= 'a' && u <= 'z') c = static_cast<char>(u - 32);
-    else if (u == 0xE4) c = static_cast<char>(0xC4);
-    else if (u == 0xF6) c = static_cast<char>(0xD6);
-    else if (u == 0xFC) c = static_cast<char>(0xDC);
-    else if (u == 0xDF) c = 'S';
+    if (u >= 'a' && u <= 'z')
+      c = static_cast<char>(u - 32);
+    else if (u == 0xE4)
+      c = static_cast<char>(0xC4);
+    else if (u == 0xF6)
+      c = static_cast<char>(0xD6);
+    else if (u == 0xFC)
+      c = static_cast<char>(0xDC);
+    else if (u == 0xDF)
+      c = 'S';
   }
   return s;
 }
@@ -127,8 +134,10 @@ public:
   }
 
   void build() {
-    if (m_form == "BK" || m_form == "WB") buildVocational();
-    else buildGeneral();
+    if (m_form == "BK" || m_form == "WB")
+      buildVocational();
+    else
+      buildGeneral();
   }
 
   const std::vector<Line>& lines() const { return m_lines; }
@@ -137,9 +146,11 @@ public:
 private:
   // The teacher with the fewest hours so far, so every teacher gets work.
   Teacher& pickTeacher() {
-    Teacher* best = &m_teachers[static_cast<std::size_t>(m_rnd.below(static_cast<int>(m_teachers.size())))];
+    Teacher* best =
+        &m_teachers[static_cast<std::size_t>(m_rnd.below(static_cast<int>(m_teachers.size())))];
     for (int i = 0; i < 3; ++i) {
-      Teacher& t = m_teachers[static_cast<std::size_t>(m_rnd.below(static_cast<int>(m_teachers.size())))];
+      Teacher& t =
+          m_teachers[static_cast<std::size_t>(m_rnd.below(static_cast<int>(m_teachers.size())))];
       if (t.hours < best->hours) best = &t;
     }
     return *best;
@@ -147,8 +158,8 @@ private:
 
   std::string room(const std::string& subject) {
     static const std::map<std::string, std::string> special = {
-        {"BI", "BIO1"}, {"CH", "CHE1"}, {"PH", "PHY1"}, {"MU", "MU1"}, {"KU", "KU1"},
-        {"SP", "TH1"},  {"IF", "IF1"}};
+        {"BI", "BIO1"}, {"CH", "CHE1"}, {"PH", "PHY1"}, {"MU", "MU1"},
+        {"KU", "KU1"},  {"SP", "TH1"},  {"IF", "IF1"}};
     auto it = special.find(subject.substr(0, 2));
     if (it != special.end()) return it->second;
     return "R" + std::to_string(100 + m_rnd.below(40));
@@ -208,8 +219,10 @@ private:
         if (grade >= 7) lesson(2, {{"PH", {c}}});
         if (grade >= 8) lesson(2, {{"CH", {c}}});
         lesson(2, {{grade % 2 ? "MU" : "KU", {c}}});
-        if (grade == 5) lesson(3, {{"SP", {c}}, {"SP", {c}}});  // team teaching
-        else lesson(3, {{"SP", {c}}});
+        if (grade == 5)
+          lesson(3, {{"SP", {c}}, {"SP", {c}}});  // team teaching
+        else
+          lesson(3, {{"SP", {c}}});
         if (grade >= 9) lesson(2, {{"PK", {c}}});
         // A bilingual subject in the a/1 classes from grade 7 on.
         if (grade >= 7 && (c.back() == 'a' || c.back() == '1')) lesson(2, {{"EKE", {c}}});
@@ -247,14 +260,16 @@ private:
       for (int band = 0; band < 20; ++band) {
         std::vector<Group> groups;
         for (int k = 0; k < 6; ++k)
-          groups.push_back({std::string(basic[(band * 6 + k) % 16]) + std::to_string(1 + band % 3), {s}});
+          groups.push_back(
+              {std::string(basic[(band * 6 + k) % 16]) + std::to_string(1 + band % 3), {s}});
         lesson(3, groups);
       }
       if (s != "EF") {
         std::vector<Group> lk;
         for (int k = 0; k < 6; ++k) lk.push_back({std::string(advanced[k]) + "1", {s}});
         lesson(5, lk, "", "LK");
-        for (int k = 0; k < 6; ++k) lk[static_cast<std::size_t>(k)].subject = std::string(advanced[k]) + "2";
+        for (int k = 0; k < 6; ++k)
+          lk[static_cast<std::size_t>(k)].subject = std::string(advanced[k]) + "2";
         lesson(5, lk, "", "LK");
         lesson(2, {{"SWZ1", {s}}});
         lesson(3, {{"GEEG1", {s}}});  // bilingual history course
@@ -266,12 +281,13 @@ private:
   }
 
   void buildVocational() {
-    const char* classes[] = {"BFS1A", "BFS1B", "BFS2A", "HBFS1", "BS11E", "BS12E", "FOS11",
-                             "FOS12", "BG11",  "BG12",  "BG13"};
-    const char* subjects[] = {"DEU", "MAT", "ENG", "PUG", "REL", "SPO", "BWL", "RW",
-                              "IF",  "WI",  "VWL", "D",   "E"};
+    const char* classes[] = {"BFS1A", "BFS1B", "BFS2A", "HBFS1", "BS11E", "BS12E",
+                             "FOS11", "FOS12", "BG11",  "BG12",  "BG13"};
+    const char* subjects[] = {"DEU", "MAT", "ENG", "PUG", "REL", "SPO", "BWL",
+                              "RW",  "IF",  "WI",  "VWL", "D",   "E"};
     for (const char* c : classes) {
-      for (int k = 0; k < 10; ++k) lesson(2 + m_rnd.below(3), {{subjects[(k * 3 + c[2]) % 13], {c}}});
+      for (int k = 0; k < 10; ++k)
+        lesson(2 + m_rnd.below(3), {{subjects[(k * 3 + c[2]) % 13], {c}}});
       lesson(2, {{"DEU", {c}}, {"DEU", {c}}});  // team teaching
     }
     lesson(2, {{"REL", {"BFS1A", "BFS1B"}}, {"ETH", {"BFS1A", "BFS1B"}}});
@@ -293,18 +309,18 @@ std::string gpu002Line(const Line& l, int unrOffset) {
   char yearly[32];
   std::snprintf(yearly, sizeof yearly, "%.3f", std::atof(l.weekly.c_str()) * 38);
   std::string out;
-  out += std::to_string(l.unr + unrOffset) + ",";           // 1 lesson number
-  out += l.hours + "," + c3 + "," + c4 + ",";               // 2-4 weekly hours
-  out += quoted(l.cls) + "," + quoted(l.teacher) + ",";     // 5-6
-  out += quoted(l.subject) + "," + quoted(l.room) + ",";    // 7-8
-  out += quoted("") + ",";                                  // 9 statistics code
-  out += std::to_string(l.pupils) + "," + l.weekly + ",";   // 10-11
-  out += quoted("") + "," + quoted("") + ",";               // 12-13 group, line text
-  out += "0,";                                              // 14 line value
+  out += std::to_string(l.unr + unrOffset) + ",";              // 1 lesson number
+  out += l.hours + "," + c3 + "," + c4 + ",";                  // 2-4 weekly hours
+  out += quoted(l.cls) + "," + quoted(l.teacher) + ",";        // 5-6
+  out += quoted(l.subject) + "," + quoted(l.room) + ",";       // 7-8
+  out += quoted("") + ",";                                     // 9 statistics code
+  out += std::to_string(l.pupils) + "," + l.weekly + ",";      // 10-11
+  out += quoted("") + "," + quoted("") + ",";                  // 12-13 group, line text
+  out += "0,";                                                 // 14 line value
   out += quoted("20260810") + "," + quoted("20270731") + ",";  // 15-16 dates
-  out += std::string(yearly) + ",";                         // 17 yearly value
+  out += std::string(yearly) + ",";                            // 17 yearly value
   for (int col = 18; col <= 32; ++col) out += col == 20 ? quoted("") + "," : ",";
-  out += quoted(l.statL) + ",";                             // 33 statistics code teacher
+  out += quoted(l.statL) + ",";                                    // 33 statistics code teacher
   out += std::to_string(l.male) + "," + std::to_string(l.female);  // 34-35
   return out + "\r\n";
 }
@@ -368,17 +384,25 @@ int main(int argc, char** argv) {
   fs::path out;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
-    if (a == "--school-form" && i + 1 < argc) form = argv[++i];
-    else if (a == "--lines" && i + 1 < argc) lines = std::atol(argv[++i]);
-    else if (a == "--seed" && i + 1 < argc) seed = std::strtoull(argv[++i], nullptr, 10);
-    else if (out.empty() && a[0] != '-') out = a;
+    if (a == "--school-form" && i + 1 < argc)
+      form = argv[++i];
+    else if (a == "--lines" && i + 1 < argc)
+      lines = std::atol(argv[++i]);
+    else if (a == "--seed" && i + 1 < argc)
+      seed = std::strtoull(argv[++i], nullptr, 10);
+    else if (out.empty() && a[0] != '-')
+      out = a;
     else {
-      std::fprintf(stderr, "usage: demo_school [--school-form GY|GE|R|H|BK|WB] [--lines N] [--seed S] OUT_DIR\n");
+      std::fprintf(
+          stderr,
+          "usage: demo_school [--school-form GY|GE|R|H|BK|WB] [--lines N] [--seed S] OUT_DIR\n");
       return 2;
     }
   }
   if (out.empty()) {
-    std::fprintf(stderr, "usage: demo_school [--school-form GY|GE|R|H|BK|WB] [--lines N] [--seed S] OUT_DIR\n");
+    std::fprintf(
+        stderr,
+        "usage: demo_school [--school-form GY|GE|R|H|BK|WB] [--lines N] [--seed S] OUT_DIR\n");
     return 2;
   }
   School school(form, seed);

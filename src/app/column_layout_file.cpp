@@ -53,7 +53,8 @@ std::optional<std::array<ColumnLayout, pageCount>> parseColumnLayouts(std::strin
   return layouts;
 }
 
-std::optional<std::array<ColumnLayout, pageCount>> readColumnLayouts(const std::filesystem::path& file) {
+std::optional<std::array<ColumnLayout, pageCount>> readColumnLayouts(
+    const std::filesystem::path& file) {
   std::error_code ec;
   if (!std::filesystem::exists(file, ec)) return std::nullopt;
   auto bytes = store::readFile(file);

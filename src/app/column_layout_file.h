@@ -25,7 +25,8 @@ struct ColumnState {
 };
 
 // The layouts, or nothing when the file does not exist or cannot be read.
-std::optional<std::array<ColumnLayout, pageCount>> readColumnLayouts(const std::filesystem::path& file);
+std::optional<std::array<ColumnLayout, pageCount>> readColumnLayouts(
+    const std::filesystem::path& file);
 std::optional<std::array<ColumnLayout, pageCount>> parseColumnLayouts(std::string_view text);
 
 // The file's text for the pages' current columns: "[TAB_PAGEn]" and "caption:width:position".

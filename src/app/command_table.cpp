@@ -16,8 +16,8 @@ const std::vector<MenuSpec>& menus() {
 
 const std::vector<CommandSpec>& commandSpecs() {
   static const std::vector<CommandSpec> list = {
-      {"GetFromUntis", "&Datei", "Unterrichtsverteilung aus &Untis einlesen (GPU002.TXT)", "F3", "F3",
-       "Liest die Unterrichtsverteilung aus Untis ein (GPU002.TXT)"},
+      {"GetFromUntis", "&Datei", "Unterrichtsverteilung aus &Untis einlesen (GPU002.TXT)", "F3",
+       "F3", "Liest die Unterrichtsverteilung aus Untis ein (GPU002.TXT)"},
       {"GetFromUVD", "&Datei", "E&xportierte UVD.TXT einlesen ", "F4", "F4",
        "Liest eine ausgelagerte UVD.TXT ein"},
       {"WriteUVD", "&Datei", "UVD.TXT &schreiben ", "F5", "F5", "Schreibt die UVD.TXT"},
@@ -71,7 +71,8 @@ const std::vector<CommandSpec>& commandSpecs() {
 
 const std::vector<ToolSpec>& toolSpecs() {
   static const std::vector<ToolSpec> list = {
-      {1, "GPU002.TXT", "Liest die Unterrichtsverteilung aus Untis ein (GPU002.TXT)", "GetFromUntis"},
+      {1, "GPU002.TXT", "Liest die Unterrichtsverteilung aus Untis ein (GPU002.TXT)",
+       "GetFromUntis"},
       {1, "UVD.TXT", "Liest eine ausgelagerte UVD.TXT ein", "GetFromUVD"},
       {1, "Sichern", "Schreibt die UVD.TXT", "WriteUVD"},
       {2, "GPU004.TXT", "Liest die Lehrerdaten aus Untis ein (GPU004.TXT)", "ReadGPU004Txt"},
@@ -91,7 +92,8 @@ const std::vector<ToolSpec>& toolSpecs() {
       {6, "->UVD", "Übernimmt die Daten der Unterrichtsverteilung in die UVD-Tabelle", "UntisUVD"},
       {6, "<-Klassen", "Konvertiert die Daten der UVD-Tabelle aus der Klassentabelle",
        "KonvertClasses"},
-      {6, "<-Fächern", "Konvertiert die Daten der UVD-Tabelle aus der Fächertabelle", "KonvertItems"},
+      {6, "<-Fächern", "Konvertiert die Daten der UVD-Tabelle aus der Fächertabelle",
+       "KonvertItems"},
       {6, "Prüfen", "Prüft die Daten für UVD.TXT und LEHRER_ASD.TXT", "CheckData"},
       {7, "Untis", "Bearbeitung der Untisdaten", "StartUntis"},
       {8, "", "Velmoran - Daten sichern", "SaveData"},

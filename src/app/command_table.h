@@ -9,12 +9,12 @@
 namespace velmoran::app {
 
 struct CommandSpec {
-  const char* method;        // "GetFromUntis": the window's method of that name runs it
-  const char* menu;          // caption of the menu it stands in; "" for an item on the bar itself
-  const char* caption;       // menu caption with "&" before the mnemonic letter
-  const char* keyText;       // shown after a tab in the menu, exactly so; "" for none
-  const char* shortcut;      // the accelerator in portable form ("Shift+F3"); "" for none
-  const char* status;        // status-bar text
+  const char* method;    // "GetFromUntis": the window's method of that name runs it
+  const char* menu;      // caption of the menu it stands in; "" for an item on the bar itself
+  const char* caption;   // menu caption with "&" before the mnemonic letter
+  const char* keyText;   // shown after a tab in the menu, exactly so; "" for none
+  const char* shortcut;  // the accelerator in portable form ("Shift+F3"); "" for none
+  const char* status;    // status-bar text
   bool separatorBefore = false;
 };
 

@@ -23,8 +23,10 @@ std::string quoteArgument(const std::string& arg) {
       ++backslashes;
       continue;
     }
-    if (c == '"') out.append(backslashes * 2 + 1, '\\');
-    else out.append(backslashes, '\\');
+    if (c == '"')
+      out.append(backslashes * 2 + 1, '\\');
+    else
+      out.append(backslashes, '\\');
     backslashes = 0;
     out += c;
   }
@@ -40,7 +42,8 @@ std::string windowsCommandLine(const std::filesystem::path& program,
   return line;
 }
 
-Result<void> startDetached(const std::filesystem::path& program, const std::vector<Text>& parameters) {
+Result<void> startDetached(const std::filesystem::path& program,
+                           const std::vector<Text>& parameters) {
 #ifdef _WIN32
   std::string line = windowsCommandLine(program, parameters);
   STARTUPINFOA si{};

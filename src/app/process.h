@@ -11,7 +11,8 @@
 
 namespace velmoran::app {
 
-Result<void> startDetached(const std::filesystem::path& program, const std::vector<Text>& parameters);
+Result<void> startDetached(const std::filesystem::path& program,
+                           const std::vector<Text>& parameters);
 
 // The Windows command line for CreateProcess: each value quoted and escaped so that the
 // started program's argument parser gets exactly these values back.

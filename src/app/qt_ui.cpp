@@ -92,8 +92,8 @@ std::optional<std::filesystem::path> QtUi::saveFile(const FileRequest& request) 
   QString filters = filterText(request, &selected);
   QString start = QString::fromStdU16String((request.directory / "").u16string()) +
                   toQString(request.proposedName);
-  return toPath(QFileDialog::getSaveFileName(m_owner, toQString(request.caption), start, filters,
-                                             &selected));
+  return toPath(
+      QFileDialog::getSaveFileName(m_owner, toQString(request.caption), start, filters, &selected));
 }
 
 // The whole time is waited; meanwhile the countdown is painted, but no input reaches the
@@ -130,9 +130,7 @@ void QtUi::hideCountdown() {
   if (m_countdown && m_countdown->isVisible()) m_countdown->hide();
 }
 
-QString QtUi::countdownText() const {
-  return m_countdown ? m_countdownLabel->text() : QString();
-}
+QString QtUi::countdownText() const { return m_countdown ? m_countdownLabel->text() : QString(); }
 
 void QtUi::startProgram(const std::filesystem::path& program, const std::vector<Text>& parameters) {
   static_cast<void>(startDetached(program, parameters));

@@ -38,16 +38,36 @@ Result<Settings> readSettings(const std::filesystem::path& file) {
     Text line = text.substr(pos, end - pos);
     pos = end + 2;
     switch (n) {
-      case 1: s.reserved1 = Date::parse(line); break;
-      case 2: s.schoolName1 = trim(line); break;
-      case 3: s.schoolName2 = line; break;
-      case 4: s.reserved4 = line; break;
-      case 5: s.reserved5 = line; break;
-      case 6: s.schoolForm = line; break;
-      case 7: s.lastImport = line; break;
-      case 8: s.minuteModel = line; break;
-      case 9: s.minutes = line; break;
-      case 10: s.schoolNumber = line; break;
+      case 1:
+        s.reserved1 = Date::parse(line);
+        break;
+      case 2:
+        s.schoolName1 = trim(line);
+        break;
+      case 3:
+        s.schoolName2 = line;
+        break;
+      case 4:
+        s.reserved4 = line;
+        break;
+      case 5:
+        s.reserved5 = line;
+        break;
+      case 6:
+        s.schoolForm = line;
+        break;
+      case 7:
+        s.lastImport = line;
+        break;
+      case 8:
+        s.minuteModel = line;
+        break;
+      case 9:
+        s.minutes = line;
+        break;
+      case 10:
+        s.schoolNumber = line;
+        break;
     }
   }
   return s;

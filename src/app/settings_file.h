@@ -12,16 +12,16 @@
 namespace velmoran::app {
 
 struct Settings {
-  Date reserved1;        // line 1, kept as read
-  Text schoolName1;      // line 2
-  Text schoolName2;      // line 3
-  Text reserved4;        // line 4, kept as read
-  Text reserved5;        // line 5, kept as read
-  Text schoolForm;       // line 6, the whole entry of the school-form list ("GY=Gymnasium")
-  Text lastImport;       // line 7, time stamp of the last GPU002 import
-  Text minuteModel;      // line 8, "J" or empty
+  Date reserved1;          // line 1, kept as read
+  Text schoolName1;        // line 2
+  Text schoolName2;        // line 3
+  Text reserved4;          // line 4, kept as read
+  Text reserved5;          // line 5, kept as read
+  Text schoolForm;         // line 6, the whole entry of the school-form list ("GY=Gymnasium")
+  Text lastImport;         // line 7, time stamp of the last GPU002 import
+  Text minuteModel;        // line 8, "J" or empty
   Text minutes = "45,00";  // line 9, minutes per lesson with decimal comma
-  Text schoolNumber;     // line 10
+  Text schoolNumber;       // line 10
 
   // School-form key: the first two characters of the school-form entry without blanks.
   Text sf() const;

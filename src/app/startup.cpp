@@ -54,10 +54,10 @@ std::optional<std::string> dataDirFromCommandLine(std::string commandLine,
                                                   std::size_t programNameStart,
                                                   std::string_view programName) {
   // Quotes are removed before anything is looked at; the program's name moves left with them.
-  std::size_t quotesBefore = static_cast<std::size_t>(
-      std::count(commandLine.begin(),
-                 commandLine.begin() + static_cast<long>(std::min(programNameStart, commandLine.size())),
-                 '"'));
+  std::size_t quotesBefore = static_cast<std::size_t>(std::count(
+      commandLine.begin(),
+      commandLine.begin() + static_cast<long>(std::min(programNameStart, commandLine.size())),
+      '"'));
   commandLine.erase(std::remove(commandLine.begin(), commandLine.end(), '"'), commandLine.end());
   std::size_t p = programNameStart - quotesBefore;
   if (commandLine.find('-') == std::string::npos) return std::nullopt;
@@ -113,9 +113,9 @@ void provisionDataDirectory(const fs::path& programDir, const fs::path& dataDir)
 
 std::unique_ptr<Workspace> startUp(const StartRequest& request, Ui& ui) {
   fs::path dataDir = request.programDir;
-  auto named = dataDirFromCommandLine(request.commandLine.text,
-                                      request.commandLine.programNameStart,
-                                      request.commandLine.programName);
+  auto named =
+      dataDirFromCommandLine(request.commandLine.text, request.commandLine.programNameStart,
+                             request.commandLine.programName);
   if (named) {
     std::error_code ec;
     dataDir = fs::absolute(fs::path(*named), ec);
@@ -127,7 +127,8 @@ std::unique_ptr<Workspace> startUp(const StartRequest& request, Ui& ui) {
   ws->LNOSERVER = maintenance.locked;
   for (const auto& problem : maintenance.problems) appendErrorLog(ws->dataDir(), problem);
   if (!ws->LNOSERVER) {
-    if (auto layouts = readColumnLayouts(ws->dataFile(columnLayoutFileName))) ws->layouts = *layouts;
+    if (auto layouts = readColumnLayouts(ws->dataFile(columnLayoutFileName)))
+      ws->layouts = *layouts;
   }
 
   auto settings = readSettings(ws->dataFile(settingsFileName));

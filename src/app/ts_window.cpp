@@ -1,7 +1,6 @@
 #include "app/ts_window.h"
 
 #include <QAction>
-#include <algorithm>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
@@ -12,6 +11,7 @@
 #include <QStyle>
 #include <QTabWidget>
 #include <QToolBar>
+#include <algorithm>
 
 #include "app/column_layout_file.h"
 #include "app/command_table.h"
@@ -23,8 +23,8 @@
 #include "backup/backup.h"
 #include "backup/restore_dialog.h"
 #include "help/guide.h"
-#include "help/help_kurz_dialog.h"
 #include "help/help_about_dialog.h"
+#include "help/help_kurz_dialog.h"
 #include "help/os_version.h"
 #include "pages/data_window.h"
 #include "pages/page_specs.h"
@@ -68,8 +68,9 @@ TSWindow::TSWindow(std::unique_ptr<Workspace> workspace, QtUi& ui, QWidget* pare
   m_ui.setOwner(this);
   m_ui.onShowPage = [this](int p) { m_tabs->setCurrentIndex(p - 1); };
 
-  QRect screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->availableGeometry()
-                                                  : QRect(0, 0, 1280, 800);
+  QRect screen = QGuiApplication::primaryScreen()
+                     ? QGuiApplication::primaryScreen()->availableGeometry()
+                     : QRect(0, 0, 1280, 800);
   resize(screen.width() - 18, screen.height() - 60);
 }
 
@@ -100,8 +101,9 @@ void TSWindow::buildMenus() {
       a->setShortcutContext(Qt::WindowShortcut);
     }
     std::string method = c.method;
-    connect(a, &QAction::triggered, this,
-            [this, method] { QMetaObject::invokeMethod(this, method.c_str(), Qt::DirectConnection); });
+    connect(a, &QAction::triggered, this, [this, method] {
+      QMetaObject::invokeMethod(this, method.c_str(), Qt::DirectConnection);
+    });
     m_actions[c.method] = a;
   }
   // The bar in the order of the menus; "Untisdaten" is an item on the bar itself.
@@ -133,13 +135,16 @@ void TSWindow::buildToolBar() {
   // 1600 pixels without hiding the last groups behind the overflow arrow.
   bar->setIconSize(QSize(18, 18));
   double captionSize = bar->font().pointSizeF() * 0.8;
-  bar->setStyleSheet(QStringLiteral("QToolBar { spacing: 0px; } QToolButton { padding: 1px; font-size: %1pt; }")
-                         .arg(captionSize, 0, 'f', 1));
+  bar->setStyleSheet(
+      QStringLiteral("QToolBar { spacing: 0px; } QToolButton { padding: 1px; font-size: %1pt; }")
+          .arg(captionSize, 0, 'f', 1));
   // One picture per group; the two backup buttons have no caption, so each has its own.
   static const QStyle::StandardPixmap groupIcons[] = {
-      QStyle::SP_DialogOpenButton,  QStyle::SP_FileIcon,   QStyle::SP_FileDialogNewFolder,
-      QStyle::SP_FileDialogDetailedView, QStyle::SP_FileDialogListView, QStyle::SP_ArrowRight,
-      QStyle::SP_ComputerIcon,      QStyle::SP_DialogSaveButton, QStyle::SP_DialogHelpButton};
+      QStyle::SP_DialogOpenButton,    QStyle::SP_FileIcon,
+      QStyle::SP_FileDialogNewFolder, QStyle::SP_FileDialogDetailedView,
+      QStyle::SP_FileDialogListView,  QStyle::SP_ArrowRight,
+      QStyle::SP_ComputerIcon,        QStyle::SP_DialogSaveButton,
+      QStyle::SP_DialogHelpButton};
   auto iconOf = [](const ToolSpec& t) {
     if (std::string_view(t.method) == "RestoreData") return QStyle::SP_BrowserReload;
     return groupIcons[std::clamp(t.group, 1, 9) - 1];
@@ -156,13 +161,15 @@ void TSWindow::buildToolBar() {
     a->setStatusTip(toQString(t.tooltip));
     a->setIcon(style()->standardIcon(iconOf(t)));
     std::string method = t.method;
-    connect(a, &QAction::triggered, this,
-            [this, method] { QMetaObject::invokeMethod(this, method.c_str(), Qt::DirectConnection); });
+    connect(a, &QAction::triggered, this, [this, method] {
+      QMetaObject::invokeMethod(this, method.c_str(), Qt::DirectConnection);
+    });
     bar->addAction(a);
   }
 }
 
-void TSWindow::runCommand(std::initializer_list<Page> affected, const std::function<void()>& operation) {
+void TSWindow::runCommand(std::initializer_list<Page> affected,
+                          const std::function<void()>& operation) {
   m_ui.busy(true);
   try {
     operation();
@@ -177,8 +184,10 @@ void TSWindow::runCommand(std::initializer_list<Page> affected, const std::funct
 }
 
 void TSWindow::showDialog(QDialog& dialog) {
-  if (runDialog) runDialog(dialog);
-  else dialog.exec();
+  if (runDialog)
+    runDialog(dialog);
+  else
+    dialog.exec();
 }
 
 // ---- the commands ----
@@ -275,9 +284,9 @@ void TSWindow::RestoreData() {
 }
 
 void TSWindow::StartHelpAbout() {
-  help::HelpAboutDialog dialog(*m_ws, m_ui,
-                               help::programFileDate(QApplication::applicationFilePath().toStdU16String()),
-                               this);
+  help::HelpAboutDialog dialog(
+      *m_ws, m_ui, help::programFileDate(QApplication::applicationFilePath().toStdU16String()),
+      this);
   showDialog(dialog);
   runCommand({}, [&] { help::finishAbout(*m_ws, m_ui, dialog.minuteModelChecked()); });
   for (auto* p : m_pages) p->reloadCombos();
@@ -309,7 +318,8 @@ void TSWindow::closeEvent(QCloseEvent* event) {
     event->accept();
     return;
   }
-  if (!m_ui.askYesNo(programTitle, std::string("Wollen Sie ") + programTitle + " wirklich beenden ?")) {
+  if (!m_ui.askYesNo(programTitle,
+                     std::string("Wollen Sie ") + programTitle + " wirklich beenden ?")) {
     event->ignore();
     return;
   }

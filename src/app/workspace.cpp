@@ -43,7 +43,9 @@ std::string Workspace::dataDirText() const {
   return text;
 }
 
-fs::path Workspace::dataFile(std::string_view name) const { return store::findInDir(m_dataDir, name); }
+fs::path Workspace::dataFile(std::string_view name) const {
+  return store::findInDir(m_dataDir, name);
+}
 
 store::Table& Workspace::table(Page page) {
   auto& t = m_tables[static_cast<int>(page) - 1];
@@ -91,7 +93,9 @@ void Workspace::closeTables() {
   for (auto& t : m_tables) t.reset();
 }
 
-Result<void> Workspace::saveSettings() { return writeSettings(dataFile(settingsFileName), settings); }
+Result<void> Workspace::saveSettings() {
+  return writeSettings(dataFile(settingsFileName), settings);
+}
 
 void Workspace::fillZulFaecher() {
   catalogs = transfer::fillZulFaecher(settings.schoolForm, table(Page::Zulfach));

@@ -106,7 +106,9 @@ Text sexCode(std::string_view sex) {
 class Writer {
 public:
   Writer(app::Workspace& ws, Header header)
-      : m_lehrer(ws.table(Page::Lehrer)), m_mm(ws.table(Page::MehrMinder)), m_h(std::move(header)) {}
+      : m_lehrer(ws.table(Page::Lehrer)),
+        m_mm(ws.table(Page::MehrMinder)),
+        m_h(std::move(header)) {}
 
   LehrerAsdContent run() {
     line("00" + m_h.snr + "01" + "0120V700V100" + Text(9, ' ') + m_h.sf + schoolLineTail);
@@ -190,10 +192,12 @@ private:
       std::vector<std::pair<Text, double>> sums;
       do {
         const Text key = Row(m_mm).first(keyField, keyWidth);
-        auto it = std::find_if(sums.begin(), sums.end(),
-                               [&](const auto& s) { return s.first == key; });
-        if (it == sums.end()) sums.emplace_back(key, m_mm.getNumber("USTD"));
-        else it->second += m_mm.getNumber("USTD");
+        auto it =
+            std::find_if(sums.begin(), sums.end(), [&](const auto& s) { return s.first == key; });
+        if (it == sums.end())
+          sums.emplace_back(key, m_mm.getNumber("USTD"));
+        else
+          it->second += m_mm.getNumber("USTD");
         m_mm.skip();
       } while (!m_mm.eof() && Row(m_mm).full("UNTIS_KRZ") == krz && isKind());
       for (const auto& [key, sum] : sums) line(kind + m_h.snr + krz + hours(sum, krz) + key);

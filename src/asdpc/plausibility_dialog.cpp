@@ -13,8 +13,8 @@ namespace velmoran::asdpc {
 
 using app::toQString;
 
-PlausibilityDialog::PlausibilityDialog(app::Workspace& ws, app::Ui& ui, std::vector<Finding> findings,
-                                       QWidget* parent)
+PlausibilityDialog::PlausibilityDialog(app::Workspace& ws, app::Ui& ui,
+                                       std::vector<Finding> findings, QWidget* parent)
     : QDialog(parent),
       m_ws(ws),
       m_ui(ui),
@@ -25,11 +25,11 @@ PlausibilityDialog::PlausibilityDialog(app::Workspace& ws, app::Ui& ui, std::vec
   setWindowTitle(toQString(std::string(app::programTitle) + " / Plausibilitätsprüfung"));
   int errors = 0;
   for (const auto& f : m_findings) errors += f.severity == severityError;
-  auto* summary = new QLabel(
-      toQString(std::to_string(errors) + " Fehler, " +
-                std::to_string(m_findings.size() - static_cast<std::size_t>(errors)) +
-                " Hinweise. Doppelklick zeigt den Datensatz."),
-      this);
+  auto* summary =
+      new QLabel(toQString(std::to_string(errors) + " Fehler, " +
+                           std::to_string(m_findings.size() - static_cast<std::size_t>(errors)) +
+                           " Hinweise. Doppelklick zeigt den Datensatz."),
+                 this);
   m_list->setHorizontalHeaderLabels({toQString("Datei"), toQString("Tabelle"), toQString("Satz"),
                                      toQString("Feld"), toQString("Art"), toQString("Meldung")});
   m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -37,8 +37,8 @@ PlausibilityDialog::PlausibilityDialog(app::Workspace& ws, app::Ui& ui, std::vec
   m_list->verticalHeader()->hide();
   for (int r = 0; r < static_cast<int>(m_findings.size()); ++r) {
     const Finding& f = m_findings[static_cast<std::size_t>(r)];
-    const Text cells[] = {f.file, f.table, f.recno ? std::to_string(f.recno) : Text(), f.field,
-                          f.severity, f.text};
+    const Text cells[] = {f.file,  f.table,    f.recno ? std::to_string(f.recno) : Text(),
+                          f.field, f.severity, f.text};
     for (int c = 0; c < 6; ++c) {
       auto* item = new QTableWidgetItem(toQString(cells[c]));
       if (f.severity == severityError) item->setForeground(QColor(170, 0, 0));

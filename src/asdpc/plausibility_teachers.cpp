@@ -204,7 +204,8 @@ private:
     if (isBlank(code) || m_codes61.contains(code)) return;
     Text kinds;
     for (const QualificationKind& q : qualificationKinds)
-      if (!isBlank(m_lehrer.getPadded(q.field))) kinds += (kinds.empty() ? "" : ", ") + Text(q.kind);
+      if (!isBlank(m_lehrer.getPadded(q.field)))
+        kinds += (kinds.empty() ? "" : ", ") + Text(q.kind);
     if (kinds.empty()) return;
     errorHere("UNTIS_KRZ", noTeacherLineText(code, kinds));
   }

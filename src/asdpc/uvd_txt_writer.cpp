@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <atomic>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <string>

@@ -20,9 +20,9 @@ namespace fs = std::filesystem;
 namespace {
 
 // The tables in the order of the backup.
-constexpr app::Page backupOrder[] = {app::Page::Gpsul,      app::Page::Fach, app::Page::Klasse,
-                                     app::Page::Lehrer,     app::Page::MehrMinder,
-                                     app::Page::Uvd,        app::Page::Zulfach};
+constexpr app::Page backupOrder[] = {app::Page::Gpsul,  app::Page::Fach,       app::Page::Klasse,
+                                     app::Page::Lehrer, app::Page::MehrMinder, app::Page::Uvd,
+                                     app::Page::Zulfach};
 
 Text notSavedText(std::string_view fileName) {
   return "Die Datei \"" + Text(fileName) + "\" konnte nicht gesichert werden !";
@@ -59,8 +59,7 @@ void saveData(app::Workspace& ws, app::Ui& ui) {
     const char* name = app::tableInfo(page).fileName;
     // What the open table still holds in memory goes to its file first.
     ws.table(page).flush();
-    if (!saveFile(ws, secure, name))
-      ui.warning(help::mainWindowCaption(), notSavedText(name));
+    if (!saveFile(ws, secure, name)) ui.warning(help::mainWindowCaption(), notSavedText(name));
   }
   // The settings files: a failed copy is not reported.
   saveFile(ws, secure, app::settingsFileName);

@@ -33,8 +33,10 @@ RestoreDialog::RestoreDialog(app::Workspace& ws, app::Ui& ui, QWidget* parent)
   for (const Text& entry : restoreEntries()) m_list->addItem(toQString(entry));
   m_restore->setDefault(true);
   connect(m_all, &QCheckBox::toggled, this, [this](bool on) {
-    if (on) m_list->selectAll();
-    else m_list->clearSelection();
+    if (on)
+      m_list->selectAll();
+    else
+      m_list->clearSelection();
   });
   connect(m_restore, &QPushButton::clicked, this, &RestoreDialog::PshRestore);
   connect(m_close, &QPushButton::clicked, this, &RestoreDialog::PshBeenden);
@@ -53,7 +55,8 @@ RestoreDialog::RestoreDialog(app::Workspace& ws, app::Ui& ui, QWidget* parent)
 void RestoreDialog::PshRestore() {
   m_chosen.clear();
   for (int i = 0; i < m_list->count(); ++i)
-    if (m_list->item(i)->isSelected()) m_chosen.push_back(app::fromQString(m_list->item(i)->text()));
+    if (m_list->item(i)->isSelected())
+      m_chosen.push_back(app::fromQString(m_list->item(i)->text()));
   if (!restoreData(m_ws, m_ui, m_chosen)) return;  // nothing chosen: the dialog stays open
   done(1);
 }

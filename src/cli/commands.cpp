@@ -58,19 +58,20 @@ int settingsCommand(Invocation& in) {
     in.ws.fillZulFaecher();
   }
   const std::pair<const char*, Text> lines[] = {
-  {"Datum (reserviert)", s.reserved1.format()},
-  {"Schulname 1", s.schoolName1},
-  {"Schulname 2", s.schoolName2},
-  {"reserviert", s.reserved4},
-  {"reserviert", s.reserved5},
-  {"Schulform", s.schoolForm},
-  {"Letzte Datenübernahme", s.lastImport},
-  {"Minutenmodell", s.minuteModel},
-  {"Minuten", s.minutes},
-  {"Schulnummer", s.schoolNumber},
+      {"Datum (reserviert)", s.reserved1.format()},
+      {"Schulname 1", s.schoolName1},
+      {"Schulname 2", s.schoolName2},
+      {"reserviert", s.reserved4},
+      {"reserviert", s.reserved5},
+      {"Schulform", s.schoolForm},
+      {"Letzte Datenübernahme", s.lastImport},
+      {"Minutenmodell", s.minuteModel},
+      {"Minuten", s.minutes},
+      {"Schulnummer", s.schoolNumber},
   };
   int n = 1;
-  for (const auto& [label, value] : lines) print(std::to_string(n++) + " " + label + ": " + trimRight(value) + "\n");
+  for (const auto& [label, value] : lines)
+    print(std::to_string(n++) + " " + label + ": " + trimRight(value) + "\n");
   return exitOk;
 }
 
@@ -101,8 +102,8 @@ int setCommand(Invocation& in) {
   char* end = nullptr;
   unsigned long recno = std::strtoul(in.args[1].c_str(), &end, 10);
   if (*end != '\0') return exitUsage;
-  auto r = pages::setField(in.ws.table(*page), static_cast<std::uint32_t>(recno),
-                           in.args[2], fromArg(in.args[3]));
+  auto r = pages::setField(in.ws.table(*page), static_cast<std::uint32_t>(recno), in.args[2],
+                           fromArg(in.args[3]));
   if (!r) {
     std::fprintf(stderr, "%s\n", r.reason().c_str());
     return exitFailed;
@@ -118,13 +119,14 @@ int deleteAllCommand(Invocation& in) {
 }
 
 const CommandRegistration tableCommands({
-  {"settings", "[--school-form TEXT] [--minute-model on|off] [--minutes TEXT] "
-               "[--school-number TEXT] [--school-name TEXT] [--school-name2 TEXT]",
-   0, -1, settingsCommand},
-  {"tables", "", 0, 0, tablesCommand},
-  {"dump", "TABLE [--recno]", 1, 2, dumpCommand},
-  {"set", "TABLE RECNO FIELD VALUE", 4, 4, setCommand},
-  {"delete-all", "TABLE", 1, 1, deleteAllCommand},
+    {"settings",
+     "[--school-form TEXT] [--minute-model on|off] [--minutes TEXT] "
+     "[--school-number TEXT] [--school-name TEXT] [--school-name2 TEXT]",
+     0, -1, settingsCommand},
+    {"tables", "", 0, 0, tablesCommand},
+    {"dump", "TABLE [--recno]", 1, 2, dumpCommand},
+    {"set", "TABLE RECNO FIELD VALUE", 4, 4, setCommand},
+    {"delete-all", "TABLE", 1, 1, deleteAllCommand},
 });
 
 }  // namespace

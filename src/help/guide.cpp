@@ -54,8 +54,7 @@ std::optional<fs::path> desktopOpener() {
     fs::path candidate = fs::path(std::string(folder)) / "xdg-open";
     std::error_code ec;
     const auto perms = fs::status(candidate, ec).permissions();
-    if (isFile(candidate) && (perms & fs::perms::others_exec) != fs::perms::none)
-      return candidate;
+    if (isFile(candidate) && (perms & fs::perms::others_exec) != fs::perms::none) return candidate;
   }
   return std::nullopt;
 }

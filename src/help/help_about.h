@@ -11,9 +11,9 @@
 namespace velmoran::help {
 
 struct AboutValues {
-  Text schoolForm;    // the combo box text, a whole entry of the school-form list
+  Text schoolForm;  // the combo box text, a whole entry of the school-form list
   bool minuteModel = false;
-  Text minutes;       // as typed
+  Text minutes;  // as typed
   Text schoolName1;
   Text schoolName2;
   Text schoolNumber;

@@ -48,10 +48,13 @@ HelpAboutDialog::HelpAboutDialog(app::Workspace& ws, app::Ui& ui, const Text& pr
   AboutValues v = aboutValues(ws.settings);
 
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(fixedText("FixedText1", toQString("Velmoran – Untis-Daten für die Schulstatistik NRW"), 12, this));
-  layout->addWidget(fixedText("FixedText3", toQString("für Schulen in Nordrhein-Westfalen"), 10, this));
+  layout->addWidget(fixedText(
+      "FixedText1", toQString("Velmoran – Untis-Daten für die Schulstatistik NRW"), 12, this));
+  layout->addWidget(
+      fixedText("FixedText3", toQString("für Schulen in Nordrhein-Westfalen"), 10, this));
   layout->addWidget(fixedText("FixedText2", QString(53, QLatin1Char('_')), 10, this));
-  layout->addWidget(fixedText("FixedText6", toQString("Datenübernahme von Untis nach ASDPC"), 12, this));
+  layout->addWidget(
+      fixedText("FixedText6", toQString("Datenübernahme von Untis nach ASDPC"), 12, this));
   auto* version = new QHBoxLayout;
   version->addStretch();
   version->addWidget(fixedText("FixedText4", toQString("Velmoran Version 2021 vom"), 10, this));
@@ -62,7 +65,8 @@ HelpAboutDialog::HelpAboutDialog(app::Workspace& ws, app::Ui& ui, const Text& pr
   auto* formGroup = new QGroupBox(this);
   formGroup->setObjectName(QStringLiteral("GroupBox1"));
   auto* formLayout = new QGridLayout(formGroup);
-  formLayout->addWidget(fixedText("FixedText9", toQString("Wählen Sie Ihre Schulform"), 10, formGroup), 0, 0);
+  formLayout->addWidget(
+      fixedText("FixedText9", toQString("Wählen Sie Ihre Schulform"), 10, formGroup), 0, 0);
   m_schoolForm->setObjectName(QStringLiteral("ComboBox1"));
   m_schoolForm->setEditable(true);
   m_schoolForm->setInsertPolicy(QComboBox::NoInsert);
@@ -70,8 +74,10 @@ HelpAboutDialog::HelpAboutDialog(app::Workspace& ws, app::Ui& ui, const Text& pr
   m_schoolForm->setEditText(toQString(v.schoolForm));
   m_schoolForm->setMinimumWidth(300);
   formLayout->addWidget(m_schoolForm, 0, 1);
-  formLayout->addWidget(fixedText("FixedText7", toQString("Letzte Datenübernahme vom"), 10, formGroup), 1, 0);
-  formLayout->addWidget(fixedText("FixedText8", toQString(trimRight(ws.settings.lastImport)), 10, formGroup), 1, 1);
+  formLayout->addWidget(
+      fixedText("FixedText7", toQString("Letzte Datenübernahme vom"), 10, formGroup), 1, 0);
+  formLayout->addWidget(
+      fixedText("FixedText8", toQString(trimRight(ws.settings.lastImport)), 10, formGroup), 1, 1);
   layout->addWidget(formGroup);
 
   auto* minuteGroup = new QGroupBox(this);
@@ -84,7 +90,8 @@ HelpAboutDialog::HelpAboutDialog(app::Workspace& ws, app::Ui& ui, const Text& pr
   m_minutes->setMaximumWidth(80);
   minuteLayout->addWidget(m_minuteModel);
   minuteLayout->addWidget(m_minutes);
-  minuteLayout->addWidget(fixedText("FixedText12", toQString("Minuten, z.B. 62,5"), 10, minuteGroup));
+  minuteLayout->addWidget(
+      fixedText("FixedText12", toQString("Minuten, z.B. 62,5"), 10, minuteGroup));
   minuteLayout->addStretch();
   layout->addWidget(minuteGroup);
 

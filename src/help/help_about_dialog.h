@@ -19,7 +19,8 @@ namespace velmoran::help {
 class HelpAboutDialog : public QDialog {
   Q_OBJECT
 public:
-  HelpAboutDialog(app::Workspace& ws, app::Ui& ui, const Text& programDate, QWidget* parent = nullptr);
+  HelpAboutDialog(app::Workspace& ws, app::Ui& ui, const Text& programDate,
+                  QWidget* parent = nullptr);
 
   AboutValues values() const;
   bool minuteModelChecked() const;

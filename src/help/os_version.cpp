@@ -24,18 +24,25 @@ Text windowsName(const OsVersionRecord& r, const WindowsVersionValues& values) {
   if (r.platform != Platform::nt) return "Win32s";
   const unsigned version = r.major * 100 + r.minor;
   switch (version) {
-    case 500: return "Windows 2000";
-    case 501: return "Windows XP";
-    case 502: return r.serverR2 ? "Windows Server 2003 R2" : "Windows Server 2003";
-    case 600: return "Windows Vista";
-    case 601: return "Windows 7";
-    case 603: return "Windows 8.1";
+    case 500:
+      return "Windows 2000";
+    case 501:
+      return "Windows XP";
+    case 502:
+      return r.serverR2 ? "Windows Server 2003 R2" : "Windows Server 2003";
+    case 600:
+      return "Windows Vista";
+    case 601:
+      return "Windows 7";
+    case 603:
+      return "Windows 8.1";
     case 602:
       // Windows 8.1 reports itself as 6.2 to programs that do not declare it; the registry
       // knows better.
       return values.currentVersion && values.currentVersion->ends_with("3") ? "Windows 8.1"
-                                                                           : "Windows 8";
-    default: return "Windows NT";
+                                                                            : "Windows 8";
+    default:
+      return "Windows NT";
   }
 }
 
@@ -145,7 +152,8 @@ std::optional<Text> localMachineValue(std::string_view key, std::string_view nam
   const Text valueName(name);
   DWORD type = 0;
   DWORD size = 0;
-  if (RegQueryValueExA(handle, valueName.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
+  if (RegQueryValueExA(handle, valueName.c_str(), nullptr, &type, nullptr, &size) ==
+      ERROR_SUCCESS) {
     std::string bytes(size, '\0');
     if (RegQueryValueExA(handle, valueName.c_str(), nullptr, &type,
                          reinterpret_cast<BYTE*>(bytes.data()), &size) == ERROR_SUCCESS) {
@@ -188,8 +196,6 @@ Text GetOSVersion() {
 #endif
 }
 
-Text mainWindowCaption() {
-  return Text(app::programTitle) + "     < " + GetOSVersion() + " >";
-}
+Text mainWindowCaption() { return Text(app::programTitle) + "     < " + GetOSVersion() + " >"; }
 
 }  // namespace velmoran::help

@@ -32,7 +32,8 @@ QWidget* CellDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&
       edit->setMinimumDate(QDate(1900, 1, 1));
       return edit;
     }
-    case Editor::Text: break;
+    case Editor::Text:
+      break;
   }
   return QStyledItemDelegate::createEditor(parent, option, index);
 }
@@ -41,8 +42,10 @@ void CellDelegate::setEditorData(QWidget* editor, const QModelIndex& index) cons
   if (auto* combo = qobject_cast<QComboBox*>(editor)) {
     QString value = index.data(Qt::DisplayRole).toString();
     int i = combo->findText(value);
-    if (i >= 0) combo->setCurrentIndex(i);
-    else combo->setEditText(value);
+    if (i >= 0)
+      combo->setCurrentIndex(i);
+    else
+      combo->setEditText(value);
     return;
   }
   if (auto* date = qobject_cast<QDateEdit*>(editor)) {

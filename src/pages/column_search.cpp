@@ -18,7 +18,9 @@ Wanted convert(const store::Field& field, const Text& text) {
   w.type = field.type;
   w.text = text;
   switch (field.type) {
-    case 'C': w.text = upper(trim(text)); break;
+    case 'C':
+      w.text = upper(trim(text));
+      break;
     case 'N': {
       Text t = trim(text);
       for (char& c : t)
@@ -26,8 +28,11 @@ Wanted convert(const store::Field& field, const Text& text) {
       w.number = std::strtod(t.c_str(), nullptr);
       break;
     }
-    case 'D': w.date = Date::parse(text); break;
-    default: break;
+    case 'D':
+      w.date = Date::parse(text);
+      break;
+    default:
+      break;
   }
   return w;
 }
@@ -35,10 +40,14 @@ Wanted convert(const store::Field& field, const Text& text) {
 bool matches(store::Table& t, int pos, const Wanted& w) {
   if (t.deleted()) return false;
   switch (w.type) {
-    case 'C': return upper(trim(t.getText(pos))) == w.text;
-    case 'N': return t.getNumber(pos) == w.number;
-    case 'D': return t.getDate(pos) == w.date;
-    default: return t.getRaw(pos) == w.text;
+    case 'C':
+      return upper(trim(t.getText(pos))) == w.text;
+    case 'N':
+      return t.getNumber(pos) == w.number;
+    case 'D':
+      return t.getDate(pos) == w.date;
+    default:
+      return t.getRaw(pos) == w.text;
   }
 }
 

@@ -188,7 +188,9 @@ void bDataWindow::buildForm() {
     const ColumnSpec& column = m_spec.columns[c];
     QWidget* editor = nullptr;
     switch (column.editor) {
-      case Editor::Text: editor = new QLineEdit(m_form); break;
+      case Editor::Text:
+        editor = new QLineEdit(m_form);
+        break;
       case Editor::Date: {
         auto* date = new QDateEdit(m_form);
         date->setCalendarPopup(true);
@@ -221,7 +223,7 @@ void bDataWindow::reloadCombos() {
     if (m_spec.page == app::Page::MehrMinder) {
       // The form offers each key catalog whole; the grid restricts it by the row's kind.
       const auto& c = m_ws.catalogs;
-      list = std::string_view(field) == "NICHT" ? c.ANICHT
+      list = std::string_view(field) == "NICHT"  ? c.ANICHT
              : std::string_view(field) == "MEHR" ? c.AMEHR
                                                  : c.AMINDER;
     } else if (m_spec.page == app::Page::Lehrer && std::string_view(field) == "GESCHLECHT") {
@@ -266,7 +268,9 @@ void bDataWindow::selectRow(int row) {
   m_mapper->setCurrentIndex(row);
 }
 
-void bDataWindow::selectRecno(std::uint32_t recno) { selectRow(std::max(0, m_model->rowOf(recno))); }
+void bDataWindow::selectRecno(std::uint32_t recno) {
+  selectRow(std::max(0, m_model->rowOf(recno)));
+}
 
 void bDataWindow::refresh() {
   std::uint32_t recno = currentRecno();

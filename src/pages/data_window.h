@@ -7,8 +7,8 @@
 #include <QWidget>
 #include <array>
 #include <functional>
-#include <optional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "app/column_layout_file.h"
@@ -70,7 +70,8 @@ public:
   void selectRecno(std::uint32_t recno);
   int currentRow() const;
   void selectRow(int row);
-  // Re-read the table after a command changed it, keeping the current record when it is still shown.
+  // Re-read the table after a command changed it, keeping the current record when it is still
+  // shown.
   void refresh();
   // Refill the form's combo boxes from the catalogs.
   void reloadCombos();

@@ -14,7 +14,8 @@ constexpr Editor C = Editor::Combo;
 
 std::vector<PageSpec> makeSpecs() {
   std::vector<PageSpec> specs;
-  specs.push_back({Page::Gpsul, "Unterrichtsverteilung aus Untis",
+  specs.push_back({Page::Gpsul,
+                   "Unterrichtsverteilung aus Untis",
                    {{"UNR", "UNR", "Unterrichtsnummer", 30, T},
                     {"WSTD", "WSTD", "Wochenstunden", 39, T},
                     {"WSTD_KLA", "WSTD K", "Wochenstunden Klasse", 66, T},
@@ -32,8 +33,11 @@ std::vector<PageSpec> makeSpecs() {
                     {"STAT_L", "Statistik L", "Statistik Lehrer", 48, T},
                     {"SCHUELER_M", "Schüler M", "Schüler männlich", 81, T},
                     {"SCHUELER_W", "Schüler W", "Schüler weiblich", 81, T}},
-                   Band::OddUnr, true, 0});
-  specs.push_back({Page::Uvd, "Unterrichtsverteilung für UVD.TXT",
+                   Band::OddUnr,
+                   true,
+                   0});
+  specs.push_back({Page::Uvd,
+                   "Unterrichtsverteilung für UVD.TXT",
                    {{"KLASSE", "Klasse", "Klasse", 65, T},
                     {"TEILKLASSE", "Teilklasse", "Teilklasse", 70, T},
                     {"JAHRGANG", "Jahrgang", "Jahrgang", 65, T},
@@ -45,24 +49,36 @@ std::vector<PageSpec> makeSpecs() {
                     {"SCHUELER_W", "Schüler Weiblich", "Schüler Weiblich", 81, T},
                     {"BILINGUAL", "Bilingual", "Bilingual", 115, C},
                     {"FREMDE", "Fremde", "Fremde", 52, T}},
-                   Band::OddRecno, false, -1});
-  specs.push_back({Page::Zulfach, "Zulässige Fachbezeichnungen",
+                   Band::OddRecno,
+                   false,
+                   -1});
+  specs.push_back({Page::Zulfach,
+                   "Zulässige Fachbezeichnungen",
                    {{"FACHKURZ", "Fachkurzname", "Fachkurzname", 100, T},
                     {"FACHLANG", "Fachlangname", "Fachlangname", 450, T},
                     {"SCHULFORM", "Schulform", "Schulform", 56, T}},
-                   Band::OddPosition, false, 0});
-  specs.push_back({Page::Fach, "Fächerkonvertierung",
+                   Band::OddPosition,
+                   false,
+                   0});
+  specs.push_back({Page::Fach,
+                   "Fächerkonvertierung",
                    {{"FACHALT", "Nicht zuläasiger Fachname", "Nicht zulässiger Fachname", 150, T},
                     {"FACHNEU", "Zulässiger Fachname", "Zulässiger Fachname", 440, C},
                     {"KURSART", "Kursart", "Kursart:", 510, C}},
-                   Band::OddPosition, false, 0});
-  specs.push_back({Page::Klasse, "Klassenkonvertierung",
+                   Band::OddPosition,
+                   false,
+                   0});
+  specs.push_back({Page::Klasse,
+                   "Klassenkonvertierung",
                    {{"KLASSE_ALT", "Alter Klassenname", "Alter Klassenname:", 150, T},
                     {"KLASSE_NEU", "Neuer Klassenname", "Neuer Klassenname:", 150, T},
                     {"JAHRGANG", "Jahrgang / Stufe", "Jahrgang/Stufe:", 90, T},
                     {"KURSART", "Kursart", "Kursart:", 510, C}},
-                   Band::OddPosition, false, 0});
-  specs.push_back({Page::Lehrer, "Lehrerdaten für LID",
+                   Band::OddPosition,
+                   false,
+                   0});
+  specs.push_back({Page::Lehrer,
+                   "Lehrerdaten für LID",
                    {{"UNTIS_KRZ", "Kürzel", "Kürzel", 50, T},
                     {"LNAME", "Name", "Name", 130, T},
                     {"LVORNAME", "Vorname", "Vorname", 150, T},
@@ -78,15 +94,21 @@ std::vector<PageSpec> makeSpecs() {
                     {"QUALART1", "Qual. Art Fachrichtung", "Qual.Art Fachricht.", 150, C},
                     {"FACH", "Aus./Fortbildungsfach", "Aus./Fortbildungsfach", 270, C},
                     {"QUALART2", "Qual.Art Ausb./Fortbildungsfach", "Qual.Art Fach", 160, C}},
-                   Band::EveryFourthRow, false, 0});
-  specs.push_back({Page::MehrMinder, "Mehr-/Minderleistungen aus Untis",
-                   {{"ART", "Satzart", "Satzart", 50, T},
-                    {"UNTIS_KRZ", "Kürzel", "Kürzel", 54, T},
-                    {"USTD", "Stunden/Minuten", "Stunden/Minuten", 90, T},
-                    {"NICHT", "Nichtunterrichtliche Tätigkeiten", "Nichtunterrichtliche Tätigkeiten", 490, C},
-                    {"MEHR", "Mehrleistung", "Mehrarbeit", 442, C},
-                    {"MINDER", "Minderleistung", "Minderarbeit", 434, C}},
-                   Band::LsRows, false, 1});
+                   Band::EveryFourthRow,
+                   false,
+                   0});
+  specs.push_back(
+      {Page::MehrMinder,
+       "Mehr-/Minderleistungen aus Untis",
+       {{"ART", "Satzart", "Satzart", 50, T},
+        {"UNTIS_KRZ", "Kürzel", "Kürzel", 54, T},
+        {"USTD", "Stunden/Minuten", "Stunden/Minuten", 90, T},
+        {"NICHT", "Nichtunterrichtliche Tätigkeiten", "Nichtunterrichtliche Tätigkeiten", 490, C},
+        {"MEHR", "Mehrleistung", "Mehrarbeit", 442, C},
+        {"MINDER", "Minderleistung", "Minderarbeit", 434, C}},
+       Band::LsRows,
+       false,
+       1});
   return specs;
 }
 

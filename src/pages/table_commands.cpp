@@ -52,7 +52,8 @@ void markAllDeleted(store::Table& t) {
 }
 
 bool deleteTable(app::Workspace& ws, app::Ui& ui, app::Page page) {
-  if (!ui.askYesNo(app::programTitle, "Wollen Sie die ganze Tabelle wirklich löschen?")) return false;
+  if (!ui.askYesNo(app::programTitle, "Wollen Sie die ganze Tabelle wirklich löschen?"))
+    return false;
   store::Table& t = ws.table(page);
   markAllDeleted(t);
   t.flush();
@@ -102,10 +103,17 @@ std::string dumpCsv(store::Table& table, bool withRecno) {
       int pos = static_cast<int>(i) + 1;
       std::string value;
       switch (fields[i].type) {
-        case 'N': value = formatNumber(table.getNumber(pos), fields[i].decimals); break;
-        case 'D': value = table.getDate(pos).format(); break;
-        case 'L': value = table.getLogical(pos) ? "T" : "F"; break;
-        default: value = store::windows1252ToUtf8(trimRight(table.getText(pos)));
+        case 'N':
+          value = formatNumber(table.getNumber(pos), fields[i].decimals);
+          break;
+        case 'D':
+          value = table.getDate(pos).format();
+          break;
+        case 'L':
+          value = table.getLogical(pos) ? "T" : "F";
+          break;
+        default:
+          value = store::windows1252ToUtf8(trimRight(table.getText(pos)));
       }
       out += (i ? "," : "") + csvField(value);
     }

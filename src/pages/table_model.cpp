@@ -50,11 +50,16 @@ int TableModel::rowOf(std::uint32_t recno) const {
 bool TableModel::isBand(int row) const {
   store::Table& t = table();
   switch (m_spec.band) {
-    case Band::OddUnr: return static_cast<long long>(t.getNumber("UNR")) % 2 != 0;
-    case Band::OddRecno: return t.recno() % 2 == 1;
-    case Band::OddPosition: return row % 2 == 0;
-    case Band::EveryFourthRow: return (t.recno() - 1) % 4 == 0;
-    case Band::LsRows: return trimRight(t.getText("ART")) == "LS";
+    case Band::OddUnr:
+      return static_cast<long long>(t.getNumber("UNR")) % 2 != 0;
+    case Band::OddRecno:
+      return t.recno() % 2 == 1;
+    case Band::OddPosition:
+      return row % 2 == 0;
+    case Band::EveryFourthRow:
+      return (t.recno() - 1) % 4 == 0;
+    case Band::LsRows:
+      return trimRight(t.getText("ART")) == "LS";
   }
   return false;
 }
@@ -83,8 +88,10 @@ QVariant TableModel::data(const QModelIndex& index, int role) const {
       if (role == Qt::EditRole) return d.isEmpty() ? QDate() : QDate(d.year(), d.month(), d.day());
       return app::toQString(d.format());
     }
-    case 'L': return t.getLogical(pos);
-    default: return app::toQString(trimRight(t.getText(pos)));
+    case 'L':
+      return t.getLogical(pos);
+    default:
+      return app::toQString(trimRight(t.getText(pos)));
   }
 }
 
@@ -106,7 +113,8 @@ bool TableModel::setData(const QModelIndex& index, const QVariant& value, int ro
 }
 
 QVariant TableModel::headerData(int section, Qt::Orientation orientation, int role) const {
-  if (orientation == Qt::Vertical) return role == Qt::DisplayRole ? QVariant(QString()) : QVariant();
+  if (orientation == Qt::Vertical)
+    return role == Qt::DisplayRole ? QVariant(QString()) : QVariant();
   if (section < 0 || section >= columnCount()) return {};
   // The full caption as a tooltip: the default widths cut some captions short.
   if (role == Qt::DisplayRole || role == Qt::ToolTipRole)

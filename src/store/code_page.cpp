@@ -104,10 +104,8 @@ std::size_t decodeUtf8(std::string_view s, std::size_t i, std::uint32_t& cp) {
     std::size_t length;
     std::uint32_t smallest;  // below it the form is overlong
   };
-  static constexpr Lead leads[] = {{0x80, 0x00, 1, 0},
-                                   {0xE0, 0xC0, 2, 0x80},
-                                   {0xF0, 0xE0, 3, 0x800},
-                                   {0xF8, 0xF0, 4, 0x10000}};
+  static constexpr Lead leads[] = {
+      {0x80, 0x00, 1, 0}, {0xE0, 0xC0, 2, 0x80}, {0xF0, 0xE0, 3, 0x800}, {0xF8, 0xF0, 4, 0x10000}};
   unsigned char b = byte(i);
   for (const Lead& lead : leads) {
     if ((b & lead.mask) != lead.value) continue;

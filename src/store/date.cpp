@@ -55,8 +55,10 @@ Date Date::parse(std::string_view text) {
   auto y = number(yText);
   if (!d || !m || !y || *d > 99 || *m > 99) return {};
   int year = *y;
-  if (yText.size() <= 2) year = expandTwoDigitYear(year);
-  else if (yText.size() != 4) return {};
+  if (yText.size() <= 2)
+    year = expandTwoDigitYear(year);
+  else if (yText.size() != 4)
+    return {};
   return make(year, *m, *d).value_or(Date{});
 }
 

@@ -12,17 +12,22 @@ constexpr int maxRecordLength = 4000;
 constexpr std::size_t nameSize = 11;  // ten characters and a NUL
 
 std::uint32_t le32(std::string_view b, std::size_t at) {
-  auto u = [&](std::size_t k) { return static_cast<std::uint32_t>(static_cast<unsigned char>(b[at + k])); };
+  auto u = [&](std::size_t k) {
+    return static_cast<std::uint32_t>(static_cast<unsigned char>(b[at + k]));
+  };
   return u(0) | (u(1) << 8) | (u(2) << 16) | (u(3) << 24);
 }
 
 std::uint16_t le16(std::string_view b, std::size_t at) {
-  auto u = [&](std::size_t k) { return static_cast<std::uint16_t>(static_cast<unsigned char>(b[at + k])); };
+  auto u = [&](std::size_t k) {
+    return static_cast<std::uint16_t>(static_cast<unsigned char>(b[at + k]));
+  };
   return static_cast<std::uint16_t>(u(0) | (u(1) << 8));
 }
 
 void put32(std::string& b, std::size_t at, std::uint32_t v) {
-  for (int k = 0; k < 4; ++k) b[at + static_cast<std::size_t>(k)] = static_cast<char>((v >> (8 * k)) & 0xFF);
+  for (int k = 0; k < 4; ++k)
+    b[at + static_cast<std::size_t>(k)] = static_cast<char>((v >> (8 * k)) & 0xFF);
 }
 
 void put16(std::string& b, std::size_t at, std::uint16_t v) {
@@ -96,7 +101,8 @@ Result<DbfHeader> parseDbfHeader(std::string_view bytes, std::uint64_t fileSize)
   if (h.headerLength > fileSize || h.headerLength > bytes.size())
     return fail("damaged table: header length " + std::to_string(h.headerLength) +
                 " lies beyond the end of the file");
-  if (h.recordLength < 2) return fail("damaged table: record length " + std::to_string(h.recordLength));
+  if (h.recordLength < 2)
+    return fail("damaged table: record length " + std::to_string(h.recordLength));
   int end = 1;
   for (std::size_t at = dbfFileHeaderSize;
        at + dbfDescriptorSize <= h.headerLength && bytes[at] != dbfHeaderTerminator;
@@ -129,14 +135,21 @@ Result<void> checkStructure(const Structure& structure) {
       if (upperAscii(structure[j].name) == name) return fail("field " + name + " occurs twice");
     bool widthOk = false;
     switch (f.type) {
-      case 'C': widthOk = f.length >= 1 && f.length <= 254 && f.decimals == 0; break;
+      case 'C':
+        widthOk = f.length >= 1 && f.length <= 254 && f.decimals == 0;
+        break;
       case 'N':
         widthOk = f.length >= 1 && f.length <= 19 && f.decimals >= 0 && f.decimals <= 15 &&
                   (f.decimals == 0 || f.decimals <= f.length - 2);
         break;
-      case 'D': widthOk = f.length == 8 && f.decimals == 0; break;
-      case 'L': widthOk = f.length == 1 && f.decimals == 0; break;
-      default: return fail("field " + name + " has the unsupported type '" + std::string(1, f.type) + "'");
+      case 'D':
+        widthOk = f.length == 8 && f.decimals == 0;
+        break;
+      case 'L':
+        widthOk = f.length == 1 && f.decimals == 0;
+        break;
+      default:
+        return fail("field " + name + " has the unsupported type '" + std::string(1, f.type) + "'");
     }
     if (!widthOk)
       return fail("field " + name + " cannot have width " + std::to_string(f.length) + " and " +
@@ -184,7 +197,10 @@ std::string headerBytes(const DbfHeader& header, std::uint32_t recordCount, cons
   std::string b = fileHeaderBytes(header, recordCount, date);
   for (const Field& f : header.fields) {
     std::string d(dbfDescriptorSize, '\0');
-    std::copy(f.name.begin(), f.name.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(f.name.size(), 10)), d.begin());
+    std::copy(
+        f.name.begin(),
+        f.name.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(f.name.size(), 10)),
+        d.begin());
     d[11] = f.type;
     d[16] = static_cast<char>(f.length & 0xFF);
     d[17] = static_cast<char>(f.type == 'C' ? (f.length >> 8) : f.decimals);
@@ -198,7 +214,8 @@ std::string headerBytes(const DbfHeader& header, std::uint32_t recordCount, cons
 std::uint32_t recordsInFile(const DbfHeader& header, std::uint64_t fileSize) {
   if (fileSize <= header.headerLength || header.recordLength == 0) return 0;
   std::uint64_t n = (fileSize - header.headerLength) / header.recordLength;
-  return static_cast<std::uint32_t>(std::min<std::uint64_t>(n, std::numeric_limits<std::uint32_t>::max() - 1));
+  return static_cast<std::uint32_t>(
+      std::min<std::uint64_t>(n, std::numeric_limits<std::uint32_t>::max() - 1));
 }
 
 }  // namespace velmoran::store

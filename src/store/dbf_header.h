@@ -52,8 +52,7 @@ DbfHeader makeDbfHeader(const Structure& structure, const Date& date);
 // The complete header bytes for writing, with the record count and date filled in.
 std::string headerBytes(const DbfHeader& header, std::uint32_t recordCount, const Date& date);
 // Only the first 32 bytes, for updating the record count and date of an open table.
-std::string fileHeaderBytes(const DbfHeader& header, std::uint32_t recordCount,
-                            const Date& date);
+std::string fileHeaderBytes(const DbfHeader& header, std::uint32_t recordCount, const Date& date);
 
 // The record count a file of this size holds (a trailing part record is ignored).
 std::uint32_t recordsInFile(const DbfHeader& header, std::uint64_t fileSize);

@@ -1,12 +1,12 @@
 #include "store/field_codec.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cfloat>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 #include <utility>
 
 #include "store/code_page.h"
@@ -28,9 +28,12 @@ std::optional<double> simpleDecimal(std::string_view v) {
   std::size_t point = std::string_view::npos;
   for (std::size_t i = 0; i < v.size(); ++i) {
     const unsigned d = static_cast<unsigned char>(v[i]) - unsigned{'0'};
-    if (d < 10) digits = digits * 10 + d;
-    else if ((v[i] == '.' || v[i] == ',') && point == std::string_view::npos) point = i;
-    else return std::nullopt;
+    if (d < 10)
+      digits = digits * 10 + d;
+    else if ((v[i] == '.' || v[i] == ',') && point == std::string_view::npos)
+      point = i;
+    else
+      return std::nullopt;
   }
   const bool hasPoint = point != std::string_view::npos;
   const std::size_t count = v.size() - (hasPoint ? 1 : 0);
@@ -104,7 +107,8 @@ bool formatNumberInto(double value, int width, int decimals, char* out) {
   int n = std::snprintf(buf, sizeof buf, "%.*f", decimals, nudged);
   if (n <= 0 || n >= static_cast<int>(sizeof buf)) return false;
   std::string_view s(buf, static_cast<std::size_t>(n));
-  if (s.front() == '-' && s.find_first_not_of("0.", 1) == std::string_view::npos) s.remove_prefix(1);
+  if (s.front() == '-' && s.find_first_not_of("0.", 1) == std::string_view::npos)
+    s.remove_prefix(1);
   if (s.size() > w) return false;
   std::memset(out, ' ', w - s.size());
   std::memcpy(out + w - s.size(), s.data(), s.size());
@@ -211,7 +215,8 @@ std::string numericKey(double value, int width, int decimals) {
   return key;
 }
 
-bool numericKeyOfDecimal(bool negative, std::string_view digits, int width, int decimals, char* out) {
+bool numericKeyOfDecimal(bool negative, std::string_view digits, int width, int decimals,
+                         char* out) {
   if (!formatDecimalInto(negative, digits, width, decimals, out)) return false;
   toNumericKey(out, static_cast<std::size_t>(width));
   return true;
@@ -233,8 +238,10 @@ bool parseLogical(char content) {
 
 Text contentToText(const Field& field, std::string_view content) {
   switch (field.type) {
-    case 'N': return Text(trimmedView(content));
-    case 'D': return Date::fromDbf(content).format();
+    case 'N':
+      return Text(trimmedView(content));
+    case 'D':
+      return Date::fromDbf(content).format();
     case 'L':
       if (content.empty() || content[0] == ' ' || content[0] == '?') return {};
       return parseLogical(content[0]) ? "T" : "F";

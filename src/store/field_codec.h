@@ -44,7 +44,8 @@ std::string numberText(double value);
 std::string numericKey(double value, int width, int decimals);
 // The same key for a number given by its sign and plain decimal digits, written into out
 // (`width` bytes) when formatDecimalInto can format them; false otherwise.
-bool numericKeyOfDecimal(bool negative, std::string_view digits, int width, int decimals, char* out);
+bool numericKeyOfDecimal(bool negative, std::string_view digits, int width, int decimals,
+                         char* out);
 // The key of a number field's content (as parseNumber reads it) into out, `width` bytes.
 void numericKeyOfContent(std::string_view content, int width, int decimals, char* out);
 

@@ -191,8 +191,8 @@ void KeySorter::mergeRuns(const std::vector<Run>& runs, const std::vector<std::u
   const std::size_t itemSize = 4 + m_keySize;
   const std::size_t sources = runs.size() + (inMemory ? 1 : 0);
   // Few runs read in bigger pieces: fewer reads for the same memory.
-  const std::size_t chunkItems =
-      std::max<std::size_t>(1, std::max(readChunk, mergeBuffers / std::max<std::size_t>(1, sources)) / itemSize);
+  const std::size_t chunkItems = std::max<std::size_t>(
+      1, std::max(readChunk, mergeBuffers / std::max<std::size_t>(1, sources)) / itemSize);
   struct Reader {
     std::uint64_t next;  // file offset of the next unread item; in memory: its place in the order
     std::uint64_t left;  // items not yet read
@@ -212,11 +212,13 @@ void KeySorter::mergeRuns(const std::vector<Run>& runs, const std::vector<std::u
     r.buffer.resize(n * itemSize);
     if (r.inMemory) {
       for (std::size_t k = 0; k < n; ++k)
-        itemBytes((*inMemory)[static_cast<std::size_t>(r.next) + k], r.buffer.data() + k * itemSize);
+        itemBytes((*inMemory)[static_cast<std::size_t>(r.next) + k],
+                  r.buffer.data() + k * itemSize);
       r.next += n;
     } else {
       m_atEnd = false;
-      if (!seekTo(m_temp, r.next) || std::fread(r.buffer.data(), 1, r.buffer.size(), m_temp) != r.buffer.size())
+      if (!seekTo(m_temp, r.next) ||
+          std::fread(r.buffer.data(), 1, r.buffer.size(), m_temp) != r.buffer.size())
         throw IoError("cannot read a temporary file for sorting index keys");
       r.next += r.buffer.size();
     }
@@ -276,7 +278,8 @@ void KeySorter::mergeRuns(const std::vector<Run>& runs, const std::vector<std::u
     // item has a greater key, or the same key and a later run.
     const std::uint64_t taken = r.head;
     takeHead(r);
-    if (r.head == taken && (rest == 0 || std::memcmp(r.item() + 12, r.item() + 12 - itemSize, rest) == 0))
+    if (r.head == taken &&
+        (rest == 0 || std::memcmp(r.item() + 12, r.item() + 12 - itemSize, rest) == 0))
       continue;
     siftDown();
   }
@@ -296,8 +299,9 @@ void KeySorter::drain(const std::function<void(std::uint32_t, const char*)>& out
   while (m_runs.size() > fileRuns) {
     std::vector<Run> longer;
     for (std::size_t i = 0; i < m_runs.size(); i += maxMergeWidth) {
-      std::vector<Run> group(m_runs.begin() + static_cast<std::ptrdiff_t>(i),
-                             m_runs.begin() + static_cast<std::ptrdiff_t>(std::min(i + maxMergeWidth, m_runs.size())));
+      std::vector<Run> group(
+          m_runs.begin() + static_cast<std::ptrdiff_t>(i),
+          m_runs.begin() + static_cast<std::ptrdiff_t>(std::min(i + maxMergeWidth, m_runs.size())));
       if (group.size() == 1) {
         longer.push_back(group.front());
         continue;
@@ -318,7 +322,8 @@ void KeySorter::drain(const std::function<void(std::uint32_t, const char*)>& out
     }
     m_runs = std::move(longer);
   }
-  const std::vector<std::uint32_t> lastRun = sortedPositions(m_keys.data(), m_keySize, m_recnos.size());
+  const std::vector<std::uint32_t> lastRun =
+      sortedPositions(m_keys.data(), m_keySize, m_recnos.size());
   mergeRuns(m_runs, m_recnos.empty() ? nullptr : &lastRun, [&](const char* item) {
     std::uint32_t recno;
     std::memcpy(&recno, item, 4);

@@ -33,7 +33,8 @@ inline std::uint64_t keyPrefix(const char* key, std::size_t size) {
 #endif
   }
   std::uint64_t p = 0;
-  for (std::size_t i = 0; i < 8; ++i) p = (p << 8) | (i < size ? static_cast<unsigned char>(key[i]) : 0u);
+  for (std::size_t i = 0; i < 8; ++i)
+    p = (p << 8) | (i < size ? static_cast<unsigned char>(key[i]) : 0u);
   return p;
 }
 

@@ -111,7 +111,7 @@ Result<void> maintainOne(const fs::path& dataDir, const TableSpec& spec,
 MaintenanceOutcome maintainTables(const fs::path& dataDir) {
   // The order of the tables; the first one tells whether another copy of the program holds
   // them, the problems are reported in this order.
-  static constexpr const char* order[] = {"GPSUL", "UVD",    "ZULFACH",    "FACH",
+  static constexpr const char* order[] = {"GPSUL",  "UVD",    "ZULFACH",    "FACH",
                                           "KLASSE", "LEHRER", "MEHR_MINDER"};
   constexpr std::size_t count = std::size(order);
   MaintenanceOutcome outcome;
@@ -149,7 +149,8 @@ MaintenanceOutcome maintainTables(const fs::path& dataDir) {
       }
       table = std::move(*opened);
     }
-    if (auto r = maintainOne(dataDir, spec, std::move(table), upgrades); !r) problems[i] = r.reason();
+    if (auto r = maintainOne(dataDir, spec, std::move(table), upgrades); !r)
+      problems[i] = r.reason();
   });
   for (std::size_t i = 0; i < count; ++i) {
     if (problems[i]) outcome.problems.push_back(std::string(order[i]) + ": " + *problems[i]);

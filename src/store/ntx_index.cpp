@@ -176,11 +176,13 @@ struct NtxWriter::Builder {
         to.keys = all.keys.substr(from * keySize, (to_ - from) * keySize);
       };
       cut(left, 0, keep);
-      left.children.assign(all.children.begin(), all.children.begin() + static_cast<std::ptrdiff_t>(keep + 1));
+      left.children.assign(all.children.begin(),
+                           all.children.begin() + static_cast<std::ptrdiff_t>(keep + 1));
       parent.recnos.back() = all.recnos[keep];
       parent.keys.replace(parent.keys.size() - keySize, keySize, all.keys, keep * keySize, keySize);
       cut(right, keep + 1, all.recnos.size());
-      right.children.assign(all.children.begin() + static_cast<std::ptrdiff_t>(keep + 1), all.children.end());
+      right.children.assign(all.children.begin() + static_cast<std::ptrdiff_t>(keep + 1),
+                            all.children.end());
     }
     for (Level& l : levels) {
       if (l.before) out.emit(l.before->number, l.before->page);
@@ -191,7 +193,10 @@ struct NtxWriter::Builder {
 };
 
 NtxWriter::NtxWriter(const KeySpec& spec, std::string_view tagName, PageSink sink)
-    : m_spec(spec), m_tag(tagName), m_sink(std::move(sink)), m_maxItems(ntxMaxItems(spec.size)),
+    : m_spec(spec),
+      m_tag(tagName),
+      m_sink(std::move(sink)),
+      m_maxItems(ntxMaxItems(spec.size)),
       m_builder(std::make_unique<Builder>()) {
   m_builder->keySize = static_cast<std::size_t>(spec.size);
   m_builder->maxItems = m_maxItems;
@@ -210,7 +215,8 @@ void NtxWriter::add(std::uint32_t recno, const char* key) { m_builder->add(recno
 
 void NtxWriter::finish() {
   std::uint32_t root = m_builder->finish(*this);
-  std::string h = headerPage(m_spec, m_tag, root * static_cast<std::uint32_t>(ntxPageSize), m_maxItems);
+  std::string h =
+      headerPage(m_spec, m_tag, root * static_cast<std::uint32_t>(ntxPageSize), m_maxItems);
   m_sink(0, h.data());
 }
 
@@ -244,7 +250,8 @@ Result<NtxHeader> parseNtxHeader(const std::string& bytes) {
 }
 
 Result<NtxHeader> parseNtxHeader(const std::string& firstPage, std::uint64_t fileSize) {
-  if (fileSize < 2 * ntxPageSize || firstPage.size() < ntxPageSize) return fail("index file too short");
+  if (fileSize < 2 * ntxPageSize || firstPage.size() < ntxPageSize)
+    return fail("index file too short");
   const char* p = firstPage.data();
   NtxHeader h;
   h.signature = le16(p);
@@ -278,7 +285,9 @@ public:
   // read(offset, page) fills the 1024 bytes of the page at that offset.
   NtxWalker(const NtxHeader& header, std::uint64_t fileSize,
             std::function<void(std::uint32_t, char*)> read)
-      : m_header(header), m_pageCount(fileSize / ntxPageSize), m_visited(m_pageCount, false),
+      : m_header(header),
+        m_pageCount(fileSize / ntxPageSize),
+        m_visited(m_pageCount, false),
         m_read(std::move(read)) {}
 
   // The next item (record number and key), nothing at the end; a failure for a damaged tree.
@@ -339,7 +348,8 @@ private:
     if (f.count > m_header.maxItems) return fail("index page with too many keys");
     for (std::size_t j = 0; j <= f.count; ++j) {
       std::uint16_t at = le16(f.page.data() + 2 + 2 * j);
-      if (at < 2 || at + m_header.itemSize > ntxPageSize) return fail("index item outside its page");
+      if (at < 2 || at + m_header.itemSize > ntxPageSize)
+        return fail("index item outside its page");
     }
     m_stack.push_back(std::move(f));
     return {};
@@ -377,7 +387,8 @@ Result<void> walkNtxFile(const std::filesystem::path& file,
       windowBytes = opened->readAt(windowStart, window.get(), windowSize);
     }
     const std::uint64_t at = offset - windowStart;
-    const std::size_t got = at < windowBytes ? std::min<std::size_t>(ntxPageSize, windowBytes - at) : 0;
+    const std::size_t got =
+        at < windowBytes ? std::min<std::size_t>(ntxPageSize, windowBytes - at) : 0;
     std::memcpy(page, window.get() + at, got);
     std::memset(page + got, 0, ntxPageSize - got);
   });
@@ -445,7 +456,8 @@ private:
   OsFile& m_file;
   std::uint32_t m_base = 0;
   // Only pages marked present are ever written out: no need to clear it first.
-  std::unique_ptr<char[]> m_window = std::make_unique_for_overwrite<char[]>(windowPages * ntxPageSize);
+  std::unique_ptr<char[]> m_window =
+      std::make_unique_for_overwrite<char[]>(windowPages * ntxPageSize);
   std::vector<bool> m_present = std::vector<bool>(windowPages, false);
 };
 
@@ -464,13 +476,13 @@ std::string buildNtx(const Order& order) {
 }
 
 Result<void> writeNtx(const std::filesystem::path& file, const KeySpec& spec,
-                      std::string_view tagName,
-                      const std::function<void(NtxWriter&)>& addKeys) {
+                      std::string_view tagName, const std::function<void(NtxWriter&)>& addKeys) {
   auto opened = OsFile::open(file, OsFile::Access::ReadWrite, OsFile::Create::IfMissing);
   if (!opened) return fail(opened.reason());
   opened->truncate(0);
   PageFileWriter pages(*opened);
-  NtxWriter writer(spec, tagName, [&](std::uint32_t number, const char* page) { pages.write(number, page); });
+  NtxWriter writer(spec, tagName,
+                   [&](std::uint32_t number, const char* page) { pages.write(number, page); });
   addKeys(writer);
   writer.finish();
   pages.flush();

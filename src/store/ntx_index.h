@@ -85,8 +85,8 @@ private:
 };
 
 // Writes an index file whose keys addKeys hands to the writer in key order.
-Result<void> writeNtx(const std::filesystem::path& file, const KeySpec& spec, std::string_view tagName,
-                      const std::function<void(NtxWriter&)>& addKeys);
+Result<void> writeNtx(const std::filesystem::path& file, const KeySpec& spec,
+                      std::string_view tagName, const std::function<void(NtxWriter&)>& addKeys);
 
 // Writes the whole index file of a resolved order. A file that cannot be created is a
 // failure; a write that fails on the way (disk full) throws IoError.

@@ -41,10 +41,14 @@ int compareBytes(const char* a, const char* b, std::size_t n) {
 void upperCp850(char* bytes, std::size_t n) {
   for (std::size_t i = 0; i < n; ++i) {
     auto u = static_cast<unsigned char>(bytes[i]);
-    if (u >= 'a' && u <= 'z') bytes[i] = static_cast<char>(u - 32);
-    else if (u == 0x84) bytes[i] = static_cast<char>(0x8E);  // ä -> Ä
-    else if (u == 0x94) bytes[i] = static_cast<char>(0x99);  // ö -> Ö
-    else if (u == 0x81) bytes[i] = static_cast<char>(0x9A);  // ü -> Ü
+    if (u >= 'a' && u <= 'z')
+      bytes[i] = static_cast<char>(u - 32);
+    else if (u == 0x84)
+      bytes[i] = static_cast<char>(0x8E);  // ä -> Ä
+    else if (u == 0x94)
+      bytes[i] = static_cast<char>(0x99);  // ö -> Ö
+    else if (u == 0x81)
+      bytes[i] = static_cast<char>(0x9A);  // ü -> Ü
   }
 }
 
@@ -65,7 +69,8 @@ Result<KeySpec> parseKeyExpression(std::string_view expression, const Structure&
     return fail("key expression '" + std::string(expression) + "': no such field in the table");
   const Field& f = structure[static_cast<std::size_t>(field)];
   if (spec.upper && f.type != 'C')
-    return fail("key expression '" + std::string(expression) + "': UPPER() needs a character field");
+    return fail("key expression '" + std::string(expression) +
+                "': UPPER() needs a character field");
   if (f.length > maxKeySize)
     return fail("key expression '" + std::string(expression) + "': key longer than 256 bytes");
   spec.field = field;
@@ -149,8 +154,10 @@ bool Order::assign(std::vector<char> keys, std::vector<std::uint32_t> sorted) {
     usable = r >= 1 && r <= n && !seen[r - 1] && (i == 0 || less(sorted[i - 1], r));
     if (usable) seen[r - 1] = true;
   }
-  if (usable) m_sorted = std::move(sorted);
-  else sortAll();
+  if (usable)
+    m_sorted = std::move(sorted);
+  else
+    sortAll();
   return usable;
 }
 
@@ -193,7 +200,8 @@ void Order::resolve() {
     return;
   }
   std::erase_if(m_sorted, [&](std::uint32_t r) { return m_isPending[r - 1]; });
-  std::sort(m_pending.begin(), m_pending.end(), [&](std::uint32_t a, std::uint32_t b) { return less(a, b); });
+  std::sort(m_pending.begin(), m_pending.end(),
+            [&](std::uint32_t a, std::uint32_t b) { return less(a, b); });
   std::vector<std::uint32_t> merged(m_sorted.size() + m_pending.size());
   std::merge(m_sorted.begin(), m_sorted.end(), m_pending.begin(), m_pending.end(), merged.begin(),
              [&](std::uint32_t a, std::uint32_t b) { return less(a, b); });

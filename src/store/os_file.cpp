@@ -23,8 +23,8 @@ namespace {
 
 [[noreturn]] void throwIo(const std::string& what, const std::filesystem::path& file) {
 #ifdef _WIN32
-  throw IoError(what + " " + file.string() + " (system error " +
-                std::to_string(GetLastError()) + ")");
+  throw IoError(what + " " + file.string() + " (system error " + std::to_string(GetLastError()) +
+                ")");
 #else
   throw IoError(what + " " + file.string() + ": " + std::strerror(errno));
 #endif

@@ -84,8 +84,10 @@ void inTwoStages(std::size_t slots, const std::function<bool(std::size_t)>& fill
         fillFailure = std::current_exception();
       }
       std::lock_guard lock(mutex);
-      if (more) ++filled;
-      else ended = true;
+      if (more)
+        ++filled;
+      else
+        ended = true;
       changed.notify_all();
       if (!more) return;
     }

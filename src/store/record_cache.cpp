@@ -36,8 +36,9 @@ RecordCache::Block& RecordCache::slot(std::uint64_t number) {
     // Left uninitialised: only loaded segments are ever read.
     target->data = std::make_unique_for_overwrite<char[]>(blockSize);
   } else {
-    auto oldest = std::min_element(m_blocks.begin(), m_blocks.end(),
-                                   [](const auto& a, const auto& b) { return a->lastUse < b->lastUse; });
+    auto oldest =
+        std::min_element(m_blocks.begin(), m_blocks.end(),
+                         [](const auto& a, const auto& b) { return a->lastUse < b->lastUse; });
     target = oldest->get();
     writeBack(*target);
   }
@@ -148,7 +149,8 @@ void RecordCache::flush() {
   std::vector<Block*> dirty;
   for (auto& b : m_blocks)
     if (b->isDirty()) dirty.push_back(b.get());
-  std::sort(dirty.begin(), dirty.end(), [](const Block* a, const Block* b) { return a->number < b->number; });
+  std::sort(dirty.begin(), dirty.end(),
+            [](const Block* a, const Block* b) { return a->number < b->number; });
   for (Block* b : dirty) writeBack(*b);
 }
 

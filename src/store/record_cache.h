@@ -43,7 +43,7 @@ private:
   struct Block {
     std::uint64_t number = 0;
     std::unique_ptr<char[]> data;  // blockSize bytes
-    std::size_t dirtyBegin = 0;  // changed range [dirtyBegin, dirtyEnd) within the block
+    std::size_t dirtyBegin = 0;    // changed range [dirtyBegin, dirtyEnd) within the block
     std::size_t dirtyEnd = 0;
     std::uint64_t lastUse = 0;
     std::uint32_t validSegments = 0;  // bit s: segment s holds the file's bytes

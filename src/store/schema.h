@@ -12,7 +12,7 @@
 namespace velmoran::store {
 
 struct IndexSpec {
-  const char* fileName;  // "UNR.NTX"
+  const char* fileName;   // "UNR.NTX"
   const char* orderName;  // "UNR"
   const char* key;        // "UNR", "UPPER(FACHALT)"
 };

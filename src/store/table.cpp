@@ -1,8 +1,8 @@
 #include "store/table.h"
 
 #include <algorithm>
-#include <cstring>
 #include <array>
+#include <cstring>
 #include <set>
 #include <system_error>
 
@@ -348,7 +348,8 @@ struct Table::Impl {
   int checkedPosition(std::string_view name) const {
     int p = positionOf(name);
     if (p == 0)
-      throw std::out_of_range("table " + path.filename().string() + " has no field " + std::string(name));
+      throw std::out_of_range("table " + path.filename().string() + " has no field " +
+                              std::string(name));
     return p;
   }
 
@@ -379,8 +380,10 @@ struct Table::Impl {
     headerStale = true;
     for (auto& o : orders) {
       if (static_cast<std::size_t>(o->spec().field) != i) continue;
-      if (o->resident()) o->setKey(recno, o->makeKey(content(i)));
-      else o->setNeedsWrite();
+      if (o->resident())
+        o->setKey(recno, o->makeKey(content(i)));
+      else
+        o->setNeedsWrite();
     }
   }
 
@@ -489,7 +492,9 @@ struct Table::Impl {
     if (o.needsWrite()) writeFromRecords({&o});
     Result<std::uint32_t> r = fail("not read");
     try {
-      r = findInNtxFile(o.file(), [&](std::uint32_t rec) { return rec >= 1 && rec <= lastRec && isVisible(rec); });
+      r = findInNtxFile(o.file(), [&](std::uint32_t rec) {
+        return rec >= 1 && rec <= lastRec && isVisible(rec);
+      });
     } catch (const IoError&) {
       return false;  // the order comes into memory instead
     }
@@ -508,7 +513,8 @@ struct Table::Impl {
   // memory and written to their index files at the end; the orders stay out of memory.
   class KeyCollector {
   public:
-    KeyCollector(const DbfHeader& header, std::vector<Order*> orders) : m_header(header), m_orders(std::move(orders)) {
+    KeyCollector(const DbfHeader& header, std::vector<Order*> orders)
+        : m_header(header), m_orders(std::move(orders)) {
       for (Order* o : m_orders)
         m_sorters.push_back(std::make_unique<KeySorter>(static_cast<std::size_t>(o->spec().size),
                                                         orderBuildBudget / m_orders.size()));
@@ -521,7 +527,8 @@ struct Table::Impl {
       for (std::size_t j = share; j < m_orders.size(); j += 2) {
         const Order& o = *m_orders[j];
         auto i = static_cast<std::size_t>(o.spec().field);
-        o.makeKey(std::string_view(record + m_header.offsets[i], static_cast<std::size_t>(m_header.fields[i].length)),
+        o.makeKey(std::string_view(record + m_header.offsets[i],
+                                   static_cast<std::size_t>(m_header.fields[i].length)),
                   key);
         m_sorters[j]->add(recno, key);
       }
@@ -543,7 +550,8 @@ struct Table::Impl {
     const DbfHeader& m_header;
     std::vector<Order*> m_orders;
     std::vector<std::unique_ptr<KeySorter>> m_sorters;
-    std::array<std::vector<char>, 2> m_keys{std::vector<char>(256), std::vector<char>(256)};  // for each share
+    std::array<std::vector<char>, 2> m_keys{std::vector<char>(256),
+                                            std::vector<char>(256)};  // for each share
   };
 
   // Every record, read a block at a time: visit(recno, bytes).
@@ -582,7 +590,8 @@ struct Table::Impl {
     std::array<Block, 3> blocks;
     std::uint32_t next = 1;
     auto collect = [&](const Block& b, std::size_t share) {
-      for (std::uint32_t k = 0; k < b.count; ++k) keys.add(b.first + k, b.bytes.get() + k * length, share);
+      for (std::uint32_t k = 0; k < b.count; ++k)
+        keys.add(b.first + k, b.bytes.get() + k * length, share);
     };
     inTwoStages(
         blocks.size(),
@@ -607,8 +616,10 @@ struct Table::Impl {
     std::vector<Order*> stale;
     for (auto& o : orders) {
       if (!o->needsWrite()) continue;
-      if (o->resident()) writeOrderOrThrow(*o);
-      else stale.push_back(o.get());
+      if (o->resident())
+        writeOrderOrThrow(*o);
+      else
+        stale.push_back(o.get());
     }
     writeFromRecords(stale);
   }
@@ -645,8 +656,10 @@ struct Table::Impl {
     std::size_t n = o.sorted().size();
     while (pos < n && !isVisible(o.sorted()[pos])) ++pos;
     bool found = pos < n && o.keyStartsWith(pos, key);
-    if (pos < n && (found || soft)) positionAt(pos);
-    else positionAtEof();
+    if (pos < n && (found || soft))
+      positionAt(pos);
+    else
+      positionAtEof();
     wasFound = found;
     return found;
   }
@@ -696,9 +709,8 @@ Result<std::unique_ptr<Table>> Table::open(const fs::path& path, OpenMode mode) 
   impl->mode = mode;
   impl->file = std::move(*opened);
   OsFile& file = impl->file;
-  bool locked = mode == OpenMode::Exclusive
-                    ? file.lock(0, 0, file.isWritable())
-                    : file.lock(sharedOpenLockOffset, 1, false);
+  bool locked = mode == OpenMode::Exclusive ? file.lock(0, 0, file.isWritable())
+                                            : file.lock(sharedOpenLockOffset, 1, false);
   if (!locked) return fail(std::string(lockedReason) + ": " + path.string());
 
   try {
@@ -740,9 +752,12 @@ void Table::goBottom() { m->goBottom(); }
 
 void Table::skip(long n) {
   m->wasFound = false;
-  if (n > 0) m->skipForward(n);
-  else if (n < 0) m->skipBackward(-n);
-  else if (!m->isEof) m->loadRecord(m->recno);
+  if (n > 0)
+    m->skipForward(n);
+  else if (n < 0)
+    m->skipBackward(-n);
+  else if (!m->isEof)
+    m->loadRecord(m->recno);
 }
 
 void Table::goTo(std::uint32_t recno) {
@@ -791,7 +806,8 @@ std::size_t Table::copyRecords(std::size_t max, std::string& out) {
   const std::size_t length = m->header.recordLength;
   std::uint32_t next = m->recno + 1;  // the first record not yet looked at
   while (copied < max && next <= m->lastRec) {
-    const auto n = static_cast<std::uint32_t>(std::min<std::size_t>(max - copied, m->lastRec - next + 1));
+    const auto n =
+        static_cast<std::uint32_t>(std::min<std::size_t>(max - copied, m->lastRec - next + 1));
     std::size_t at = out.size();
     out.resize(at + n * length);
     m->cache->read(m->offsetOf(next), out.data() + at, n * length);
@@ -832,7 +848,9 @@ Text Table::getText(int position) const {
   return contentToText(m->header.fields[i], m->content(i));
 }
 
-double Table::getNumber(std::string_view field) const { return getNumber(m->checkedPosition(field)); }
+double Table::getNumber(std::string_view field) const {
+  return getNumber(m->checkedPosition(field));
+}
 
 double Table::getNumber(int position) const {
   std::size_t i = m->checkedIndex(position);
@@ -849,7 +867,9 @@ Date Table::getDate(int position) const {
   return {};
 }
 
-bool Table::getLogical(std::string_view field) const { return getLogical(m->checkedPosition(field)); }
+bool Table::getLogical(std::string_view field) const {
+  return getLogical(m->checkedPosition(field));
+}
 
 bool Table::getLogical(int position) const {
   std::size_t i = m->checkedIndex(position);
@@ -885,28 +905,36 @@ void Table::getPadded(int position, Text& out) const {
   fromCp850(c, out.data());
 }
 
-void Table::put(std::string_view field, std::string_view text) { put(m->checkedPosition(field), text); }
+void Table::put(std::string_view field, std::string_view text) {
+  put(m->checkedPosition(field), text);
+}
 
 void Table::put(int position, std::string_view text) {
-  m->writeField(m->checkedIndex(position), [text](const Field& f, char* out) { encodeText(f, text, out); });
+  m->writeField(m->checkedIndex(position),
+                [text](const Field& f, char* out) { encodeText(f, text, out); });
 }
 
 void Table::put(std::string_view field, double number) { put(m->checkedPosition(field), number); }
 
 void Table::put(int position, double number) {
-  m->writeField(m->checkedIndex(position), [number](const Field& f, char* out) { encodeNumber(f, number, out); });
+  m->writeField(m->checkedIndex(position),
+                [number](const Field& f, char* out) { encodeNumber(f, number, out); });
 }
 
 void Table::put(std::string_view field, const Date& date) { put(m->checkedPosition(field), date); }
 
 void Table::put(int position, const Date& date) {
-  m->writeField(m->checkedIndex(position), [&date](const Field& f, char* out) { encodeDate(f, date, out); });
+  m->writeField(m->checkedIndex(position),
+                [&date](const Field& f, char* out) { encodeDate(f, date, out); });
 }
 
-void Table::putLogical(std::string_view field, bool value) { putLogical(m->checkedPosition(field), value); }
+void Table::putLogical(std::string_view field, bool value) {
+  putLogical(m->checkedPosition(field), value);
+}
 
 void Table::putLogical(int position, bool value) {
-  m->writeField(m->checkedIndex(position), [value](const Field& f, char* out) { encodeText(f, value ? "T" : "F", out); });
+  m->writeField(m->checkedIndex(position),
+                [value](const Field& f, char* out) { encodeText(f, value ? "T" : "F", out); });
 }
 
 // --- records ---------------------------------------------------------------------------------
@@ -1011,8 +1039,8 @@ Result<void> Table::appendFrom(const fs::path& source) {
       if (sourceField[i] < 0) continue;
       auto j = static_cast<std::size_t>(sourceField[i]);
       const Field& sf = header->fields[j];
-      std::string_view content = std::string_view(from).substr(static_cast<std::size_t>(header->offsets[j]),
-                                                               static_cast<std::size_t>(sf.length));
+      std::string_view content = std::string_view(from).substr(
+          static_cast<std::size_t>(header->offsets[j]), static_cast<std::size_t>(sf.length));
       std::string value = carryOver(sf, content, to.fields[i]);
       std::copy(value.begin(), value.end(), record.begin() + to.offsets[i]);
     }
@@ -1139,14 +1167,17 @@ void Table::flush() { m->flush(); }
 // --- records away from the table ------------------------------------------------------------
 
 RecordLayout::RecordLayout(const Table& table)
-    : m_fields(table.m->header.fields), m_offsets(table.m->header.offsets), m_size(table.m->header.recordLength) {}
+    : m_fields(table.m->header.fields),
+      m_offsets(table.m->header.offsets),
+      m_size(table.m->header.recordLength) {}
 
 std::size_t RecordLayout::checkedIndex(int position) const {
   return checkedFieldIndex(position, m_fields.size(), [] { return std::string("record"); });
 }
 
 std::string_view RecordFields::content(std::string_view record, std::size_t i) const {
-  return record.substr(std::min(offset(i), record.size()), static_cast<std::size_t>(m_fields[i].length));
+  return record.substr(std::min(offset(i), record.size()),
+                       static_cast<std::size_t>(m_fields[i].length));
 }
 
 Text RecordFields::text(std::string_view record, int position) const {
@@ -1154,7 +1185,8 @@ Text RecordFields::text(std::string_view record, int position) const {
   return contentToText(m_fields[i], content(record, i));
 }
 
-void RecordFields::appendText(std::string_view record, int position, std::string& out, std::size_t length) const {
+void RecordFields::appendText(std::string_view record, int position, std::string& out,
+                              std::size_t length) const {
   const std::size_t i = checkedIndex(position);
   if (m_fields[i].type != 'C') {
     const Text text = contentToText(m_fields[i], content(record, i));
@@ -1191,10 +1223,12 @@ void RecordBuilder::put(char* record, int position, const Date& date) const {
   encodeDate(m_fields[i], date, record + offset(i));
 }
 
-bool RecordBuilder::putDecimal(char* record, int position, bool negative, std::string_view digits) const {
+bool RecordBuilder::putDecimal(char* record, int position, bool negative,
+                               std::string_view digits) const {
   const std::size_t i = checkedIndex(position);
   const Field& f = m_fields[i];
-  return f.type == 'N' && formatDecimalInto(negative, digits, f.length, f.decimals, record + offset(i));
+  return f.type == 'N' &&
+         formatDecimalInto(negative, digits, f.length, f.decimals, record + offset(i));
 }
 
 }  // namespace velmoran::store

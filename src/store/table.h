@@ -68,7 +68,7 @@ public:
   void goTo(std::uint32_t recno);  // any physical record, deleted or not; 0 or > lastRec: eof
   bool eof() const;
   bool bof() const;
-  std::uint32_t recno() const;  // lastRec() + 1 at eof
+  std::uint32_t recno() const;    // lastRec() + 1 at eof
   std::uint32_t lastRec() const;  // physical record count, deleted included
   void showDeleted(bool visible);
   bool deletedVisible() const;
@@ -166,7 +166,7 @@ public:
   int orderCount() const;
   void setOrder(int n);  // 0 = record order; the cursor stays on its record
   int order() const;
-  std::string orderKey(int n) const;  // key expression of order n
+  std::string orderKey(int n) const;             // key expression of order n
   std::filesystem::path orderFile(int n) const;  // index file of order n
 
   // Seek in the current order: exact positions on the first key that begins with `key`

@@ -19,7 +19,8 @@ constexpr const char* bkKinds[] = {
     "10=Erweiterungsunterricht Wahlbereich - fach- und abschlußbezogen",
     "11=Erweiterungsunterricht Wahlbereich - fach-, jedoch nicht abschlußbezogen",
     "12=Erweiterungsunterricht Wahlbereich - berufsbezogen, fachübergreifend",
-    "21=Vertiefungsunterricht Wahlbereich - berufsfeld- / berufsbezogener fachpraxisorientierter Kurs",
+    "21=Vertiefungsunterricht Wahlbereich - berufsfeld- / berufsbezogener fachpraxisorientierter "
+    "Kurs",
     "31=Neigungs- und Projektgruppe",
     "41=Ergänzungs- oder Vertiefungskurs",
     "42=Stütz- oder Förderkurs",
@@ -44,26 +45,36 @@ constexpr const char* geKinds[] = {
     "36=Arbeitsgemeinschaft entsprechend § 9 Abs. 2, 3  SchulG",
     "37=Förderangebot entsprechend § 9 Abs. 2, 3  SchulG",
     "55=Profilklasse gem. § 21 Abs. 3 APO-SI",
-    "56=Unterricht in der Herkunftsspr. anstelle einer Pflichtfremdspr. oder eines Wahlpflichtfaches",
+    "56=Unterricht in der Herkunftsspr. anstelle einer Pflichtfremdspr. oder eines "
+    "Wahlpflichtfaches",
     "61=Wahlfplichtunterricht: 2. Fremdsprache (Bildungsgang Gymnasium)",
-    "62=Wahlpflichtunterricht: Fächerkombination im math.-nat. gesellschaftsw. oder künstl. Schwerpunkt",
+    "62=Wahlpflichtunterricht: Fächerkombination im math.-nat. gesellschaftsw. oder künstl. "
+    "Schwerpunkt",
     "63=Wahlpflichtunterricht: Schwerpunktübergreifende Angebote (GY)",
-    "64=Nur Bildungsgang Gymnasium: Einzelf. im math.-naturw., techn., gesellschaftsw.,künstl. Schwerp.",
-    "65=Wahlpflichtunterricht der Klassen 09 und 10 (08 bis 09 bei G8): 3. Fremdspr. (Bildungsgang GY)",
-    "67=Nur Bildungsgang Gymnasium: Arbeitsgemeinschaften aufgrund der Regelung IN § 3 Abs. 6 APO-SI",
+    "64=Nur Bildungsgang Gymnasium: Einzelf. im math.-naturw., techn., gesellschaftsw.,künstl. "
+    "Schwerp.",
+    "65=Wahlpflichtunterricht der Klassen 09 und 10 (08 bis 09 bei G8): 3. Fremdspr. (Bildungsgang "
+    "GY)",
+    "67=Nur Bildungsgang Gymnasium: Arbeitsgemeinschaften aufgrund der Regelung IN § 3 Abs. 6 "
+    "APO-SI",
     "71=Grundkurs",
     "72=Leistungskurs (1. oder 2. Abiturfach)",
     "76=Zusatzkurs gem. § 12 APO-GOSt",
     "77=Vertiefungsfach",
     "78=Projektkurs",
     "81=Sportförderunterricht",
-    "82=Schüler*innen mit besonderen Schwierigkeiten im Erlernen des Lesens und Rechtschreibens (LRS)",
+    "82=Schüler*innen mit besonderen Schwierigkeiten im Erlernen des Lesens und Rechtschreibens "
+    "(LRS)",
     "84=Unterricht in der Herkunftssprache (Muttersprachlicher Unterricht)",
-    "85=Förderung in der deutschen Sprache außerhalb von Sprachfördermaßnahmen gemäß Erlass 13-63 Nr. 3",
-    "89=Förderung neu zugewanderter Schüler in Deutschfördergr. (teilw. äußere + innere Differenzierung)",
-    "90=Förderung neu zugewanderter Schüler in Deutschförderkl. (vollständige äußere Differenzierung)",
+    "85=Förderung in der deutschen Sprache außerhalb von Sprachfördermaßnahmen gemäß Erlass 13-63 "
+    "Nr. 3",
+    "89=Förderung neu zugewanderter Schüler in Deutschfördergr. (teilw. äußere + innere "
+    "Differenzierung)",
+    "90=Förderung neu zugewanderter Schüler in Deutschförderkl. (vollständige äußere "
+    "Differenzierung)",
     "91=Unterricht im Rahmen des Schulversuchs Talentschule",
-    "94=>Unterr. im Rahmen der Initiative 'Kein Abschluss ohne Anschluss' + 'Schule trifft Arbeitswelt'",
+    "94=>Unterr. im Rahmen der Initiative 'Kein Abschluss ohne Anschluss' + 'Schule trifft "
+    "Arbeitswelt'",
     "95=Zusätzlicher Förderunterricht im Rahmen der Initiative 'Komm mit'",
     "96=Ergänzungsstunden ohne Benotung",
     "97=Ergänzungsstunden mit Benotung",
@@ -79,9 +90,11 @@ constexpr const char* gyKinds[] = {
     "55=Profilklasse gem. § 21 Abs. 3 APO-SI",
     "56=Unterricht in der Herkunftsspr. anstelle einer Pflichtfremdspr. oder eines Wahlpflichtf.",
     "61=Wahlpflichtunterricht: 2. Fremdsprache",
-    "62=Wahlpflichtunterricht: Fächerkombination im math.-nat. gesellschaftsw. oder künstl. Schwerpunkt",
+    "62=Wahlpflichtunterricht: Fächerkombination im math.-nat. gesellschaftsw. oder künstl. "
+    "Schwerpunkt",
     "63=Wahlpflichtunterricht: Schwerpunktübergreifende Angebote",
-    "64=Wahlplflichtunterricht: Einzelf. im math.-nat., techn., gesellschaftsw., künstl. Schwerpunkt",
+    "64=Wahlplflichtunterricht: Einzelf. im math.-nat., techn., gesellschaftsw., künstl. "
+    "Schwerpunkt",
     "65=3. Fremdsprache (vierstündig)",
     "67=Arbeitsgemeinschaften aufgrund der Regelung in § 3 Abs. 6 APO-SI",
     "71=Grundkurs",
@@ -90,10 +103,13 @@ constexpr const char* gyKinds[] = {
     "77=Vertiefungsfach  § 8, 11  APO - GOSt",
     "78=Projektkurs § 11 Abs. 8  APO - GOSt",
     "81=Sportförderunterricht",
-    "82=Schüler/-innen mit besonderen Schwierigkeiten im Erlernen des Lesens und Rechtschreibens (LRS)",
+    "82=Schüler/-innen mit besonderen Schwierigkeiten im Erlernen des Lesens und Rechtschreibens "
+    "(LRS)",
     "84=Unterricht in der Herkunftssprache (Muttersprachlicher Unterricht)",
-    "85=Förderung in der deutschen Sprache außerhalb von Sprachfördermaßnahmen gemäß Erlass 13-63 Nr. 3",
-    "89=Förderung neu zugewanderter Schüler in Deutschfördergr. (teilw. äußere + innere Differenzierung)",
+    "85=Förderung in der deutschen Sprache außerhalb von Sprachfördermaßnahmen gemäß Erlass 13-63 "
+    "Nr. 3",
+    "89=Förderung neu zugewanderter Schüler in Deutschfördergr. (teilw. äußere + innere "
+    "Differenzierung)",
     "90=Förderung neu zugewanderter Schüler in Deutschförderklassen",
     "91=Unterricht im Rahmen des Schulversuchs Talentschule",
     "94=Initiative Kein Abschluss ohne Anschluss",
@@ -114,7 +130,8 @@ constexpr const char* hKinds[] = {
     "33=Arbeits- bzw. Übungsstunde entsprechend § 9 Abs. 2, 3  SchulG",
     "36=Arbeitsgemeinschaft entsprechend § 9 Abs. 2, 3  SchulG",
     "37=Förderangebot entsprechend § 9 Abs. 2, 3  SchulG",
-    "56=Unterricht in der Herkunftsspr. anstelle einer PflichtFS oder eines Wahlpflichtf. (BG Realschule)",
+    "56=Unterricht in der Herkunftsspr. anstelle einer PflichtFS oder eines Wahlpflichtf. (BG "
+    "Realschule)",
     "61=Wahlpflichtbereich, Fremdsprachlich  (Nur Bildungsgang Realschule)",
     "62=Wahlpflichtbereich: Sozialwissenschaftlich (Nur Bildungsgang Realschule)",
     "63=Wahlpflichtbereich: Naturwissenschaftlich - technisch (Nur Bildungsgang Realschule)",
@@ -122,14 +139,19 @@ constexpr const char* hKinds[] = {
     "67=Arbeitsgemeinschaften aufgrund der Regelung in § 3 Abs. 6 APO-SI",
     "68=Wahlpflichtbereich: Wirtschaftlich (Nur Bildungsgang Realschule)",
     "81=Sportförderunterricht",
-    "82=Schüler/-innen mit besonderen Schwierigkeiten im Erlernen des Lesens und Rechtschreibens (LRS)",
+    "82=Schüler/-innen mit besonderen Schwierigkeiten im Erlernen des Lesens und Rechtschreibens "
+    "(LRS)",
     "84=Unterricht in der Herkunftssprache (Muttersprachlicher Unterricht)",
-    "85=Förderung in der deutschen Sprache außerhalb von Sprachfördermaßnahmen gemäß Erlass 13-63 Nr. 3",
+    "85=Förderung in der deutschen Sprache außerhalb von Sprachfördermaßnahmen gemäß Erlass 13-63 "
+    "Nr. 3",
     "88=Erweitertes Bildungsangebot",
-    "89=Förderung neu zugewanderter Schüler in Deutschfördergr. (teilw. äußere + innere Differenzierung)",
-    "90=Förderung neu zugewanderter Schüler in Deutschförderkl. (vollständige äußere Differenzierung)",
+    "89=Förderung neu zugewanderter Schüler in Deutschfördergr. (teilw. äußere + innere "
+    "Differenzierung)",
+    "90=Förderung neu zugewanderter Schüler in Deutschförderkl. (vollständige äußere "
+    "Differenzierung)",
     "91=Unterricht im Rahmen des Schulversuchs Talentschule",
-    "94=Unterr. im Rahmen der Initiative 'Kein Abschluss ohne Anschluss' + 'Schule trifft Arbeitswelt'",
+    "94=Unterr. im Rahmen der Initiative 'Kein Abschluss ohne Anschluss' + 'Schule trifft "
+    "Arbeitswelt'",
     "95=Zusätzlicher Förderunterricht im Rahmen der Initiative 'Komm mit'",
     "96=Ergänzungsstunden gem. § 3 Abs. 1, 3 und § 19 Abs. 3 APO-SI",
     "99=zusätzliche Unterrichtsveranstaltung (z.B. Schulchor)",
@@ -137,7 +159,8 @@ constexpr const char* hKinds[] = {
 
 constexpr const char* rKinds[] = {
     "",
-    "00=Pflichtunterricht für Teile von Klassen/Wahlpfl.-bereich in Fächern der Lernb. zur Dopplungsverm.",
+    "00=Pflichtunterricht für Teile von Klassen/Wahlpfl.-bereich in Fächern der Lernb. zur "
+    "Dopplungsverm.",
     "13=Grundkurs (nur Bildungsgang Hauptschule)",
     "16=Erweiterungskurs (nur Bildungsgang Hauptschule)",
     "17=Förderunterricht (nur Bildungsgang Hauptschule)",
@@ -146,7 +169,8 @@ constexpr const char* rKinds[] = {
     "33=Arbeits- bzw. Übungsstunde entsprechend § 9 Abs. 2, 3  SchulG",
     "36=Arbeitsgemeinschaft entsprechend § 9 Abs. 2, 3  SchulG",
     "37=Förderangebot entsprechend § 9 Abs. 2, 3  SchulG",
-    "56=Unterricht in der Muttersprache anstelle einer Pflichtfremdspr. oder eines Wahlpflichtfaches",
+    "56=Unterricht in der Muttersprache anstelle einer Pflichtfremdspr. oder eines "
+    "Wahlpflichtfaches",
     "61=Wahlpflichtbereich: Fremdsprachlich",
     "62=Wahlpflichtbereich: Sozialwissenschaftlich",
     "63=Wahlpflichtbereich: Naturwissenschaftlich - technisch",
@@ -154,14 +178,17 @@ constexpr const char* rKinds[] = {
     "67=Arbeitsgemeinschaften aufgrund der Regelung in 3 Abs. 6 APO-SI",
     "68=Wahlpflichtbereich: Wirtschaftlich",
     "81=Sportförderunterricht",
-    "82=Schüler*innen mit besonderen Schwierigkeiten im Erlernen des Lesens und Rechtschreibens (LRS)",
+    "82=Schüler*innen mit besonderen Schwierigkeiten im Erlernen des Lesens und Rechtschreibens "
+    "(LRS)",
     "84=Unterricht in der Herkunftssprache (Muttersprachlicher Unterricht)",
-    "85=Förderung IN der deutschen Sprache außerhalb von Sprachfördermaßnahmen gemäß Erlass 13-63 Nr. 3",
+    "85=Förderung IN der deutschen Sprache außerhalb von Sprachfördermaßnahmen gemäß Erlass 13-63 "
+    "Nr. 3",
     "88=Erweitertes Bildungsangebot (nur Bildungsgang Hauptschule)",
     "89=Förderung neu zugewanderter Schüler in Deutschf. (teilw. äußere + innere Differenzierung)",
     "90=Förderung neu zugewanderter Schüler in Deutschförderkl. (vollst. äußere Differenzierung)",
     "91=Unterricht im Rahmen des Schulversuchs Talentschule",
-    "94=Unterricht der Initiative 'Kein Abschluss ohne Anschluss' einschl. 'Schule trifft Arbeitswelt'",
+    "94=Unterricht der Initiative 'Kein Abschluss ohne Anschluss' einschl. 'Schule trifft "
+    "Arbeitswelt'",
     "95=Zusätzlicher Förderunterricht im Rahmen der Initiative 'Komm mit'",
     "96=Ergänzungsstunden gem. § 3 Abs. 1, 3 und § 15 Abs. 3 APO-SI",
     "99=zusätzliche Unterrichtsveranstaltung (z.B. Schulchor)",
@@ -201,7 +228,8 @@ constexpr const char* sKinds[] = {
     "63=Wahlpflichtbereich: Naturwissenschaftl. - technisch (Nur Bildungsgang Realschule)",
     "64=Wahlpflichtbereich: Musisch-künstlerisch (Nur Bildungsgang Realschule)",
     "84=Unterricht in der Herkunftssprache (Muttersprachlicher Unterricht)",
-    "85=Förderung in der deutschen Spr. außerhalb von Sprachfördermaßnahmen gemäß Erlass 13-63 Nr. 3",
+    "85=Förderung in der deutschen Spr. außerhalb von Sprachfördermaßnahmen gemäß Erlass 13-63 Nr. "
+    "3",
     "89=Förderung neu zugewanderter Schüler in Deutschfördergruppen",
     "90=Förderung neu zugewanderter Schüler in Deutschförderklassen",
     "94=Unterricht im Rahmen der Initiative 'Kein Abschluss ohne Anschluss'",
@@ -327,19 +355,11 @@ constexpr const char* einsatzList[] = {
 };
 
 constexpr const char* qualartBk[] = {
-    "",
-    " =erworben durch LABG/OVP",
-    "2=Unterrichtserlaubnis",
-    "3=mehrj. Unterricht",
-    "9=sonstige",
+    "", " =erworben durch LABG/OVP", "2=Unterrichtserlaubnis", "3=mehrj. Unterricht", "9=sonstige",
 };
 
 constexpr const char* qualartOther[] = {
-    "",
-    "1=erworben durch LABG/OVP",
-    "2=Unterrichtserlaubnis",
-    "3=mehrj. Unterricht",
-    "9=sonstige",
+    "", "1=erworben durch LABG/OVP", "2=Unterrichtserlaubnis", "3=mehrj. Unterricht", "9=sonstige",
 };
 
 // The school forms of the info dialog; "S " appears twice (special school and hospital school).
@@ -362,11 +382,11 @@ constexpr const char* schoolFormList[] = {
     "BK=Berufskolleg",
     "WB=Weiterbildungskolleg",
 };
-constexpr FixedTexts fixed{
-    fwKinds,          bkKinds,        geKinds,         gyKinds,    hKinds,
-    rKinds,           wbKinds,        sKinds,          defaultKinds, specialNeeds,
-    foreignLanguages, legalRelationships, employmentKinds, extraWork, reducedWork,
-    sexList,          einsatzList,    qualartBk,       qualartOther, schoolFormList};
+constexpr FixedTexts fixed{fwKinds,         bkKinds,      geKinds,          gyKinds,
+                           hKinds,          rKinds,       wbKinds,          sKinds,
+                           defaultKinds,    specialNeeds, foreignLanguages, legalRelationships,
+                           employmentKinds, extraWork,    reducedWork,      sexList,
+                           einsatzList,     qualartBk,    qualartOther,     schoolFormList};
 
 }  // namespace
 

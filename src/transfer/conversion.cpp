@@ -48,8 +48,7 @@ void convertClass(store::Table& uvd, store::Table& klasse, const Text& sf) {
 // Visit every visible UVD record in record order with the conversion table in its
 // upper-case index order; both tables end on their first record.
 template <typename Convert>
-bool convertAll(app::Workspace& ws, app::Ui& ui, Page page, const Text& caption,
-                Convert convert) {
+bool convertAll(app::Workspace& ws, app::Ui& ui, Page page, const Text& caption, Convert convert) {
   store::Table& uvd = ws.table(Page::Uvd);
   if (uvd.lastRec() == 0) {
     ui.warning(caption, nothingToConvertText);

@@ -138,7 +138,8 @@ struct GpsulLines {
     return std::string_view(texts).substr(l.at[k], l.at[k + 1] - l.at[k]);
   }
   std::string_view key(const GpsulLine& l) const {
-    return std::string_view(texts).substr(l.at[GpsulLine::cls], l.at[GpsulLine::upperSubject] - l.at[GpsulLine::cls]);
+    return std::string_view(texts).substr(l.at[GpsulLine::cls],
+                                          l.at[GpsulLine::upperSubject] - l.at[GpsulLine::cls]);
   }
   // The next lines of GPSUL from its current record on, the table left after the last.
   void read(store::Table& gpsul, const GpsulFields& at, bool normalises) {
@@ -154,8 +155,10 @@ struct GpsulLines {
       gpsul.getPadded(at.klasse, field);
       part(GpsulLine::storedClass, field);
       begin(GpsulLine::cls);
-      if (normalises) appendNormalisedClass(field, texts);
-      else texts += field;
+      if (normalises)
+        appendNormalisedClass(field, texts);
+      else
+        texts += field;
       gpsul.getPadded(at.lehrer, field);
       part(GpsulLine::teacher, field);
       gpsul.getPadded(at.fach, field);
@@ -268,8 +271,8 @@ UvdTransfer::UvdTransfer(app::Workspace& ws)
   // A further-education college is treated as a vocational college throughout, while
   // ZULFACH stays limited to its own school form.
   if (m_sf == "WB") m_sf = "BK";
-  const bool yearClasses = m_sf == "H" || m_sf.starts_with("R") || m_sf == "SE" ||
-                           m_sf == "GY" || m_sf == "GE" || m_sf == "FW";
+  const bool yearClasses = m_sf == "H" || m_sf.starts_with("R") || m_sf == "SE" || m_sf == "GY" ||
+                           m_sf == "GE" || m_sf == "FW";
   m_normalises = yearClasses;
   m_hasCourseKinds = yearClasses || m_sf.starts_with("H");
 }

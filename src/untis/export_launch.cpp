@@ -31,8 +31,7 @@ std::optional<ExportCommand> exportCommand(const std::vector<Text>& entries,
   if (entries.size() > 1 && isFilled(entries, dbProgram) && isFilled(entries, dbName)) {
     // The program and the database name are taken as held, user and password trimmed.
     return ExportCommand{entry(entries, dbProgram),
-                         {"DB=" + entry(entries, dbName),
-                          "/user=" + trim(entry(entries, dbUser)),
+                         {"DB=" + entry(entries, dbName), "/user=" + trim(entry(entries, dbUser)),
                           "/pw=" + trim(entry(entries, dbPassword)), exportParameter}};
   }
   if (entries.size() > 5 && isFilled(entries, fileProgram) && isFilled(entries, untisFile)) {

@@ -81,8 +81,8 @@ UntisDecimal untisDecimal(std::string_view field) {
 
 // The GPSUL record of a line. Quotes do not protect a separator; a line with fewer columns
 // leaves the remaining fields blank.
-void makeRecord(std::string_view line, char separator, const store::RecordBuilder& gpsul, char* record,
-                Text& text) {
+void makeRecord(std::string_view line, char separator, const store::RecordBuilder& gpsul,
+                char* record, Text& text) {
   gpsul.blank(record);
   // Where the columns begin, found in one pass over the line: column c + 1 runs from
   // begin[c] up to the separator before begin[c + 1]; the last column the line has ends with it.
@@ -107,7 +107,8 @@ void makeRecord(std::string_view line, char separator, const store::RecordBuilde
       case Conversion::text: {
         // Mostly "text" with no quote inside: the text between the quotes as it stands.
         std::string_view value = field;
-        if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
+        if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+          value = value.substr(1, value.size() - 2);
         if (value.find('"') != std::string_view::npos) {
           text.clear();
           appendUntisText(field, text);
@@ -116,8 +117,11 @@ void makeRecord(std::string_view line, char separator, const store::RecordBuilde
         gpsul.put(record, spec.position, value);
         break;
       }
-      case Conversion::date: gpsul.put(record, spec.position, untisDate(field)); break;
-      case Conversion::none: break;
+      case Conversion::date:
+        gpsul.put(record, spec.position, untisDate(field));
+        break;
+      case Conversion::none:
+        break;
     }
   }
 }
@@ -226,7 +230,8 @@ Date untisDate(std::string_view field) {
   };
   char joined[10];  // "dd.mm.yyyy" at most
   std::size_t n = 0;
-  for (std::string_view piece : {part(7, 2), std::string_view("."), part(5, 2), std::string_view("."), part(1, 4)})
+  for (std::string_view piece :
+       {part(7, 2), std::string_view("."), part(5, 2), std::string_view("."), part(1, 4)})
     for (char c : piece) joined[n++] = c;
   return Date::parse(std::string_view(joined, n));
 }
@@ -279,7 +284,8 @@ void importGpu002(app::Workspace& ws, app::Ui& ui, const std::filesystem::path& 
         Batch& b = batches[slot];
         b.makeKept(*separator, records, appendingText);
         const std::string_view all = b.records;
-        for (std::size_t i = 0; i < b.count; ++i) gpsul.append(all.substr(i * recordSize, recordSize));
+        for (std::size_t i = 0; i < b.count; ++i)
+          gpsul.append(all.substr(i * recordSize, recordSize));
       });
   gpsul.flush();
   gpsul.goTop();

@@ -105,9 +105,8 @@ Text withoutQuotePairs(std::string_view s) {
 
 // Eight digits year, month, day; anything else is no date.
 Date dateFromDigits(std::string_view text) {
-  if (text.size() != 8 || !std::all_of(text.begin(), text.end(), [](char c) {
-        return c >= '0' && c <= '9';
-      }))
+  if (text.size() != 8 ||
+      !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
     return Date();
   return Date::parse(Text(text.substr(6, 2)) + "." + Text(text.substr(4, 2)) + "." +
                      Text(text.substr(0, 4)));
@@ -125,15 +124,20 @@ Text legalRelationship(std::string_view text, const transfer::Catalog& catalog) 
 
 Value convert(Rule rule, const Text& text, const transfer::Catalogs& catalogs) {
   switch (rule) {
-    case Rule::sex: return Text(text == "1" ? "W" : text == "2" ? "M" : "");
+    case Rule::sex:
+      return Text(text == "1" ? "W" : text == "2" ? "M" : "");
     case Rule::abbreviation:
       // Untis marks a teacher it cannot name with "?": such a line is not stored.
       if (text.find('?') != Text::npos) return Text(abbreviationLength, ' ');
       return upper(left(text, abbreviationLength));
-    case Rule::legalRelationship: return legalRelationship(text, catalogs.ARECHTSVER);
-    case Rule::date: return dateFromDigits(text);
-    case Rule::number: return untisNumber(text);
-    case Rule::text: return withoutQuotePairs(text);
+    case Rule::legalRelationship:
+      return legalRelationship(text, catalogs.ARECHTSVER);
+    case Rule::date:
+      return dateFromDigits(text);
+    case Rule::number:
+      return untisNumber(text);
+    case Rule::text:
+      return withoutQuotePairs(text);
   }
   return Text();
 }
@@ -158,8 +162,8 @@ public:
   Importer(store::Table& lehrer, const transfer::Catalogs& catalogs, char separator)
       : m_t(lehrer), m_catalogs(catalogs), m_separator(separator), m_targets(targetsFor(lehrer)) {
     const int krz = lehrer.fieldIndex("UNTIS_KRZ");
-    m_keyWidth = krz > 0 ? static_cast<std::size_t>(lehrer.structure()[krz - 1].length)
-                         : abbreviationLength;
+    m_keyWidth =
+        krz > 0 ? static_cast<std::size_t>(lehrer.structure()[krz - 1].length) : abbreviationLength;
   }
 
   void storeLine(std::string_view line) {
@@ -219,7 +223,8 @@ std::vector<Text> splitGpu004Line(std::string_view lineIn, char separator) {
       // separator and arrives whole, the blank after the separator included ("Müller, Hans").
       const std::size_t close = line.find(closing, end + 1);
       if (close != Text::npos) {
-        text += separator + trimRight(std::string_view(line).substr(end + 1, close + 1 - (end + 1)));
+        text +=
+            separator + trimRight(std::string_view(line).substr(end + 1, close + 1 - (end + 1)));
         next = close + 2;
       }
       text = withoutQuotes(text);

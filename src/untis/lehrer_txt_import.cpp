@@ -120,7 +120,8 @@ void readLehrerTxt(app::Workspace& ws, app::Ui& ui) {
   pages::markAllDeleted(mm);
   if (mm.orderCount() > 0) mm.setOrder(1);
   // The whole file is read, block by block, down to its last complete line.
-  while (auto line = reader->next()) storeRecord(mm, parseLehrerTxtLine(*line, factor, ws.catalogs));
+  while (auto line = reader->next())
+    storeRecord(mm, parseLehrerTxtLine(*line, factor, ws.catalogs));
   mm.flush();
   mm.goTop();
   ui.busy(false);

@@ -39,7 +39,8 @@ UntisDialog::UntisDialog(app::Workspace& ws, app::Ui& ui, QWidget* parent)
   dbLayout->addWidget(new QLabel(toQString("Pfad zur Untis.exe"), db), 0, 0);
   dbLayout->addWidget(m_edits[dbProgram], 0, 1);
   dbLayout->addWidget(button("ExePsh", UntisPicker::dbProgram, dbProgram), 0, 2);
-  auto* dbNameLabel = new QLabel(toQString("Name der DB-Datei von Untis,    z.B. DB~04B02~2021-2022~1"), db);
+  auto* dbNameLabel =
+      new QLabel(toQString("Name der DB-Datei von Untis,    z.B. DB~04B02~2021-2022~1"), db);
   dbNameLabel->setWordWrap(true);
   dbLayout->addWidget(dbNameLabel, 1, 0);
   dbLayout->addWidget(m_edits[dbName], 1, 1);
@@ -77,11 +78,16 @@ UntisDialog::UntisDialog(app::Workspace& ws, app::Ui& ui, QWidget* parent)
 
   // The tab key walks the fields top to bottom, each "..." button after its field; the two
   // push buttons were made first and would otherwise come first.
-  QWidget* order[] = {m_edits[dbProgram],   findChild<QPushButton*>(QStringLiteral("ExePsh")),
-                      m_edits[dbName],      m_edits[dbUser],
-                      m_edits[dbPassword],  m_edits[fileProgram],
-                      findChild<QPushButton*>(QStringLiteral("GpnPsh")), m_edits[untisFile],
-                      findChild<QPushButton*>(QStringLiteral("Gpn2Psh")), m_save,
+  QWidget* order[] = {m_edits[dbProgram],
+                      findChild<QPushButton*>(QStringLiteral("ExePsh")),
+                      m_edits[dbName],
+                      m_edits[dbUser],
+                      m_edits[dbPassword],
+                      m_edits[fileProgram],
+                      findChild<QPushButton*>(QStringLiteral("GpnPsh")),
+                      m_edits[untisFile],
+                      findChild<QPushButton*>(QStringLiteral("Gpn2Psh")),
+                      m_save,
                       m_cancel};
   for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
   m_edits[dbProgram]->setFocus();

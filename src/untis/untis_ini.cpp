@@ -22,9 +22,9 @@ bool isExcluded(unsigned b) { return b == 0 || b == '\n' || b == '\r'; }
 unsigned toNumber(unsigned b) { return b - (b > 0) - (b > '\n') - (b > '\r'); }
 
 unsigned fromNumber(unsigned n) {
-  unsigned b = n + 1;       // past NUL
-  if (b >= '\n') ++b;       // past LF
-  if (b >= '\r') ++b;       // past CR
+  unsigned b = n + 1;  // past NUL
+  if (b >= '\n') ++b;  // past LF
+  if (b >= '\r') ++b;  // past CR
   return b;
 }
 

@@ -24,9 +24,7 @@ constexpr int storedColumns = 11;
 bool isNumberColumn(int column) { return column == 5 || column == 8 || column == 9; }
 
 // A header line repeated inside the file (files joined together) is no record.
-bool isHeaderLine(std::string_view line) {
-  return upper(line).find("\"KLASSE\"") != Text::npos;
-}
+bool isHeaderLine(std::string_view line) { return upper(line).find("\"KLASSE\"") != Text::npos; }
 
 void appendRecord(store::Table& t, std::string_view line, Text& scratch) {
   scratch.assign(line);
@@ -37,8 +35,10 @@ void appendRecord(store::Table& t, std::string_view line, Text& scratch) {
     std::size_t end = scratch.find(separator, start);
     if (end == Text::npos) break;
     Text field = trim(std::string_view(scratch).substr(start, end - start));
-    if (isNumberColumn(column)) t.put(column, untisNumber(field));
-    else t.put(column, untisText(field));
+    if (isNumberColumn(column))
+      t.put(column, untisNumber(field));
+    else
+      t.put(column, untisText(field));
     start = end + 1;
   }
 }

@@ -1,18 +1,18 @@
 // The dialogs, driven without exec(): the info dialog, the Untis settings, the restore
 // choice, the short guide, the search dialog, and the countdown of the Untis wait.
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QMessageBox>
 #include <QTest>
 #include <QTimer>
-#include <QApplication>
 
 #include "backup/restore_dialog.h"
 #include "gui_support.h"

@@ -6,8 +6,8 @@
 #include <QString>
 #include <deque>
 #include <functional>
-#include <stdexcept>
 #include <memory>
+#include <stdexcept>
 #include <vector>
 
 #include "app/qt_ui.h"

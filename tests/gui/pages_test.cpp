@@ -2,8 +2,8 @@
 // column and per row kind, caption-click sorting, band colours and a big table.
 
 #include <QComboBox>
-#include <QPushButton>
 #include <QHeaderView>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
 
@@ -114,7 +114,8 @@ private slots:
     page.refresh();
     const auto& c = p.window->workspace().catalogs;
     QVERIFY(!c.AMEHR.empty() && !c.ANICHT.empty() && !c.AMINDER.empty());
-    int nicht = columnOf(page, "NICHT"), mehr = columnOf(page, "MEHR"), minder = columnOf(page, "MINDER");
+    int nicht = columnOf(page, "NICHT"), mehr = columnOf(page, "MEHR"),
+        minder = columnOf(page, "MINDER");
     QCOMPARE(offered(page, 0, nicht), qs(c.ANICHT));
     QCOMPARE(offered(page, 0, mehr), QStringList());
     QCOMPARE(offered(page, 1, mehr), qs(c.AMEHR));
@@ -129,10 +130,12 @@ private slots:
     appendRow(t, {{"UNTIS_KRZ", "ABC"}});
     auto& page = p.window->page(app::Page::Lehrer);
     page.refresh();
-    QCOMPARE(offered(page, 0, columnOf(page, "GESCHLECHT")),
-             (QStringList{QStringLiteral("M"), QStringLiteral("W"), QStringLiteral("D"), QString()}));
+    QCOMPARE(
+        offered(page, 0, columnOf(page, "GESCHLECHT")),
+        (QStringList{QStringLiteral("M"), QStringLiteral("W"), QStringLiteral("D"), QString()}));
     QCOMPARE(offered(page, 0, columnOf(page, "EINSATZ")).first(), QString());
-    QCOMPARE(offered(page, 0, columnOf(page, "LEHRAMT")), qs(p.window->workspace().catalogs.ALEHRAMT));
+    QCOMPARE(offered(page, 0, columnOf(page, "LEHRAMT")),
+             qs(p.window->workspace().catalogs.ALEHRAMT));
 
     auto& b = page.browser();
     QModelIndex index = b.model()->index(0, columnOf(page, "STAATSANGE"));
@@ -184,23 +187,29 @@ private slots:
       for (int r = 0; r < model.rowCount(); ++r) values << model.index(r, c).data().toString();
       return values;
     };
-    auto highlighted = [&](int c) { return model.headerData(c, Qt::Horizontal, Qt::BackgroundRole).isValid(); };
-    QCOMPARE(column(0), (QStringList{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")}));
+    auto highlighted = [&](int c) {
+      return model.headerData(c, Qt::Horizontal, Qt::BackgroundRole).isValid();
+    };
+    QCOMPARE(column(0),
+             (QStringList{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")}));
     QVERIFY(highlighted(0));
 
     QHeaderView* header = page.browser().horizontalHeader();
     emit header->sectionClicked(4);
-    QCOMPARE(column(4), (QStringList{QStringLiteral("5C"), QStringLiteral("7B"), QStringLiteral("9A")}));
+    QCOMPARE(column(4),
+             (QStringList{QStringLiteral("5C"), QStringLiteral("7B"), QStringLiteral("9A")}));
     QVERIFY(highlighted(4));
     QVERIFY(!highlighted(0));
     QCOMPARE(page.currentRow(), 0);
 
     emit header->sectionClicked(1);  // WSTD is not sortable: record order, nothing highlighted
-    QCOMPARE(column(0), (QStringList{QStringLiteral("3"), QStringLiteral("1"), QStringLiteral("2")}));
+    QCOMPARE(column(0),
+             (QStringList{QStringLiteral("3"), QStringLiteral("1"), QStringLiteral("2")}));
     for (int c = 0; c < model.columnCount(); ++c) QVERIFY(!highlighted(c));
 
     emit header->sectionClicked(0);
-    QCOMPARE(column(0), (QStringList{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")}));
+    QCOMPARE(column(0),
+             (QStringList{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")}));
 
     // Caption clicks change nothing on page 2.
     auto& uvd = p.window->page(app::Page::Uvd);

@@ -51,8 +51,8 @@ void copyDemo(const std::filesystem::path& target) {
 void importFixtures(test::Program& p) {
   if (!qEnvironmentVariableIsEmpty("VELMORAN_SCREENSHOT_DATA")) return;
   std::filesystem::path fixtures = test::sourceDir() / "tests/fixtures";
-  p.ui.files = {fixtures / "untis/gpu002_comma/GPU002.TXT", fixtures / "teacher/gy_hours/GPU004.TXT",
-                fixtures / "teacher/gy_hours/LEHRER.TXT"};
+  p.ui.files = {fixtures / "untis/gpu002_comma/GPU002.TXT",
+                fixtures / "teacher/gy_hours/GPU004.TXT", fixtures / "teacher/gy_hours/LEHRER.TXT"};
   p.ui.answers = {true, true, true, true, true, true};
   p.window->action("GetFromUntis")->trigger();
   p.window->action("UntisUVD")->trigger();
@@ -139,8 +139,8 @@ private slots:
     checkFits(restore);
     save(restore, QStringLiteral("dialog_restore"));
 
-    help::HelpKurzDialog kurz(QStringLiteral("1. F3: GPU002.TXT einlesen\n2. Umschalt+F3: übernehmen\n"),
-                              p.window.get());
+    help::HelpKurzDialog kurz(
+        QStringLiteral("1. F3: GPU002.TXT einlesen\n2. Umschalt+F3: übernehmen\n"), p.window.get());
     kurz.show();
     checkFits(kurz);
     save(kurz, QStringLiteral("dialog_kurz"));

@@ -2,11 +2,11 @@
 // by their keys, the closing question and the column layout file written at close.
 
 #include <QAction>
-#include <QListWidget>
-#include <QPushButton>
 #include <QHeaderView>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
@@ -87,8 +87,8 @@ const std::vector<std::pair<const char*, std::vector<Item>>>& expectedMenus() {
       {"&Datensicherung",
        {{"SaveData", "Daten sichern\tUMSCHALT+F7", QKeySequence(Qt::SHIFT | Qt::Key_F7),
          "Die Velmoran - Daten werden gesichert"},
-        {"RestoreData", "Datensicherung einlesen\tUMSCHALT+F8", QKeySequence(Qt::SHIFT | Qt::Key_F8),
-         "Die Velmoran - Daten werden eingelesen"}}},
+        {"RestoreData", "Datensicherung einlesen\tUMSCHALT+F8",
+         QKeySequence(Qt::SHIFT | Qt::Key_F8), "Die Velmoran - Daten werden eingelesen"}}},
       {"&Hilfe",
        {{"StartHelpAbout", "&Info\tF1", QKeySequence(Qt::Key_F1), "Informationen über Velmoran"},
         {"ShowKurz", "&Kurzbedienungsanleitung\tUMSCHALT+F1", QKeySequence(Qt::SHIFT | Qt::Key_F1),
@@ -192,8 +192,10 @@ private slots:
     QVERIFY(bar);
     std::vector<std::vector<QAction*>> groups(1);
     for (QAction* a : bar->actions()) {
-      if (a->isSeparator()) groups.emplace_back();
-      else groups.back().push_back(a);
+      if (a->isSeparator())
+        groups.emplace_back();
+      else
+        groups.back().push_back(a);
     }
     const auto& expected = expectedToolGroups();
     QCOMPARE(groups.size(), expected.size());
@@ -209,9 +211,12 @@ private slots:
   void tabsCarryTheirCaptionsAndTheUvdPageIsCurrent() {
     test::Program p;
     QTabWidget* tabs = p.window->tabs();
-    const char* captions[] = {"Unterrichtsverteilung aus Untis", "Unterrichtsverteilung für UVD.TXT",
-                              "Zulässige Fachbezeichnungen",     "Fächerkonvertierung",
-                              "Klassenkonvertierung",            "Lehrerdaten für LID",
+    const char* captions[] = {"Unterrichtsverteilung aus Untis",
+                              "Unterrichtsverteilung für UVD.TXT",
+                              "Zulässige Fachbezeichnungen",
+                              "Fächerkonvertierung",
+                              "Klassenkonvertierung",
+                              "Lehrerdaten für LID",
                               "Mehr-/Minderleistungen aus Untis"};
     QCOMPARE(tabs->count(), 7);
     for (int i = 0; i < 7; ++i) QCOMPARE(tabs->tabText(i), q(captions[i]));
@@ -223,7 +228,8 @@ private slots:
   void f3ImportsGpu002AndBringsItsPageToTheFront() {
     test::Program p;
     std::filesystem::path file = p.dir / "GPU002.TXT";
-    std::filesystem::copy_file(test::sourceDir() / "tests/fixtures/untis/gpu002_comma/GPU002.TXT", file);
+    std::filesystem::copy_file(test::sourceDir() / "tests/fixtures/untis/gpu002_comma/GPU002.TXT",
+                               file);
     p.ui.files.push_back(file);
     p.window->show();
     QVERIFY(QTest::qWaitForWindowActive(p.window.get()));
@@ -234,7 +240,8 @@ private slots:
     QCOMPARE(p.ui.fileRequests.size(), std::size_t(1));
     QCOMPARE(p.window->tabs()->currentIndex(), 0);
     auto& page = p.window->page(app::Page::Gpsul);
-    int records = static_cast<int>(p.window->workspace().table(app::Page::Gpsul).visibleRecnos().size());
+    int records =
+        static_cast<int>(p.window->workspace().table(app::Page::Gpsul).visibleRecnos().size());
     QVERIFY(records > 0);
     QCOMPARE(page.model().rowCount(), records);
     QCOMPARE(page.currentRow(), 0);
@@ -311,7 +318,8 @@ private slots:
     QCOMPARE(lines.size(), std::size_t(66));
     const std::size_t headers[] = {0, 18, 30, 34, 38, 43, 59};
     for (int i = 0; i < 7; ++i)
-      QCOMPARE(QString::fromStdString(lines[headers[i]]), QStringLiteral("[TAB_PAGE%1]").arg(i + 1));
+      QCOMPARE(QString::fromStdString(lines[headers[i]]),
+               QStringLiteral("[TAB_PAGE%1]").arg(i + 1));
     QCOMPARE(QString::fromStdString(lines[1]), QStringLiteral("UNR:30 :1"));
     QCOMPARE(QString::fromStdString(lines[22]), QStringLiteral("Kursart:321:4"));
     QCOMPARE(q(lines[60]), QStringLiteral("Satzart:50 :1"));
@@ -345,7 +353,8 @@ private slots:
     p.start("GY=Gymnasium");
     QCOMPARE(p.window->page(app::Page::Zulfach).browser().columnWidth(2), 140);
     // Page 4's column lines are read into other sections; every page still shows its columns.
-    for (app::Page page : {app::Page::Fach, app::Page::Klasse, app::Page::Lehrer, app::Page::MehrMinder}) {
+    for (app::Page page :
+         {app::Page::Fach, app::Page::Klasse, app::Page::Lehrer, app::Page::MehrMinder}) {
       auto& b = p.window->page(page).browser();
       for (int c = 0; c < b.model()->columnCount(); ++c) QVERIFY(b.columnWidth(c) > 0);
     }
@@ -361,7 +370,8 @@ private slots:
     p.window->action("SaveData")->trigger();
     p.window->runDialog = [](QDialog& d) {
       auto& restore = dynamic_cast<backup::RestoreDialog&>(d);
-      auto items = restore.list()->findItems(QStringLiteral("VELMORAN_Column.INI"), Qt::MatchExactly);
+      auto items =
+          restore.list()->findItems(QStringLiteral("VELMORAN_Column.INI"), Qt::MatchExactly);
       if (items.size() == 1) items[0]->setSelected(true);
       restore.restoreButton()->click();
     };
@@ -403,7 +413,8 @@ private slots:
     QVERIFY(list);
     int row = -1;
     for (std::size_t i = 0; i < list->findings().size(); ++i)
-      if (list->findings()[i].table == "UVD" && list->findings()[i].field == "WSTD") row = static_cast<int>(i);
+      if (list->findings()[i].table == "UVD" && list->findings()[i].field == "WSTD")
+        row = static_cast<int>(i);
     QVERIFY(row >= 0);
     QCOMPARE(list->findings()[static_cast<std::size_t>(row)].recno, 2u);
     QCOMPARE(list->list()->item(row, 4)->text(), QStringLiteral("Fehler"));

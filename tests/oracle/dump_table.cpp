@@ -32,7 +32,8 @@ std::string value(Table& t, int pos, const Field& f) {
       std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", d.year(), d.month(), d.day());
       return buf;
     }
-    default: return windows1252ToUtf8(t.getText(pos));
+    default:
+      return windows1252ToUtf8(t.getText(pos));
   }
 }
 
@@ -51,7 +52,8 @@ int main(int argc, char** argv) {
   Table& t = **opened;
   t.showDeleted(true);
   std::printf("FIELDS");
-  for (const Field& f : t.structure()) std::printf(" %s:%c:%d:%d", f.name.c_str(), f.type, f.length, f.decimals);
+  for (const Field& f : t.structure())
+    std::printf(" %s:%c:%d:%d", f.name.c_str(), f.type, f.length, f.decimals);
   std::printf("\nCOUNT %u\n", t.lastRec());
   for (t.goTop(); !t.eof(); t.skip()) {
     std::printf("%u %s", t.recno(), t.deleted() ? "deleted" : "live");

@@ -34,7 +34,9 @@ struct Row {
 const Row rows[] = {
     {"M\xFCller", 12.5, 2024, 3, 1, true, 3, false},
     {"\xD6zt\xFCrk", -3.25, 0, 0, 0, false, 1, false},
-    {"Stra\xDF" "e", 1000, 1999, 12, 31, false, 2, false},
+    {"Stra\xDF"
+     "e",
+     1000, 1999, 12, 31, false, 2, false},
     {"gel\xF6scht", 7, 2020, 1, 2, true, 4, true},
     {"\xC4rger", 0, 2000, 2, 29, true, 10, false},
     {"m\xFCller", -0.5, 2024, 3, 2, true, -7, false},
@@ -48,8 +50,11 @@ bool check(const Result<int>& r, const char* what) {
 
 bool writeSample(const fs::path& dir) {
   fs::path file = dir / "sample.dbf";
-  Structure s = {{"NAME", 'C', 20, 0}, {"BETRAG", 'N', 8, 2}, {"DATUM", 'D', 8, 0},
-                 {"AKTIV", 'L', 1, 0}, {"NR", 'N', 5, 0}};
+  Structure s = {{"NAME", 'C', 20, 0},
+                 {"BETRAG", 'N', 8, 2},
+                 {"DATUM", 'D', 8, 0},
+                 {"AKTIV", 'L', 1, 0},
+                 {"NR", 'N', 5, 0}};
   if (auto r = Table::create(file, s); !r) {
     std::fprintf(stderr, "%s\n", r.reason().c_str());
     return false;
@@ -107,7 +112,8 @@ bool writeIndexes(int argc, char** argv) {
     return false;
   }
   bool ok = true;
-  for (int a = 3; a + 1 < argc; a += 2) ok = check((*t)->createOrder(argv[a], argv[a + 1]), argv[a]) && ok;
+  for (int a = 3; a + 1 < argc; a += 2)
+    ok = check((*t)->createOrder(argv[a], argv[a + 1]), argv[a]) && ok;
   return ok;
 }
 

@@ -30,7 +30,7 @@ public:
   std::vector<Text> pauseStatus;
   std::vector<int> pagesShown;
 
-  std::deque<bool> answers;  // for askYesNo; empty: No
+  std::deque<bool> answers;                                // for askYesNo; empty: No
   std::deque<std::optional<std::filesystem::path>> files;  // for openFile/saveFile; empty: cancel
 
   void info(const Text& caption, const Text& text) override;

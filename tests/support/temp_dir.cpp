@@ -15,9 +15,9 @@ TempDir::TempDir() {
   std::random_device rd;
   auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
   for (int attempt = 0; attempt < 100; ++attempt) {
-    fs::path p = fs::temp_directory_path() /
-                 ("velmoran-test-" + std::to_string(rd()) + "-" + std::to_string(stamp) + "-" +
-                  std::to_string(counter++));
+    fs::path p =
+        fs::temp_directory_path() / ("velmoran-test-" + std::to_string(rd()) + "-" +
+                                     std::to_string(stamp) + "-" + std::to_string(counter++));
     if (fs::create_directory(p)) {
       m_path = p;
       return;

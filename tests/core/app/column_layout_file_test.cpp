@@ -16,7 +16,8 @@ std::array<std::vector<ColumnState>, pageCount> sampleColumns() {
 TEST(ColumnLayoutFile, WritesSixtySixLinesWithPaddedWidths) {
   std::string text = formatColumnLayouts(sampleColumns());
   int lines = 0;
-  for (std::size_t p = text.find("\r\n"); p != std::string::npos; p = text.find("\r\n", p + 2)) ++lines;
+  for (std::size_t p = text.find("\r\n"); p != std::string::npos; p = text.find("\r\n", p + 2))
+    ++lines;
   EXPECT_EQ(lines, 66);
   EXPECT_EQ(text.substr(0, 13), "[TAB_PAGE1]\r\n");
   EXPECT_NE(text.find("Spalte 1:120:1\r\n"), std::string::npos);

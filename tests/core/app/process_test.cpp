@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #ifdef _WIN32
-#include <windows.h>
 #include <shellapi.h>
+#include <windows.h>
 #endif
 
 namespace velmoran::app {
@@ -28,8 +28,8 @@ TEST(WindowsCommandLine, BackslashesDoubleOnlyBeforeAQuote) {
 #ifdef _WIN32
 // The system's own parser of command lines gives back exactly the program and the values.
 TEST(WindowsCommandLine, TheSystemParserGetsTheValuesBack) {
-  const std::vector<Text> values{"/user=Anna Maier", "C:\\Mein Ordner\\", "sag \"hallo\"",
-                                 "", "a\\\\b", "-pw=x\"y z\\"};
+  const std::vector<Text> values{"/user=Anna Maier", "C:\\Mein Ordner\\", "sag \"hallo\"", "",
+                                 "a\\\\b",           "-pw=x\"y z\\"};
   const std::string line = windowsCommandLine(untis, values);
   const std::wstring wide(line.begin(), line.end());
   int count = 0;

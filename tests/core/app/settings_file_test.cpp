@@ -61,7 +61,8 @@ TEST(SettingsFile, LongValuesAreCutTo32AndShortOnesPadded) {
 
 TEST(SettingsFile, MissingLinesKeepDefaultsAndALastLineWithoutEndIsIgnored) {
   TempDir dir;
-  writeBytes(dir / "velmoran.ini", "01.01.2020\r\nSchule\r\n\r\n\r\n\r\nH =Hauptschule\r\n\r\nJ\r\n62,5");
+  writeBytes(dir / "velmoran.ini",
+             "01.01.2020\r\nSchule\r\n\r\n\r\n\r\nH =Hauptschule\r\n\r\nJ\r\n62,5");
   auto s = readSettings(dir / "velmoran.ini");
   ASSERT_TRUE(s.ok());
   EXPECT_EQ(s->minutes, "45,00");

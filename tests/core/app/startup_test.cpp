@@ -73,7 +73,6 @@ TEST(CommandLine, JoinArgumentsFindsTheProgramName) {
   EXPECT_EQ(line.text.substr(line.programNameStart), "velmoran-cli -/data settings");
 }
 
-
 TEST(Startup, NewDataDirectoryGetsSettingsBackupTablesAndIndexes) {
   test::TestWorkspace t;
   const fs::path& d = t.dir();
@@ -81,7 +80,8 @@ TEST(Startup, NewDataDirectoryGetsSettingsBackupTablesAndIndexes) {
   EXPECT_TRUE(fs::exists(d / "SECURE" / "velmoran.ini"));
   for (const auto& spec : store::tableSpecs()) {
     EXPECT_TRUE(fs::exists(d / spec.fileName)) << spec.fileName;
-    for (const auto& index : spec.indexes) EXPECT_TRUE(fs::exists(d / index.fileName)) << index.fileName;
+    for (const auto& index : spec.indexes)
+      EXPECT_TRUE(fs::exists(d / index.fileName)) << index.fileName;
   }
   EXPECT_EQ(t.ui().messages.size(), 0u);
   EXPECT_EQ(t.table(Page::Zulfach).lastRec(), 2149u);
@@ -167,7 +167,7 @@ TEST(Startup, TablesHeldByAnotherProcessGiveTheSingleUserMessageAndTouchNothing)
   pid_t child = fork();
   if (child == 0) {
     int fd = open((data / "gpsul.dbf").c_str(), O_RDWR);
-    struct flock fl{};
+    struct flock fl {};
     fl.l_type = F_WRLCK;
     fl.l_whence = SEEK_SET;
     bool locked = fd >= 0 && fcntl(fd, F_SETLK, &fl) == 0;

@@ -71,7 +71,8 @@ class TeacherRun : public testing::TestWithParam<Run> {};
 TEST_P(TeacherRun, WritesTheExpectedLehrerAsdTxt) {
   const fs::path in = test::sourceDir() / "tests/fixtures/teacher" / GetParam().folder;
   std::map<std::string, std::string> settings;
-  for (const auto& row : tsvRows(in / "settings.tsv")) settings[row[0]] = row.size() > 1 ? row[1] : "";
+  for (const auto& row : tsvRows(in / "settings.tsv"))
+    settings[row[0]] = row.size() > 1 ? row[1] : "";
 
   test::TestWorkspace t(store::utf8ToWindows1252(settings["schoolForm"]));
   t.ws().settings.minuteModel = settings["minuteModel"];

@@ -123,8 +123,10 @@ TEST(WriteLehrerAsd, HoursTooWideForTheFieldWriteNoFileAndNameTheTeachers) {
   Writer w;
   addRow(w.table(Page::Lehrer), {{"UNTIS_KRZ", "MUE"}, {"LNAME", "Müller"}});
   addRow(w.table(Page::MehrMinder), {{"ART", "LS"}, {"UNTIS_KRZ", "MUE"}, {"USTD", "12345"}});
-  addRow(w.table(Page::MehrMinder), {{"ART", "66"}, {"UNTIS_KRZ", "XY"}, {"USTD", "6000"}, {"MEHR", "110"}});
-  addRow(w.table(Page::MehrMinder), {{"ART", "66"}, {"UNTIS_KRZ", "XY"}, {"USTD", "4000"}, {"MEHR", "110"}});
+  addRow(w.table(Page::MehrMinder),
+         {{"ART", "66"}, {"UNTIS_KRZ", "XY"}, {"USTD", "6000"}, {"MEHR", "110"}});
+  addRow(w.table(Page::MehrMinder),
+         {{"ART", "66"}, {"UNTIS_KRZ", "XY"}, {"USTD", "4000"}, {"MEHR", "110"}});
   test::writeBytes(w.dir() / "LEHRER_ASD.TXT", "old");
   w.write();
   const auto& m = w.ui().onlyMessage();
@@ -142,9 +144,9 @@ TEST(WriteLehrerAsd, LessonLengthIsSixtyOnlyWithTheMinuteModelAndMinutesAboveZer
     const char* minutes;
     const char* line;
   };
-  for (const Case& c : {Case{"", "45,00", "6012345645"}, Case{"J", "0", "6012345645"},
-                        Case{"J", "", "6012345645"}, Case{"J", "45,00", "6012345660"},
-                        Case{"J", "62,25", "6012345660"}}) {
+  for (const Case& c :
+       {Case{"", "45,00", "6012345645"}, Case{"J", "0", "6012345645"}, Case{"J", "", "6012345645"},
+        Case{"J", "45,00", "6012345660"}, Case{"J", "62,25", "6012345660"}}) {
     Writer w;
     w.ws().settings.minuteModel = c.model;
     w.ws().settings.minutes = c.minutes;
@@ -192,7 +194,9 @@ TEST(WriteLehrerAsd, TeacherAbbreviationIsSoughtWithoutCaseFolding) {
 TEST(WriteLehrerAsd, HourLinesSumPerKeyAndAZeroSumIsWrittenAsZero) {
   Writer w;
   store::Table& mm = w.table(Page::MehrMinder);
-  addRow(mm, {{"ART", "67"}, {"UNTIS_KRZ", "ZZ"}, {"USTD", "1.5"},
+  addRow(mm, {{"ART", "67"},
+              {"UNTIS_KRZ", "ZZ"},
+              {"USTD", "1.5"},
               {"MINDER", "200=Pflichtstundenermäßigung aus Altersgründen"}});
   addRow(mm, {{"ART", "67"}, {"UNTIS_KRZ", "ZZ"}, {"USTD", "2.25"}, {"MINDER", "210"}});
   addRow(mm, {{"ART", "67"}, {"UNTIS_KRZ", "ZZ"}, {"USTD", "0.75"}, {"MINDER", "200"}});

@@ -86,12 +86,14 @@ TEST(WriteUvd, EachVisibleRecordIsOneLineInRecordOrder) {
   uvd.goTo(4);
   const fs::path file = chooseFile(t, t.dir() / "UVD.TXT");
   writeUvd(t.ws(), t.ui());
-  EXPECT_EQ(test::readBytes(file),
-            header +
-                "\"5A\";\"T\";\"05\";\"00\";3;\"D\";\"M\xDCL\";27;14;\"E\";\"ja\";\"\";\"Velmoran\";\"2021\"\r\n"
-                "\"Klasse\";\"\";\"\";\"7\";3;\"GE\";\"A B\";0;0;\"\";\"\";\"\";\"Velmoran\";\"2021\"\r\n"
-                "\"\";\"\";\"\";\"\";0;\"\";\"\";0;0;\"\";\"\";\"\";\"Velmoran\";\"2021\"\r\n"
-                "\"5\"A\";\"\";\"\";\"\";1;\"\";\"X;Y\";3;1;\"\";\"\";\"\";\"Velmoran\";\"2021\"\r\n");
+  EXPECT_EQ(
+      test::readBytes(file),
+      header +
+          "\"5A\";\"T\";\"05\";\"00\";3;\"D\";\"M\xDCL\";27;14;\"E\";\"ja\";\"\";\"Velmoran\";"
+          "\"2021\"\r\n"
+          "\"Klasse\";\"\";\"\";\"7\";3;\"GE\";\"A B\";0;0;\"\";\"\";\"\";\"Velmoran\";\"2021\"\r\n"
+          "\"\";\"\";\"\";\"\";0;\"\";\"\";0;0;\"\";\"\";\"\";\"Velmoran\";\"2021\"\r\n"
+          "\"5\"A\";\"\";\"\";\"\";1;\"\";\"X;Y\";3;1;\"\";\"\";\"\";\"Velmoran\";\"2021\"\r\n");
   EXPECT_EQ(uvd.recno(), 1u);
 }
 
@@ -151,9 +153,13 @@ TEST(WriteUvd, ThePathInTheMessageIsWindows1252) {
   const fs::path file = t.dir() / fs::path(u8"Übung") / "UVD.TXT";  // the folder is missing
   chooseFile(t, file);
   writeUvd(t.ws(), t.ui());
-  const Text expected = store::utf8ToWindows1252(reinterpret_cast<const char*>(file.u8string().c_str()));
-  EXPECT_NE(expected.find("\xDC" "bung"), Text::npos);
-  EXPECT_EQ(t.ui().onlyMessage().text, "Die Datei " + expected + " kann nicht geschrieben werden !");
+  const Text expected =
+      store::utf8ToWindows1252(reinterpret_cast<const char*>(file.u8string().c_str()));
+  EXPECT_NE(expected.find("\xDC"
+                          "bung"),
+            Text::npos);
+  EXPECT_EQ(t.ui().onlyMessage().text,
+            "Die Datei " + expected + " kann nicht geschrieben werden !");
 }
 
 #ifdef __linux__

@@ -30,7 +30,8 @@ std::set<std::string> filesIn(const fs::path& dir) {
 // Three records in every table the program fills, their first character field set as the
 // grid sets it.
 void fill(test::TestWorkspace& t) {
-  for (Page page : {Page::Gpsul, Page::Uvd, Page::Fach, Page::Klasse, Page::Lehrer, Page::MehrMinder}) {
+  for (Page page :
+       {Page::Gpsul, Page::Uvd, Page::Fach, Page::Klasse, Page::Lehrer, Page::MehrMinder}) {
     store::Table& table = t.table(page);
     std::string field;
     for (const auto& f : table.structure())
@@ -83,7 +84,8 @@ TEST(SaveData, UsesTheBackupFolderWhateverTheCaseOfItsName) {
   fs::rename(t.dir() / "SECURE", t.dir() / "Secure");
   test::writeBytes(t.dir() / "Secure" / "GPSUL.DBF", "old copy");
   saveData(t.ws(), t.ui());
-  EXPECT_EQ(test::readBytes(t.dir() / "Secure" / "GPSUL.DBF"), test::readBytes(t.dir() / "gpsul.dbf"));
+  EXPECT_EQ(test::readBytes(t.dir() / "Secure" / "GPSUL.DBF"),
+            test::readBytes(t.dir() / "gpsul.dbf"));
 #ifndef _WIN32
   // Where names differ by case only, no second folder or copy appears. (On Windows they are
   // the same names.)
@@ -172,7 +174,8 @@ TEST(RestoreData, BringsBackEveryFileByteForByteUnderTheOpenTables) {
   EXPECT_EQ(liveCount(t.table(Page::Gpsul)), 3u);
   // Nothing is written over the restored files when the tables are closed.
   t.ws().closeTables();
-  for (const char* name : tableFiles) EXPECT_EQ(test::readBytes(t.dir() / name), saved[name]) << name;
+  for (const char* name : tableFiles)
+    EXPECT_EQ(test::readBytes(t.dir() / name), saved[name]) << name;
 }
 
 TEST(RestoreData, OnlyTheChosenFilesAreRestored) {
@@ -185,7 +188,8 @@ TEST(RestoreData, OnlyTheChosenFilesAreRestored) {
   }
   const std::string klasse = test::readBytes(t.dir() / "klasse.dbf");
   ASSERT_TRUE(restoreData(t.ws(), t.ui(), {"LEHRER.DBF"}));
-  EXPECT_EQ(test::readBytes(t.dir() / "lehrer.dbf"), test::readBytes(t.dir() / "SECURE" / "lehrer.dbf"));
+  EXPECT_EQ(test::readBytes(t.dir() / "lehrer.dbf"),
+            test::readBytes(t.dir() / "SECURE" / "lehrer.dbf"));
   EXPECT_EQ(test::readBytes(t.dir() / "klasse.dbf"), klasse);
   EXPECT_EQ(liveCount(t.table(Page::Lehrer)), 3u);
   EXPECT_EQ(liveCount(t.table(Page::Klasse)), 0u);

@@ -12,13 +12,14 @@ namespace fs = std::filesystem;
 
 auto existing(std::initializer_list<const char*> files) {
   std::vector<Text> list(files.begin(), files.end());
-  return [list](const Text& file) { return std::find(list.begin(), list.end(), file) != list.end(); };
+  return
+      [list](const Text& file) { return std::find(list.begin(), list.end(), file) != list.end(); };
 }
 
 TEST(ReaderFromAppPath, QuotesAndAListOfFoldersStillGiveTheReaderInTheFirst) {
-  auto reader = readerFromAppPath(Text("\"C:\\Program Files\\Adobe\\Reader\";C:\\Other;"),
-                                  "AcroRd32.exe", false,
-                                  existing({"C:\\Program Files\\Adobe\\Reader\\AcroRd32.exe"}));
+  auto reader =
+      readerFromAppPath(Text("\"C:\\Program Files\\Adobe\\Reader\";C:\\Other;"), "AcroRd32.exe",
+                        false, existing({"C:\\Program Files\\Adobe\\Reader\\AcroRd32.exe"}));
   EXPECT_EQ(reader, "C:\\Program Files\\Adobe\\Reader\\AcroRd32.exe");
 }
 
@@ -31,7 +32,8 @@ TEST(ReaderFromAppPath, AcrobatsValueLosesItsSurroundingBlanks) {
 
 TEST(ReaderFromAppPath, NoValueOrNoFileIsNoReader) {
   EXPECT_EQ(readerFromAppPath(std::nullopt, "AcroRd32.exe", false, existing({})), std::nullopt);
-  EXPECT_EQ(readerFromAppPath(Text("C:\\Reader"), "AcroRd32.exe", false, existing({})), std::nullopt);
+  EXPECT_EQ(readerFromAppPath(Text("C:\\Reader"), "AcroRd32.exe", false, existing({})),
+            std::nullopt);
 }
 
 constexpr const char* guideText = "Kurzanleitung\r\nF3 drücken\r\n";
@@ -78,7 +80,10 @@ TEST(ShowKurz, TheDocumentWithoutAReaderShowsTheTextGuide) {
 
 TEST(ShowKurz, AUtf8TextGuideIsShownInTheProgramsCharacterSet) {
   Folders t;
-  test::writeBytes(t.data / guideTextName, "\xEF\xBB\xBF" "F3 dr\xC3\xBC" "cken\r\n");
+  test::writeBytes(t.data / guideTextName,
+                   "\xEF\xBB\xBF"
+                   "F3 dr\xC3\xBC"
+                   "cken\r\n");
   EXPECT_EQ(showKurz(t.ws, t.ui, std::nullopt), "F3 drücken\r\n");
 }
 

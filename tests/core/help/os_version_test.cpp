@@ -63,13 +63,20 @@ TEST(WindowsVersionText, Windows10ReleasesByBuildAndDisplayVersion) {
     const char* suffix;
   };
   const Case cases[] = {
-      {10240, "", " (Threshold 1)"},   {10586, "", " (Threshold 2)"},
-      {14393, "", " (Anniversary)"},   {15063, "", " (Creators)"},
-      {16299, "", " (Fall Creators)"}, {17134, "", " (April 2018)"},
-      {17763, "", " (October 2018)"},  {18362, "", " (May 2019)"},
-      {18363, "", " (November 2019)"}, {19041, "2004", " (April 2020)"},
-      {19042, "20H2", " (October 2020)"}, {19042, "", " (April 2020)"},
-      {19043, "21H1", " (May 2021)"},  {19044, "21H2", ""},
+      {10240, "", " (Threshold 1)"},
+      {10586, "", " (Threshold 2)"},
+      {14393, "", " (Anniversary)"},
+      {15063, "", " (Creators)"},
+      {16299, "", " (Fall Creators)"},
+      {17134, "", " (April 2018)"},
+      {17763, "", " (October 2018)"},
+      {18362, "", " (May 2019)"},
+      {18363, "", " (November 2019)"},
+      {19041, "2004", " (April 2020)"},
+      {19042, "20H2", " (October 2020)"},
+      {19042, "", " (April 2020)"},
+      {19043, "21H1", " (May 2021)"},
+      {19044, "21H2", ""},
       {22631, "23H2", ""},
   };
   for (const Case& c : cases) {
@@ -84,7 +91,8 @@ TEST(WindowsVersionText, Windows10ReleasesByBuildAndDisplayVersion) {
 TEST(WindowsVersionText, Windows10WithoutUbrAndTheBuildsLow16Bits) {
   WindowsVersionValues v;
   v.ubr = "";
-  EXPECT_EQ(windowsVersionText(record(10, 0, 19042), v), "Windows 10, Version 10.19042 (April 2020)");
+  EXPECT_EQ(windowsVersionText(record(10, 0, 19042), v),
+            "Windows 10, Version 10.19042 (April 2020)");
   EXPECT_EQ(windowsVersionText(record(10, 0, 0x10000u + 10240), {}),
             "Windows 10, Version 10.10240 (Threshold 1)");
 }

@@ -19,12 +19,15 @@ TEST(CodePage, GermanLettersMapToTheirDosCodes) {
   // ä ö ü Ä Ö Ü ß é
   EXPECT_EQ(toCp850("\xE4\xF6\xFC\xC4\xD6\xDC\xDF\xE9"), "\x84\x94\x81\x8E\x99\x9A\xE1\x82");
   EXPECT_EQ(fromCp850("\x84\x94\x81\x8E\x99\x9A\xE1\x82"), "\xE4\xF6\xFC\xC4\xD6\xDC\xDF\xE9");
-  EXPECT_EQ(toCp850("Stra\xDF" "e 12"), "Stra\xE1" "e 12");
+  EXPECT_EQ(toCp850("Stra\xDF"
+                    "e 12"),
+            "Stra\xE1"
+            "e 12");
 }
 
 TEST(CodePage, CharactersTheOtherSetLacksBecomeQuestionMarks) {
-  EXPECT_EQ(toCp850("\x80"), "?");          // euro sign: not in 850
-  EXPECT_EQ(toCp850("\x93\x94"), "??");     // curly quotes
+  EXPECT_EQ(toCp850("\x80"), "?");              // euro sign: not in 850
+  EXPECT_EQ(toCp850("\x93\x94"), "??");         // curly quotes
   EXPECT_EQ(fromCp850("\xB0\xC9\xD5"), "???");  // shade, box corner, dotless i: not in 1252
 }
 
@@ -61,7 +64,7 @@ TEST(CodePage, EveryConvertibleCharacterComesBackUnchanged) {
 
 TEST(Utf8, DecodesToWindows1252) {
   EXPECT_EQ(utf8ToWindows1252("M\xC3\xBCller \xE2\x82\xAC \xC3\x9F"), "M\xFCller \x80 \xDF");
-  EXPECT_EQ(utf8ToWindows1252("\xF0\x9F\x98\x80"), "?");  // an emoji: not in 1252
+  EXPECT_EQ(utf8ToWindows1252("\xF0\x9F\x98\x80"), "?");   // an emoji: not in 1252
   EXPECT_EQ(utf8ToWindows1252("M\xFCller"), "M\xFCller");  // not UTF-8: bytes kept
 }
 
@@ -74,17 +77,21 @@ TEST(Utf8, EncodingAndDecodingEveryByteRoundTrips) {
 }
 
 TEST(Utf8, RecognisesUtf8Text) {
-  EXPECT_TRUE(isUtf8("\xEF\xBB\xBF" "abc"));
+  EXPECT_TRUE(
+      isUtf8("\xEF\xBB\xBF"
+             "abc"));
   EXPECT_TRUE(isUtf8("M\xC3\xBCller"));
-  EXPECT_FALSE(isUtf8("Mueller"));          // nothing multi-byte: plain ASCII stays as it is
-  EXPECT_FALSE(isUtf8("M\xFCller"));        // Windows-1252
-  EXPECT_FALSE(isUtf8("\xC0\xAF"));         // overlong form
-  EXPECT_FALSE(isUtf8("\xED\xA0\x80"));     // surrogate
+  EXPECT_FALSE(isUtf8("Mueller"));             // nothing multi-byte: plain ASCII stays as it is
+  EXPECT_FALSE(isUtf8("M\xFCller"));           // Windows-1252
+  EXPECT_FALSE(isUtf8("\xC0\xAF"));            // overlong form
+  EXPECT_FALSE(isUtf8("\xED\xA0\x80"));        // surrogate
   EXPECT_FALSE(isUtf8("M\xC3\xBCller \xFC"));  // valid start, 1252 later
 }
 
 TEST(Utf8, TextFilesAreDecodedOnlyWhenUtf8) {
-  EXPECT_EQ(decodeTextFile("\xEF\xBB\xBF" "K\xC3\xA4se;1\r\n"), "K\xE4se;1\r\n");
+  EXPECT_EQ(decodeTextFile("\xEF\xBB\xBF"
+                           "K\xC3\xA4se;1\r\n"),
+            "K\xE4se;1\r\n");
   EXPECT_EQ(decodeTextFile("K\xC3\xA4se"), "K\xE4se");
   EXPECT_EQ(decodeTextFile("K\xE4se"), "K\xE4se");
 }

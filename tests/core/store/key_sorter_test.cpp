@@ -26,10 +26,12 @@ using Items = std::vector<std::pair<std::string, std::uint32_t>>;
 Items sorted(std::size_t keySize, std::size_t budget, const std::vector<std::string>& keys,
              std::size_t* runs = nullptr) {
   KeySorter sorter(keySize, budget);
-  for (std::size_t i = 0; i < keys.size(); ++i) sorter.add(static_cast<std::uint32_t>(i + 1), keys[i].data());
+  for (std::size_t i = 0; i < keys.size(); ++i)
+    sorter.add(static_cast<std::uint32_t>(i + 1), keys[i].data());
   if (runs) *runs = sorter.spilledRuns();
   Items out;
-  sorter.drain([&](std::uint32_t r, const char* k) { out.emplace_back(std::string(k, keySize), r); });
+  sorter.drain(
+      [&](std::uint32_t r, const char* k) { out.emplace_back(std::string(k, keySize), r); });
   return out;
 }
 
@@ -40,9 +42,9 @@ std::vector<std::string> randomKeys(std::size_t n, std::size_t keySize, unsigned
   std::vector<std::string> keys;
   for (std::size_t i = 0; i < n; ++i) {
     std::string k(keySize, ' ');
-    k.replace(0, std::min<std::size_t>(9, keySize), std::string(std::min<std::size_t>(9, keySize), 'A'));
-    for (std::size_t j = keySize > 9 ? 9 : 0; j < keySize; ++j)
-      k[j] = "AB\x8E\x99 "[rng() % 5];
+    k.replace(0, std::min<std::size_t>(9, keySize),
+              std::string(std::min<std::size_t>(9, keySize), 'A'));
+    for (std::size_t j = keySize > 9 ? 9 : 0; j < keySize; ++j) k[j] = "AB\x8E\x99 "[rng() % 5];
     keys.push_back(k);
   }
   return keys;
@@ -50,13 +52,17 @@ std::vector<std::string> randomKeys(std::size_t n, std::size_t keySize, unsigned
 
 Items expected(const std::vector<std::string>& keys) {
   Items e;
-  for (std::size_t i = 0; i < keys.size(); ++i) e.emplace_back(keys[i], static_cast<std::uint32_t>(i + 1));
+  for (std::size_t i = 0; i < keys.size(); ++i)
+    e.emplace_back(keys[i], static_cast<std::uint32_t>(i + 1));
   std::sort(e.begin(), e.end(), [](const auto& a, const auto& b) {
     // Compare as unsigned bytes, as the index does.
-    int c = std::lexicographical_compare(a.first.begin(), a.first.end(), b.first.begin(), b.first.end(),
-                                     [](char x, char y) { return static_cast<unsigned char>(x) < static_cast<unsigned char>(y); })
-            ? -1
-            : (a.first == b.first ? 0 : 1);
+    int c = std::lexicographical_compare(
+                a.first.begin(), a.first.end(), b.first.begin(), b.first.end(),
+                [](char x, char y) {
+                  return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
+                })
+                ? -1
+                : (a.first == b.first ? 0 : 1);
     return c != 0 ? c < 0 : a.second < b.second;
   });
   return e;

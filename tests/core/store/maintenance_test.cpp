@@ -15,7 +15,8 @@ using test::TempDir;
 struct DataDir {
   TempDir dir;
   DataDir() {
-    for (const auto& spec : tableSpecs()) fs::copy_file(test::programDir() / spec.fileName, dir / spec.fileName);
+    for (const auto& spec : tableSpecs())
+      fs::copy_file(test::programDir() / spec.fileName, dir / spec.fileName);
   }
   void replace(const char* file, const Structure& s,
                const std::vector<std::vector<std::string>>& rows, bool deleteFirst = false) {
@@ -43,7 +44,8 @@ Field c(const char* name, int length) { return Field{name, 'C', length, 0}; }
 
 TEST(Maintenance, NarrowTwoFieldFachGetsWideFachneuAndKursart) {
   DataDir d;
-  d.replace("fach.dbf", {c("FACHALT", 10), c("FACHNEU", 30)}, {{"mathe", "M =Mathematik"}, {"Bio", "BI=Biologie"}});
+  d.replace("fach.dbf", {c("FACHALT", 10), c("FACHNEU", 30)},
+            {{"mathe", "M =Mathematik"}, {"Bio", "BI=Biologie"}});
   auto outcome = maintainTables(d.dir.path());
   EXPECT_FALSE(outcome.locked);
   EXPECT_TRUE(outcome.problems.empty());
@@ -147,7 +149,8 @@ TEST(Maintenance, UpgradesTogetherAndProblemsInTableOrder) {
     uvd[9].length = 1;
     d.replace("uvd.dbf", uvd, {{"05A", "", "05", "", "4", "D", "MUE", "28", "14", "E", ""}});
     d.replace("fach.dbf", {c("FACHALT", 10), c("FACHNEU", 30)}, {{"mathe", "M =Mathematik"}});
-    d.replace("klasse.dbf", {c("KLASSE_ALT", 10), c("KLASSE_NEU", 10), c("JAHRGANG", 5)}, {{"5a", "05A", "05"}});
+    d.replace("klasse.dbf", {c("KLASSE_ALT", 10), c("KLASSE_NEU", 10), c("JAHRGANG", 5)},
+              {{"5a", "05A", "05"}});
     fs::remove(d.dir / "mehr_minder.dbf");
     fs::remove(d.dir / "zulfach.dbf");
     auto outcome = maintainTables(d.dir.path());
@@ -169,7 +172,8 @@ TEST(Maintenance, UpgradesTogetherAndProblemsInTableOrder) {
     EXPECT_EQ(f->getText("FACHNEU"), "M =Mathematik");
     EXPECT_EQ(k->getText("KLASSE_NEU"), "05A");
     EXPECT_FALSE(fs::exists(d.dir / "temp.dbf"));
-    for (const char* ntx : {"FACH.NTX", "KLASSE.NTX", "LEHRER.NTX"}) EXPECT_TRUE(fs::exists(d.dir / ntx)) << ntx;
+    for (const char* ntx : {"FACH.NTX", "KLASSE.NTX", "LEHRER.NTX"})
+      EXPECT_TRUE(fs::exists(d.dir / ntx)) << ntx;
   }
 }
 

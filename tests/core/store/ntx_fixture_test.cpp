@@ -121,8 +121,11 @@ protected:
 };
 
 TEST_F(HarbourFixture, ReadsTheStructureAndEveryValue) {
-  Structure expected = {{"NAME", 'C', 20, 0}, {"BETRAG", 'N', 8, 2}, {"DATUM", 'D', 8, 0},
-                        {"AKTIV", 'L', 1, 0}, {"NR", 'N', 5, 0}};
+  Structure expected = {{"NAME", 'C', 20, 0},
+                        {"BETRAG", 'N', 8, 2},
+                        {"DATUM", 'D', 8, 0},
+                        {"AKTIV", 'L', 1, 0},
+                        {"NR", 'N', 5, 0}};
   EXPECT_EQ(table->structure(), expected);
   ASSERT_EQ(table->lastRec(), 7u);
   table->goTo(1);
@@ -137,7 +140,9 @@ TEST_F(HarbourFixture, ReadsTheStructureAndEveryValue) {
   EXPECT_TRUE(table->getDate(3).isEmpty());
   EXPECT_FALSE(table->getLogical(4));
   table->goTo(3);
-  EXPECT_EQ(table->getText("name"), "Stra\xDF" "e");
+  EXPECT_EQ(table->getText("name"),
+            "Stra\xDF"
+            "e");
   EXPECT_EQ(table->getRaw(2), " 1000.00");
   table->goTo(4);
   EXPECT_TRUE(table->deleted());
@@ -241,7 +246,8 @@ struct PageView {
 
 std::uint32_t le32(const std::string& b, std::size_t at) {
   std::uint32_t v = 0;
-  for (int k = 3; k >= 0; --k) v = (v << 8) | static_cast<unsigned char>(b[at + static_cast<std::size_t>(k)]);
+  for (int k = 3; k >= 0; --k)
+    v = (v << 8) | static_cast<unsigned char>(b[at + static_cast<std::size_t>(k)]);
   return v;
 }
 std::uint16_t le16(const std::string& b, std::size_t at) {
@@ -257,8 +263,10 @@ std::map<std::size_t, PageView> pagesOf(const fs::path& file) {
     PageView v{le16(b, page), {}, 0};
     for (std::size_t i = 0; i <= v.count; ++i) {
       std::size_t item = page + le16(b, page + 2 + 2 * i);
-      if (i < v.count) v.items.emplace_back(le32(b, item), le32(b, item + 4), b.substr(item + 8, keySize));
-      else v.rightChild = le32(b, item);
+      if (i < v.count)
+        v.items.emplace_back(le32(b, item), le32(b, item + 4), b.substr(item + 8, keySize));
+      else
+        v.rightChild = le32(b, item);
     }
     pages[page] = v;
   }

@@ -24,7 +24,8 @@ using Recnos = std::vector<std::uint32_t>;
 
 std::uint32_t le32(const std::string& b, std::size_t at) {
   std::uint32_t v = 0;
-  for (int k = 3; k >= 0; --k) v = (v << 8) | static_cast<unsigned char>(b[at + static_cast<std::size_t>(k)]);
+  for (int k = 3; k >= 0; --k)
+    v = (v << 8) | static_cast<unsigned char>(b[at + static_cast<std::size_t>(k)]);
   return v;
 }
 std::uint16_t le16(const std::string& b, std::size_t at) {
@@ -62,7 +63,10 @@ TEST_F(Orders, CharacterKeysCompareAsCodePage850Bytes) {
 }
 
 TEST_F(Orders, UpperFoldsLettersAndGermanUmlauts) {
-  auto t = names({"m\xFCller", "M\xDCLLER", "mueller", "M\xFCller", "stra\xDF" "e"}, "UPPER(NAME)");
+  auto t = names({"m\xFCller", "M\xDCLLER", "mueller", "M\xFCller",
+                  "stra\xDF"
+                  "e"},
+                 "UPPER(NAME)");
   // MUELLER < MÜLLER (0x9A after U) < STRAßE; the three Müller keys are equal.
   EXPECT_EQ(walk(*t), (Recnos{3, 1, 2, 4, 5}));
   EXPECT_EQ(t->orderKey(1), "UPPER(NAME)");
@@ -289,18 +293,18 @@ TEST_F(Orders, CreateOrderWritesAClipperNtxHeader) {
   ASSERT_TRUE(t->createOrder(ntx, "UPPER(NAME)", "UNAME").ok());
   std::string b = readBytes(ntx);
   ASSERT_EQ(b.size(), 2048u);
-  EXPECT_EQ(le16(b, 0), 6);       // Clipper 5 signature
-  EXPECT_EQ(le16(b, 2), 1);       // version of a fresh index
-  EXPECT_EQ(le32(b, 4), 1024u);   // root
-  EXPECT_EQ(le32(b, 8), 0u);      // no free pages
-  EXPECT_EQ(le16(b, 12), 28);     // item size
-  EXPECT_EQ(le16(b, 14), 20);     // key size
+  EXPECT_EQ(le16(b, 0), 6);      // Clipper 5 signature
+  EXPECT_EQ(le16(b, 2), 1);      // version of a fresh index
+  EXPECT_EQ(le32(b, 4), 1024u);  // root
+  EXPECT_EQ(le32(b, 8), 0u);     // no free pages
+  EXPECT_EQ(le16(b, 12), 28);    // item size
+  EXPECT_EQ(le16(b, 14), 20);    // key size
   EXPECT_EQ(le16(b, 16), 0);
-  EXPECT_EQ(le16(b, 18), 32);     // keys per page for key size 20
+  EXPECT_EQ(le16(b, 18), 32);  // keys per page for key size 20
   EXPECT_EQ(le16(b, 20), 16);
   EXPECT_EQ(b.substr(22, 12), std::string("UPPER(NAME)\0", 12));
   EXPECT_EQ(b.substr(538, 6), std::string("UNAME\0", 6));
-  EXPECT_EQ(le16(b, 1024), 2);    // root leaf with two keys
+  EXPECT_EQ(le16(b, 1024), 2);  // root leaf with two keys
   std::size_t first = 1024 + le16(b, 1024 + 2);
   EXPECT_EQ(le32(b, first), 0u);
   EXPECT_EQ(le32(b, first + 4), 2u);
@@ -429,7 +433,8 @@ TEST_F(Orders, ManyKeysMakeABalancedTreeWithEveryKeyOnce) {
   // Walk the tree: depth of every leaf, keys in order, fill of every page but the root.
   std::vector<std::pair<std::string, std::uint32_t>> keys;
   std::set<std::size_t> leafDepths;
-  std::function<void(std::uint32_t, std::size_t)> visit = [&](std::uint32_t page, std::size_t depth) {
+  std::function<void(std::uint32_t, std::size_t)> visit = [&](std::uint32_t page,
+                                                              std::size_t depth) {
     std::size_t count = le16(b, page);
     if (page != le32(b, 4)) {
       EXPECT_GE(count, maxItems / 2);
@@ -437,8 +442,10 @@ TEST_F(Orders, ManyKeysMakeABalancedTreeWithEveryKeyOnce) {
     for (std::size_t i = 0; i <= count; ++i) {
       std::size_t item = page + le16(b, page + 2 + 2 * i);
       std::uint32_t child = le32(b, item);
-      if (child) visit(child, depth + 1);
-      else leafDepths.insert(depth);
+      if (child)
+        visit(child, depth + 1);
+      else
+        leafDepths.insert(depth);
       if (i < count) {
         keys.emplace_back(b.substr(item + 8, 20), le32(b, item + 4));
       } else {
@@ -451,7 +458,6 @@ TEST_F(Orders, ManyKeysMakeABalancedTreeWithEveryKeyOnce) {
   ASSERT_EQ(keys.size(), static_cast<std::size_t>(n));
   EXPECT_TRUE(std::is_sorted(keys.begin(), keys.end()));
 }
-
 
 // --- orders released from memory -----------------------------------------------------------
 
@@ -468,16 +474,20 @@ protected:
     if (release) t->releaseOrders();
     for (int i = 0; i < 3000; ++i) {
       t->append();
-      t->put("NAME", std::string(i % 3 ? "k" : "K") + std::to_string((i * 7919) % 500) + (i % 7 ? "" : "ä"));
+      t->put("NAME", std::string(i % 3 ? "k" : "K") + std::to_string((i * 7919) % 500) +
+                         (i % 7 ? "" : "ä"));
       t->put("NUM", ((i * 31) % 200) / 2.0 - 50);
       if (i % 10 == 0) t->remove();
     }
     t->flush();
     return t;
   }
-  std::filesystem::path ntx(const std::string& name, int n) { return dir / (name + std::to_string(n) + ".NTX"); }
+  std::filesystem::path ntx(const std::string& name, int n) {
+    return dir / (name + std::to_string(n) + ".NTX");
+  }
   void expectSameIndexFiles() {
-    for (int n = 1; n <= 3; ++n) EXPECT_EQ(readBytes(ntx("kept", n)), readBytes(ntx("released", n))) << n;
+    for (int n = 1; n <= 3; ++n)
+      EXPECT_EQ(readBytes(ntx("kept", n)), readBytes(ntx("released", n))) << n;
   }
   TempDir dir;
 };
@@ -549,7 +559,6 @@ TEST_F(ReleasedOrders, ChangesAndPackAfterTheFlushReachTheIndexFiles) {
   EXPECT_EQ(walk(*released), walk(*kept));
 }
 
-
 TEST_F(ReleasedOrders, AnIndexOpenedReleasedIsCheckedWhenFirstNeeded) {
   auto kept = make("kept", false);
   make("released", true).reset();
@@ -574,7 +583,8 @@ TEST_F(ReleasedOrders, OrdersCreatedReleasedAreBuiltTogetherAtTheFlush) {
   auto t = createTable(dir / "released.dbf", {{"NAME", 'C', 12, 0}, {"NUM", 'N', 6, 1}});
   ASSERT_TRUE(t->appendFrom(dir / "kept.dbf").ok());
   EXPECT_TRUE(t->createOrder(ntx("released", 1), "NAME", {}, Table::OrderKeys::released).ok());
-  EXPECT_TRUE(t->createOrder(ntx("released", 2), "UPPER(NAME)", {}, Table::OrderKeys::released).ok());
+  EXPECT_TRUE(
+      t->createOrder(ntx("released", 2), "UPPER(NAME)", {}, Table::OrderKeys::released).ok());
   EXPECT_TRUE(t->createOrder(ntx("released", 3), "NUM", {}, Table::OrderKeys::released).ok());
   t->closeOrders();
   expectSameIndexFiles();
@@ -585,20 +595,23 @@ TEST_F(ReleasedOrders, OrdersCreatedReleasedAreBuiltTogetherAtTheFlush) {
 // collected on two threads): the files are still those of orders kept in memory.
 TEST(ReleasedOrdersAtScale, ManyBlocksAndRunsGiveTheSameIndexFiles) {
   TempDir dir;
-  const Structure fields = {{"A", 'C', 10, 0}, {"B", 'C', 10, 0}, {"N", 'N', 5, 1}, {"C", 'C', 3, 0}};
+  const Structure fields = {
+      {"A", 'C', 10, 0}, {"B", 'C', 10, 0}, {"N", 'N', 5, 1}, {"C", 'C', 3, 0}};
   const std::vector<std::pair<std::string, std::string>> keys = {
       {"N", "N"}, {"A", "A"}, {"B", "UPPER(B)"}, {"C", "C"}, {"AB", "A"}};
   auto fill = [&](const std::string& name, bool release) {
     auto t = createTable(dir / (name + ".dbf"), fields);
-    for (const auto& [file, key] : keys) EXPECT_TRUE(t->createOrder(dir / (name + file + ".NTX"), key).ok());
+    for (const auto& [file, key] : keys)
+      EXPECT_TRUE(t->createOrder(dir / (name + file + ".NTX"), key).ok());
     if (release) t->releaseOrders();
     std::mt19937 rng(1208);
     for (int i = 0; i < 60000; ++i) {
       t->append();
       t->put(1, "a" + std::to_string(rng() % 5000));
-      t->put(2, std::string(rng() % 2 ? "x" : "X") + std::to_string(rng() % 300) + (i % 5 ? "" : "\xE4"));
+      t->put(2, std::string(rng() % 2 ? "x" : "X") + std::to_string(rng() % 300) +
+                    (i % 5 ? "" : "\xE4"));
       if (i % 13) t->put(3, (static_cast<int>(rng() % 4000) - 2000) / 4.0);  // blank now and then
-      if (i % 997 == 0) t->put(3, 123456.0);                                  // stars
+      if (i % 997 == 0) t->put(3, 123456.0);                                 // stars
       t->put(4, std::to_string(i % 7));
     }
     t->flush();
@@ -606,7 +619,9 @@ TEST(ReleasedOrdersAtScale, ManyBlocksAndRunsGiveTheSameIndexFiles) {
   fill("kept", false);
   fill("released", true);
   for (const auto& [file, key] : keys)
-    EXPECT_EQ(readBytes(dir / ("released" + file + ".NTX")), readBytes(dir / ("kept" + file + ".NTX"))) << key;
+    EXPECT_EQ(readBytes(dir / ("released" + file + ".NTX")),
+              readBytes(dir / ("kept" + file + ".NTX")))
+        << key;
 }
 
 }  // namespace

@@ -36,7 +36,8 @@ const Structure everyType = {{"NAME", 'C', 12, 0},
 
 std::uint32_t le32(const std::string& b, std::size_t at) {
   std::uint32_t v = 0;
-  for (int k = 3; k >= 0; --k) v = (v << 8) | static_cast<unsigned char>(b[at + static_cast<std::size_t>(k)]);
+  for (int k = 3; k >= 0; --k)
+    v = (v << 8) | static_cast<unsigned char>(b[at + static_cast<std::size_t>(k)]);
   return v;
 }
 std::uint16_t le16(const std::string& b, std::size_t at) {
@@ -138,10 +139,12 @@ TEST(NumberFields, AgreeWithPrintfAwayFromHalfway) {
     char buf[128];
     std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
     std::string text = buf;
-    if (text.front() == '-' && text.find_first_not_of("0.", 1) == std::string::npos) text.erase(0, 1);
-    std::string expected = static_cast<int>(text.size()) > width
-                               ? std::string(static_cast<std::size_t>(width), '*')
-                               : std::string(static_cast<std::size_t>(width) - text.size(), ' ') + text;
+    if (text.front() == '-' && text.find_first_not_of("0.", 1) == std::string::npos)
+      text.erase(0, 1);
+    std::string expected =
+        static_cast<int>(text.size()) > width
+            ? std::string(static_cast<std::size_t>(width), '*')
+            : std::string(static_cast<std::size_t>(width) - text.size(), ' ') + text;
     ASSERT_EQ(numberField(v, width, decimals), expected) << v << " " << width << " " << decimals;
   }
 }
@@ -164,7 +167,8 @@ TEST(NumberFields, ReadAsStrtodReadsThem) {
       std::string body = inner.substr(inner[0] == '-' || inner[0] == '+' ? 1 : 0);
       for (char& c : body)
         if (c == ',') c = '.';
-      const bool plain = !body.empty() && body.find_first_not_of("0123456789.") == std::string::npos &&
+      const bool plain = !body.empty() &&
+                         body.find_first_not_of("0123456789.") == std::string::npos &&
                          std::count(body.begin(), body.end(), '.') <= 1 && body != ".";
       if (plain) {
         double v = std::strtod(body.c_str(), nullptr);
@@ -200,7 +204,8 @@ TEST(NumberFields, DecimalDigitsFormatAsTheirValue) {
     }
     ++shortWays;
     const double value = (negative ? -1 : 1) * std::strtod(digits.c_str(), nullptr);
-    ASSERT_EQ(out, numberField(value, width, decimals)) << digits << " " << width << " " << decimals;
+    ASSERT_EQ(out, numberField(value, width, decimals))
+        << digits << " " << width << " " << decimals;
     std::string key(static_cast<std::size_t>(width), '#');
     ASSERT_TRUE(numericKeyOfDecimal(negative, digits, width, decimals, key.data()));
     ASSERT_EQ(key, numericKey(value, width, decimals)) << digits << " " << width << " " << decimals;
@@ -208,7 +213,8 @@ TEST(NumberFields, DecimalDigitsFormatAsTheirValue) {
   EXPECT_GT(shortWays, 10000);
   auto formatted = [](bool negative, std::string_view digits, int width, int decimals) {
     std::string out(static_cast<std::size_t>(width), '#');
-    return formatDecimalInto(negative, digits, width, decimals, out.data()) ? out : std::string("-");
+    return formatDecimalInto(negative, digits, width, decimals, out.data()) ? out
+                                                                            : std::string("-");
   };
   EXPECT_EQ(formatted(false, "12", 8, 3), "  12.000");
   EXPECT_EQ(formatted(false, "007.5", 5, 1), "  7.5");
@@ -216,8 +222,8 @@ TEST(NumberFields, DecimalDigitsFormatAsTheirValue) {
   EXPECT_EQ(formatted(true, "0.0", 4, 1), " 0.0");  // no sign for zero
   EXPECT_EQ(formatted(true, "3.5", 5, 1), " -3.5");
   EXPECT_EQ(formatted(false, "5.", 3, 0), "  5");
-  EXPECT_EQ(formatted(false, "1.25", 6, 1), "-");     // rounded: the long way
-  EXPECT_EQ(formatted(false, "123456", 5, 0), "-");   // too wide: stars, the long way
+  EXPECT_EQ(formatted(false, "1.25", 6, 1), "-");    // rounded: the long way
+  EXPECT_EQ(formatted(false, "123456", 5, 0), "-");  // too wide: stars, the long way
   EXPECT_EQ(formatted(false, "", 5, 0), "-");
   EXPECT_EQ(formatted(false, "1,5", 5, 1), "-");
 }
@@ -308,7 +314,9 @@ TEST_F(TableFile, CopiedRecordsReadAsTheTableReadsThem) {
       for (std::size_t n : {std::size_t{1}, std::size_t{2}, std::size_t{6}, std::string::npos}) {
         std::string out = "x";
         fields.appendText(copies[r], p, out, n);
-        EXPECT_EQ(out, "x" + trim(std::string_view(texts[r][static_cast<std::size_t>(p - 1)]).substr(0, n)))
+        EXPECT_EQ(
+            out,
+            "x" + trim(std::string_view(texts[r][static_cast<std::size_t>(p - 1)]).substr(0, n)))
             << r << " " << p << " " << n;
       }
   std::string cut;
@@ -329,7 +337,7 @@ TEST_F(TableFile, BuiltRecordsAreWhatThePutsWrite) {
   auto t = createTable(file, everyType);
   auto putAll = [](auto put) {
     put(1, Text("\xC4rger mit einem langen Namen"));  // Ärger…, cut to 12
-    put(2, 123456.789);                                // too wide: stars
+    put(2, 123456.789);                               // too wide: stars
     put(3, *Date::make(2026, 12, 8));
     put(5, 42.0);
   };
@@ -382,7 +390,8 @@ TEST_F(TableFile, CopiedRecordsInBulkAreThoseSkipVisits) {
   t->put(1, "changed");  // in the cache, not yet in the file
   for (bool showDeleted : {false, true})
     for (int order : {0, 1})
-      for (std::size_t max : {std::size_t{1}, std::size_t{7}, std::size_t{300}, std::size_t{1000}}) {
+      for (std::size_t max :
+           {std::size_t{1}, std::size_t{7}, std::size_t{300}, std::size_t{1000}}) {
         t->showDeleted(showDeleted);
         t->setOrder(order);
         t->goTop();
@@ -588,8 +597,8 @@ TEST_F(TableFile, AShortFileIsReadAsFarAsItGoesAndRepairedByPack) {
   nameTable(file, {"A", "B", "C", "D"}).reset();
   std::string b = readBytes(file);
   const std::size_t h = 32 * 2 + 2, len = 11;
-  b[4] = 5;                             // header claims five records
-  b.resize(h + 3 * len + 4);            // three whole records and part of the fourth
+  b[4] = 5;                   // header claims five records
+  b.resize(h + 3 * len + 4);  // three whole records and part of the fourth
   writeBytes(file, b);
   {
     auto t = openTable(file);
@@ -660,9 +669,24 @@ const Damage damages[] = {
        return g;
      },
      "record length"},
-    {"not a dBASE III version", [](std::string g) { g[0] = 'P'; return g; }, "version"},
-    {"no fields", [](std::string g) { g[32] = 0x0D; return g; }, "no fields"},
-    {"unknown field type", [](std::string g) { g[32 + 11] = 'X'; return g; }, "type"},
+    {"not a dBASE III version",
+     [](std::string g) {
+       g[0] = 'P';
+       return g;
+     },
+     "version"},
+    {"no fields",
+     [](std::string g) {
+       g[32] = 0x0D;
+       return g;
+     },
+     "no fields"},
+    {"unknown field type",
+     [](std::string g) {
+       g[32 + 11] = 'X';
+       return g;
+     },
+     "type"},
     {"garbage descriptors",
      [](std::string g) {
        for (std::size_t i = 32; i < 64; ++i) g[i] = static_cast<char>(0);
@@ -824,9 +848,11 @@ TEST_F(TableFile, ManyRecordsSurviveTheCacheAndReopen) {
 // of the first flush starts the next piece.
 TEST_F(TableFile, FileBytesFollowAppendsAndChangesAcrossFlushes) {
   Structure wide;
-  for (int i = 0; i < 16; ++i) wide.push_back({"F" + std::to_string(i), 'C', i == 15 ? 219 : 222, 0});
+  for (int i = 0; i < 16; ++i)
+    wide.push_back({"F" + std::to_string(i), 'C', i == 15 ? 219 : 222, 0});
   std::mt19937 rng(17);
-  for (const Structure& structure : {Structure{{"NAME", 'C', 63, 0}}, Structure{{"NAME", 'C', 99, 0}}, wide}) {
+  for (const Structure& structure :
+       {Structure{{"NAME", 'C', 63, 0}}, Structure{{"NAME", 'C', 99, 0}}, wide}) {
     const auto width = static_cast<std::size_t>(structure[0].length);
     std::size_t length = 1;
     for (const Field& f : structure) length += static_cast<std::size_t>(f.length);

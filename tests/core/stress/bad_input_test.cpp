@@ -28,7 +28,8 @@ std::map<std::string, std::string> tableFiles(const fs::path& dir) {
   for (const auto& e : fs::directory_iterator(dir)) {
     std::string ext = e.path().extension().string();
     for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (ext == ".dbf" || ext == ".ntx") files[e.path().filename().string()] = test::readBytes(e.path());
+    if (ext == ".dbf" || ext == ".ntx")
+      files[e.path().filename().string()] = test::readBytes(e.path());
   }
   return files;
 }
@@ -55,9 +56,12 @@ protected:
   // Run the importer the file's name belongs to.
   void import(const fs::path& file) {
     const std::string name = file.filename().string();
-    if (name == "GPU002.TXT") untis::importGpu002(t.ws(), t.ui(), file);
-    else if (name == "GPU004.TXT") untis::importGpu004(t.ws(), t.ui(), file);
-    else if (name == "UVD.TXT") untis::importUvd(t.ws(), t.ui(), file);
+    if (name == "GPU002.TXT")
+      untis::importGpu002(t.ws(), t.ui(), file);
+    else if (name == "GPU004.TXT")
+      untis::importGpu004(t.ws(), t.ui(), file);
+    else if (name == "UVD.TXT")
+      untis::importUvd(t.ws(), t.ui(), file);
     else {
       t.ui().files.push_back(file);
       untis::readLehrerTxt(t.ws(), t.ui());
@@ -130,8 +134,8 @@ TEST_F(BadInput, FiftyMegabyteLineWithoutLineEndIsRefusedByEveryImporter) {
       out << (std::string(name) == "LEHRER.TXT" ? "LS" : "1;2,3 ") << line;
     }
     const fs::path dir = test::sourceDir() / "tests/fixtures/bad_input" /
-                         (std::string(name) == "LEHRER.TXT" ? "lehrer_empty"
-                          : std::string(name) == "UVD.TXT"  ? "uvd_empty"
+                         (std::string(name) == "LEHRER.TXT"   ? "lehrer_empty"
+                          : std::string(name) == "UVD.TXT"    ? "uvd_empty"
                           : std::string(name) == "GPU004.TXT" ? "gpu004_empty"
                                                               : "gpu002_empty");
     const Expected expected = readExpected(dir / "expected.txt");

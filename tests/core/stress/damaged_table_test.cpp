@@ -124,8 +124,8 @@ TEST_F(DamagedTable, GarbageInANumericFieldReadsAsNoNumber) {
 
 // A header length that does not fit the fields: the table is refused by name, or opened.
 TEST_F(DamagedTable, WrongHeaderLengthNeverCrashesTheStart) {
-  for (std::uint16_t length : {std::uint16_t(header.headerLength + 7), std::uint16_t(40),
-                               std::uint16_t(0xFFFF)}) {
+  for (std::uint16_t length :
+       {std::uint16_t(header.headerLength + 7), std::uint16_t(40), std::uint16_t(0xFFFF)}) {
     SCOPED_TRACE(length);
     std::string damaged = bytes;
     std::memcpy(damaged.data() + 8, &length, 2);
@@ -135,8 +135,8 @@ TEST_F(DamagedTable, WrongHeaderLengthNeverCrashesTheStart) {
     if (!ws) {
       const test::Message& m = ui.onlyMessage();
       EXPECT_EQ(m.kind, "warning");
-      EXPECT_EQ(m.text, "Die Tabelle " + (dir / "gpsul.dbf").string() +
-                            " kann nicht geöffnet werden !");
+      EXPECT_EQ(m.text,
+                "Die Tabelle " + (dir / "gpsul.dbf").string() + " kann nicht geöffnet werden !");
       EXPECT_EQ(test::readBytes(gpsul), damaged) << "the refused table was overwritten";
     }
   }
@@ -150,7 +150,8 @@ TEST_F(DamagedTable, FileOfGarbageIsRefusedByName) {
   ASSERT_FALSE(ws);
   const test::Message& m = ui.onlyMessage();
   EXPECT_EQ(m.kind, "warning");
-  EXPECT_EQ(m.text, "Die Tabelle " + (dir / "gpsul.dbf").string() + " kann nicht geöffnet werden !");
+  EXPECT_EQ(m.text,
+            "Die Tabelle " + (dir / "gpsul.dbf").string() + " kann nicht geöffnet werden !");
   EXPECT_EQ(test::readBytes(gpsul), garbage);
 }
 

@@ -67,9 +67,8 @@ TEST(SchoolForms, KeyIsFirstTwoCharactersTrimmed) {
 
 TEST(CourseKinds, EntryCountPerSchoolForm) {
   const std::map<Text, std::size_t> expected = {
-      {"FW", 2},  {"BK", 18}, {"GE", 35}, {"GY", 30}, {"H", 29}, {"R", 29},
-      {"SR", 29}, {"WB", 11}, {"S", 24},  {"G", 2},   {"V", 2},  {"PS", 2},
-      {"GM", 2},  {"SK", 2},  {"SG", 2},  {"SB", 2}};
+      {"FW", 2}, {"BK", 18}, {"GE", 35}, {"GY", 30}, {"H", 29}, {"R", 29}, {"SR", 29}, {"WB", 11},
+      {"S", 24}, {"G", 2},   {"V", 2},   {"PS", 2},  {"GM", 2}, {"SK", 2}, {"SG", 2},  {"SB", 2}};
   for (const Text& entry : schoolForms())
     EXPECT_EQ(forForm(entry).AKURSARTEN.size(), expected.at(schoolFormKey(entry))) << entry;
   EXPECT_EQ(forForm("").AKURSARTEN.size(), 2u);
@@ -100,15 +99,17 @@ TEST(CourseKinds, SortedWithEmptyEntryFirst) {
   }
   // The S list is written with 63 and 64 after 82; sorting puts them in key order.
   const Catalog s = forForm("S =Schule für Kranke").AKURSARTEN;
-  EXPECT_EQ(s[13], "63=Wahlpflichtbereich: Naturwissenschaftl. - technisch (Nur Bildungsgang "
-                   "Realschule)");
+  EXPECT_EQ(s[13],
+            "63=Wahlpflichtbereich: Naturwissenschaftl. - technisch (Nur Bildungsgang "
+            "Realschule)");
 }
 
 TEST(CourseKinds, TextsAsShownIncludingSlips) {
   const Catalog ge = forForm("GE=Gesamtschule").AKURSARTEN;
   EXPECT_TRUE(contains(ge, "61=Wahlfplichtunterricht: 2. Fremdsprache (Bildungsgang Gymnasium)"));
-  EXPECT_TRUE(contains(ge, "94=>Unterr. im Rahmen der Initiative 'Kein Abschluss ohne Anschluss' "
-                           "+ 'Schule trifft Arbeitswelt'"));
+  EXPECT_TRUE(contains(ge,
+                       "94=>Unterr. im Rahmen der Initiative 'Kein Abschluss ohne Anschluss' "
+                       "+ 'Schule trifft Arbeitswelt'"));
   EXPECT_TRUE(contains(ge, "33=Arbeitsstunde entsprechend § 9 Abs. 2, 3  SchulG"));
   EXPECT_TRUE(contains(forForm("S =Schule für Kranke").AKURSARTEN, "16=Erweierungskurs"));
   const Catalog gy = forForm("GY=Gymnasium").AKURSARTEN;
@@ -125,10 +126,10 @@ TEST(CourseKinds, TextsAsShownIncludingSlips) {
 }
 
 TEST(Specialisations, EntryCountPerSchoolForm) {
-  const std::map<Text, std::size_t> expected = {
-      {"FW", 16}, {"BK", 107}, {"GE", 16}, {"GY", 16}, {"H", 16}, {"R", 16},
-      {"SR", 16}, {"WB", 16},  {"S", 16},  {"G", 14},  {"V", 14}, {"PS", 14},
-      {"GM", 14}, {"SK", 14},  {"SG", 14}, {"SB", 14}};
+  const std::map<Text, std::size_t> expected = {{"FW", 16}, {"BK", 107}, {"GE", 16}, {"GY", 16},
+                                                {"H", 16},  {"R", 16},   {"SR", 16}, {"WB", 16},
+                                                {"S", 16},  {"G", 14},   {"V", 14},  {"PS", 14},
+                                                {"GM", 14}, {"SK", 14},  {"SG", 14}, {"SB", 14}};
   for (const Text& entry : schoolForms()) {
     const Catalog richt = forForm(entry).AFACHRICHT;
     EXPECT_EQ(richt.size(), expected.at(schoolFormKey(entry))) << entry;
@@ -221,11 +222,10 @@ TEST(FileCatalogs, SubjectsOfQualificationsPadOneLetterKeys) {
                     "MG MM MS MU N_ NM NW O_ OA OM OR PA PH PI PK PL PM PP PS QM R_ RM RW S_ SB "
                     "SE SI SF SM SN SO SP SR SU SW T_ TC TE TM TX UW VM W_ WP WT WW XM YR YM Z_ "
                     "ZB ZM"));
-  for (const char* row :
-       {"A =Arabisch", "BE=Betreuung", "BI=Biologie", "D =Deutsch", "E =Englisch",
-        "KG=Kunst/Gestalten", "MU=Musik", "PA=Pädagogik", "SP=Sport", "TC=Technik",
-        "XM=sonstige Herkunftssprache (Herkunftssprache)",
-        "ZM=Kurdische Sprachen (Herkunftssprache) (Sorani, Komanci, Zaza)"})
+  for (const char* row : {"A =Arabisch", "BE=Betreuung", "BI=Biologie", "D =Deutsch", "E =Englisch",
+                          "KG=Kunst/Gestalten", "MU=Musik", "PA=Pädagogik", "SP=Sport",
+                          "TC=Technik", "XM=sonstige Herkunftssprache (Herkunftssprache)",
+                          "ZM=Kurdische Sprachen (Herkunftssprache) (Sorani, Komanci, Zaza)"})
     EXPECT_TRUE(contains(fach, row)) << row;
 }
 
@@ -263,8 +263,9 @@ TEST(FixedCatalogs, ShortListsInTheirOrder) {
   EXPECT_EQ(c.ARECHTSVER[1], "A=Beamter auf Probe zur Anstellung");
   EXPECT_EQ(c.ARECHTSVER.back(), "X=Unentgeltlich Beschäftigte");
   ASSERT_EQ(c.AMEHR.size(), 6u);
-  EXPECT_EQ(c.AMEHR[0], "100=Ansparphase, Phase mit erhöhter Arbeitszeit "
-                        "\"Teilzeitbeschäftigung im Blockmodell\"");
+  EXPECT_EQ(c.AMEHR[0],
+            "100=Ansparphase, Phase mit erhöhter Arbeitszeit "
+            "\"Teilzeitbeschäftigung im Blockmodell\"");
   EXPECT_EQ(c.AMINDER.size(), 18u);
   EXPECT_EQ(c.AMINDER[0], "");
   EXPECT_EQ(c.AMINDER.back(),
@@ -288,8 +289,8 @@ TEST(FixedCatalogs, EmploymentKindsSortedKeepingBothNa) {
 TEST(FixedCatalogs, ComboListsAndQualificationKindOfVocationalCollege) {
   const Catalogs gy = forForm("GY=Gymnasium");
   EXPECT_EQ(gy.sex, (Catalog{"M", "W", ""}));
-  EXPECT_EQ(gy.einsatz, (Catalog{" =Stammschule, nur hier tätig",
-                                 "A=Stammschule, nur teilweise", "B=nicht Stammschule"}));
+  EXPECT_EQ(gy.einsatz, (Catalog{" =Stammschule, nur hier tätig", "A=Stammschule, nur teilweise",
+                                 "B=nicht Stammschule"}));
   EXPECT_EQ(gy.qualart, (Catalog{"", "1=erworben durch LABG/OVP", "2=Unterrichtserlaubnis",
                                  "3=mehrj. Unterricht", "9=sonstige"}));
   EXPECT_EQ(forForm("BK=Berufskolleg").qualart,
@@ -349,8 +350,9 @@ TEST(FindByKey, FirstEntryWhoseKeyBeginsWithTheKey) {
             "NA=Beamter, nebenamtlich (nicht hauptamtlich im Schuldienst)");
   EXPECT_EQ(*findByKey(c.ABESCHART, "V "), "V =Vollzeit");
   EXPECT_EQ(*findByKey(c.ASTAAT, "   "), "   =deutsch");
-  EXPECT_EQ(*findByKey(c.ANICHT, "31"), "310=Seiteneinsteiger/-in Entlastung für "
-                                        "berufsbegleitende Ausb. für Unisabsolventen OBAS");
+  EXPECT_EQ(*findByKey(c.ANICHT, "31"),
+            "310=Seiteneinsteiger/-in Entlastung für "
+            "berufsbegleitende Ausb. für Unisabsolventen OBAS");
 }
 
 TEST(FindByKey, NothingForUnknownShortPaddedOrEmptyKey) {

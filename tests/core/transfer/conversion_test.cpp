@@ -47,7 +47,7 @@ void addKlasse(store::Table& klasse, const Text& alt, const Text& neu, const Tex
 }
 
 UvdRecord rec(Text klasse, Text fach, Text kursart = "", Text jahrgang = "") {
-  return {std::move(klasse), "", std::move(kursart), 2, std::move(fach), "A", 0, 0, "",
+  return {std::move(klasse),  "", std::move(kursart), 2, std::move(fach), "A", 0, 0, "",
           std::move(jahrgang)};
 }
 
@@ -73,8 +73,8 @@ TEST(Conversion, BothWarnOnAnEmptyUvdAndChangeNothing) {
 TEST(KonvertItems, ReplacesExactlyNamedSubjectsByTheNewKeyAndCourseKind) {
   test::TestWorkspace t;
   store::Table& uvd = t.table(Page::Uvd);
-  addUvd(uvd, {rec("05A", "XYZ", kursGk), rec("06A", "xyz"), rec("07A", "XY"),
-               rec("08A", "LAT"), rec("09A", "LATEIN"), rec("10A", "XYZ")});
+  addUvd(uvd, {rec("05A", "XYZ", kursGk), rec("06A", "xyz"), rec("07A", "XY"), rec("08A", "LAT"),
+               rec("09A", "LATEIN"), rec("10A", "XYZ")});
   addFach(t.table(Page::Fach), "XYZ", "PH=Physik", kursLk);
   addFach(t.table(Page::Fach), "LATEIN", "L6=Latein ab Klasse 6", "");
   addFach(t.table(Page::Fach), "LAT", "", kursLk);

@@ -130,8 +130,9 @@ TEST(CoupledLesson, VocationalRowsWithoutTeacherGetTheLessonsPupils) {  // cases
 
 TEST(CoupledLesson, SingleLessonsAreNotCoupled) {
   test::TestWorkspace t("BK=Berufskolleg");
-  EXPECT_EQ(run(t, {{1, "ITA1", "MUE", "D", "R1", 2, 15, 5}, {2, "ITA1", "SCH", "D", "R1", 2, 15, 5}}),
-            (Records{{"ITA1", "", "", 2, "D", "MUE", 0, 0}, {"ITA1", "", "", 2, "D", "SCH", 0, 0}}));
+  EXPECT_EQ(
+      run(t, {{1, "ITA1", "MUE", "D", "R1", 2, 15, 5}, {2, "ITA1", "SCH", "D", "R1", 2, 15, 5}}),
+      (Records{{"ITA1", "", "", 2, "D", "MUE", 0, 0}, {"ITA1", "", "", 2, "D", "SCH", 0, 0}}));
 }
 
 }  // namespace

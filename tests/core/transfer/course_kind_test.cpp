@@ -80,8 +80,8 @@ TEST(CourseKind, GesamtschuleSetCourses) {
                       {"Q1", "DEUL"}}),
             (Texts{"02=Sek I Fachleistungskurse: Erweiterungskurs",
                    "01=Sek I Fachleistungskurse: Grundkurs", "71=Grundkurs", "", "",
-                   "02=Sek I Fachleistungskurse: Erweiterungskurs", "10=Wahlpflichtunterricht",
-                   "", "72=Leistungskurs (1. oder 2. Abiturfach)"}));
+                   "02=Sek I Fachleistungskurse: Erweiterungskurs", "10=Wahlpflichtunterricht", "",
+                   "72=Leistungskurs (1. oder 2. Abiturfach)"}));
 }
 
 TEST(CourseKind, RealschuleAndHauptschuleElectives) {
@@ -96,9 +96,9 @@ TEST(CourseKind, RealschuleAndHauptschuleElectives) {
 TEST(CourseKind, SchoolFormsWithoutCourseKindRulesWriteNone) {
   for (const char* form : {"BK=Berufskolleg", "G =Grundschule", "WB=Weiterbildungskolleg"}) {
     test::TestWorkspace t(form);
-    test::addLines(t.table(Page::Gpsul), {{1, "Q1", "A", "WP1", "", 2},
-                                          {2, "Q1", "A", "AG", "", 2},
-                                          {2, "Q2", "B", "AG", "", 2}});
+    test::addLines(
+        t.table(Page::Gpsul),
+        {{1, "Q1", "A", "WP1", "", 2}, {2, "Q1", "A", "AG", "", 2}, {2, "Q2", "B", "AG", "", 2}});
     untisUvd(t.ws(), t.ui());
     EXPECT_EQ(test::column(t.table(Page::Uvd), "KURSART"), (Texts{"", "", ""})) << form;
   }
@@ -121,15 +121,16 @@ TEST(CourseKind, CoupledLessonsAreWorkingGroupsOrPartsOfClasses) {
   untisUvd(t.ws(), t.ui());
   const Text ag = "36=Arbeitsgemeinschaft entsprechend § 9 Abs. 2, 3  SchulG";
   const Text part = "00=Pflichtunterricht für Teile von Klassen";
-  EXPECT_EQ(test::column(t.table(Page::Uvd), "KURSART"),
-            (Texts{ag, ag, ag, ag, part, part, part, part, "72=Leistungskurs", "72=Leistungskurs"}));
+  EXPECT_EQ(
+      test::column(t.table(Page::Uvd), "KURSART"),
+      (Texts{ag, ag, ag, ag, part, part, part, part, "72=Leistungskurs", "72=Leistungskurs"}));
 }
 
 TEST(CourseKind, FreeWaldorfSchoolsKnowOnlyTheirTwoKinds) {
   test::TestWorkspace t("FW=Freie Waldorfschule");
-  test::addLines(t.table(Page::Gpsul), {{1, "07A", "A", "D", "", 2},
-                                        {1, "07B", "B", "E", "", 2},
-                                        {2, "Q1", "A", "BIOL", "", 2}});
+  test::addLines(
+      t.table(Page::Gpsul),
+      {{1, "07A", "A", "D", "", 2}, {1, "07B", "B", "E", "", 2}, {2, "Q1", "A", "BIOL", "", 2}});
   untisUvd(t.ws(), t.ui());
   EXPECT_EQ(test::column(t.table(Page::Uvd), "KURSART"),
             (Texts{"00=Pflichtunterricht sowie Unterricht im Wahlpflichtbereich",

@@ -19,8 +19,15 @@ namespace velmoran::test {
 struct LessonLine {
   LessonLine(double unr, Text klasse, Text lehrer, Text fach, Text raum, double wochenwert,
              double male = 0, double female = 0, double total = 0)
-      : unr(unr), klasse(std::move(klasse)), lehrer(std::move(lehrer)), fach(std::move(fach)),
-        raum(std::move(raum)), wochenwert(wochenwert), male(male), female(female), total(total) {}
+      : unr(unr),
+        klasse(std::move(klasse)),
+        lehrer(std::move(lehrer)),
+        fach(std::move(fach)),
+        raum(std::move(raum)),
+        wochenwert(wochenwert),
+        male(male),
+        female(female),
+        total(total) {}
   double unr = 0;
   Text klasse;
   Text lehrer;
@@ -71,9 +78,16 @@ inline void replaceZulfach(store::Table& zulfach, const std::vector<ZulfachEntry
 struct UvdRecord {
   UvdRecord(Text klasse, Text teilklasse, Text kursart, double wstd, Text fach, Text lehrer,
             double pupils, double female, Text bilingual = "", Text jahrgang = "")
-      : klasse(std::move(klasse)), teilklasse(std::move(teilklasse)), kursart(std::move(kursart)),
-        wstd(wstd), fach(std::move(fach)), lehrer(std::move(lehrer)), pupils(pupils),
-        female(female), bilingual(std::move(bilingual)), jahrgang(std::move(jahrgang)) {}
+      : klasse(std::move(klasse)),
+        teilklasse(std::move(teilklasse)),
+        kursart(std::move(kursart)),
+        wstd(wstd),
+        fach(std::move(fach)),
+        lehrer(std::move(lehrer)),
+        pupils(pupils),
+        female(female),
+        bilingual(std::move(bilingual)),
+        jahrgang(std::move(jahrgang)) {}
   Text klasse;
   Text teilklasse;
   Text kursart;
@@ -88,8 +102,8 @@ struct UvdRecord {
 };
 
 inline std::ostream& operator<<(std::ostream& out, const UvdRecord& r) {
-  return out << "{" << r.klasse << "|" << r.teilklasse << "|" << r.kursart << "|" << r.wstd
-             << "|" << r.fach << "|" << r.lehrer << "|" << r.pupils << "|" << r.female << "|"
+  return out << "{" << r.klasse << "|" << r.teilklasse << "|" << r.kursart << "|" << r.wstd << "|"
+             << r.fach << "|" << r.lehrer << "|" << r.pupils << "|" << r.female << "|"
              << r.bilingual << "|" << r.jahrgang << "}";
 }
 

@@ -31,7 +31,9 @@ void runClasses(test::TestWorkspace& t, const Texts& classes) {
   untisUvd(t.ws(), t.ui());
 }
 
-Texts registeredSubjects(test::TestWorkspace& t) { return test::column(t.table(Page::Fach), "FACHALT"); }
+Texts registeredSubjects(test::TestWorkspace& t) {
+  return test::column(t.table(Page::Fach), "FACHALT");
+}
 Texts registeredClasses(test::TestWorkspace& t) {
   return test::column(t.table(Page::Klasse), "KLASSE_ALT");
 }
@@ -107,8 +109,8 @@ TEST(SubjectCheck, ARegisteredSubjectIsFoundWhateverItsCase) {
 
 TEST(ClassCheck, GymnasiumUpperYearsAreNeverRegistered) {
   test::TestWorkspace t;
-  runClasses(t, {"EF", "Q1", "Q2", "11", "12", "10", "13", "Q3", "5a", "05B", "Kurs1", "KURS1",
-                 "05ABC"});
+  runClasses(
+      t, {"EF", "Q1", "Q2", "11", "12", "10", "13", "Q3", "5a", "05B", "Kurs1", "KURS1", "05ABC"});
   EXPECT_EQ(registeredClasses(t), (Texts{"Q3", "Kurs1", "05ABC"}));
 }
 

@@ -94,9 +94,9 @@ TEST(UntisUvd, LessonsFollowTheLessonNumberNotTheRecordOrder) {
   test::TestWorkspace t;
   store::Table& gpsul = t.table(Page::Gpsul);
   gpsul.setOrder(2);  // the page shows GPSUL by class
-  auto records = run(t, {{30, "07A", "C", "M", "", 1},
-                         {10, "08A", "A", "D", "", 1},
-                         {20, "09A", "B", "E", "", 1}});
+  auto records = run(
+      t,
+      {{30, "07A", "C", "M", "", 1}, {10, "08A", "A", "D", "", 1}, {20, "09A", "B", "E", "", 1}});
   EXPECT_EQ(test::column(t.table(Page::Uvd), "LEHRER"), (std::vector<Text>{"A", "B", "C"}));
   EXPECT_EQ(gpsul.order(), 2);
   EXPECT_EQ(gpsul.recno(), 1u);  // the first by class
@@ -151,7 +151,8 @@ TEST(UntisUvd, ALessonComesOutTheSameWhereverItLiesInALongGpsul) {
   ASSERT_EQ(alone.size(), 2u);
   for (int before : {508, 509, 510, 511, 512, 1020}) {
     std::vector<LessonLine> lines;
-    for (int i = 1; i <= before; ++i) lines.emplace_back(i, "06A", "A" + std::to_string(i % 50), "E", "", 1);
+    for (int i = 1; i <= before; ++i)
+      lines.emplace_back(i, "06A", "A" + std::to_string(i % 50), "E", "", 1);
     lines.insert(lines.end(), coupled.begin(), coupled.end());
     lines.emplace_back(6000, "07A", "LEH", "M", "", 3);
     test::TestWorkspace t;
@@ -164,9 +165,9 @@ TEST(UntisUvd, ALessonComesOutTheSameWhereverItLiesInALongGpsul) {
 
 TEST(UntisUvd, ALessonWhoseFirstRowHasNoTeacherIsLeftOut) {
   test::TestWorkspace t;
-  auto records = run(t, {{1, "05A", "", "D", "", 2},
-                         {1, "05B", "MUE", "D", "", 2},
-                         {2, "06A", "SCH", "E", "", 3}});
+  auto records = run(
+      t,
+      {{1, "05A", "", "D", "", 2}, {1, "05B", "MUE", "D", "", 2}, {2, "06A", "SCH", "E", "", 3}});
   EXPECT_EQ(records.size(), 1u);
   EXPECT_EQ(records[0].lehrer, "SCH");
 }

@@ -31,8 +31,9 @@ void expectTwentySecondsCountedDown(const test::ScriptedUi& ui) {
 
 TEST(ExportLaunch, DatabaseCaseStartsUntisWithDbUserPasswordAndTarget) {
   LaunchFixture f;
-  f.ws.AUNTIS_ARRAY = {dbExe, "DB~04B02~2021-2022~1", padRight("  sekretariat", 50),
-                       padRight(" geh eim", 50), "", ""};
+  f.ws.AUNTIS_ARRAY = {
+      dbExe, "DB~04B02~2021-2022~1", padRight("  sekretariat", 50), padRight(" geh eim", 50), "",
+      ""};
   auto target = launchExport(f.ws, f.ui, gpu002Switch, "gpu002.txt");
   ASSERT_TRUE(target);
   EXPECT_EQ(*target, f.dir / "gpu002.txt");
@@ -76,13 +77,13 @@ TEST(ExportLaunch, DeletesTheTargetBeforeStartingUntis) {
 }
 
 TEST(ExportLaunch, NeitherCaseStartsNothingWaitsNotAndKeepsTheTarget) {
-  for (std::vector<Text> entries : std::vector<std::vector<Text>>{
-           {},
-           std::vector<Text>(6),
-           {dbExe},                                 // only one entry
-           {dbExe, "   ", "u", "p", "", ""},        // database name of blanks
-           {"", "DB1", "u", "p", fileExe, ""},      // neither pair complete
-           {"", "", "", "", fileExe}}) {            // file case needs six entries
+  for (std::vector<Text> entries :
+       std::vector<std::vector<Text>>{{},
+                                      std::vector<Text>(6),
+                                      {dbExe},                           // only one entry
+                                      {dbExe, "   ", "u", "p", "", ""},  // database name of blanks
+                                      {"", "DB1", "u", "p", fileExe, ""},  // neither pair complete
+                                      {"", "", "", "", fileExe}}) {  // file case needs six entries
     LaunchFixture f;
     test::writeBytes(f.dir / "gpu002.txt", "kept\r\n");
     f.ws.AUNTIS_ARRAY = entries;

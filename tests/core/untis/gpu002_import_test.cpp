@@ -58,12 +58,26 @@ Text text(store::Table& t, const char* field) { return trimRight(t.getText(field
 
 TEST(Gpu002Import, StoresEachListedColumnInItsFieldAndIgnoresTheOthers) {
   test::TestWorkspace t;
-  std::map<int, std::string> cols{
-      {1, "17"},        {2, "2.5"},        {3, "1"},          {4, "0.5"},
-      {5, "\"5a\""},    {6, "\"MÜL\""},   {7, "\"D\""},      {8, "\"R101\""},
-      {9, "\"PK\""},    {10, "27"},        {11, "2.25"},      {12, "\"G1\""},
-      {13, "\"Zeile\""}, {14, "9"},        {15, "\"20210801\""}, {16, "\"20220731\""},
-      {17, "85.5"},     {33, "\"LK\""},    {34, "12"},        {35, "15"}};
+  std::map<int, std::string> cols{{1, "17"},
+                                  {2, "2.5"},
+                                  {3, "1"},
+                                  {4, "0.5"},
+                                  {5, "\"5a\""},
+                                  {6, "\"MÜL\""},
+                                  {7, "\"D\""},
+                                  {8, "\"R101\""},
+                                  {9, "\"PK\""},
+                                  {10, "27"},
+                                  {11, "2.25"},
+                                  {12, "\"G1\""},
+                                  {13, "\"Zeile\""},
+                                  {14, "9"},
+                                  {15, "\"20210801\""},
+                                  {16, "\"20220731\""},
+                                  {17, "85.5"},
+                                  {33, "\"LK\""},
+                                  {34, "12"},
+                                  {35, "15"}};
   for (int c = 18; c <= 32; ++c) cols[c] = "\"c" + std::to_string(c) + "\"";
   std::string line = gpuLine(cols);
   line.insert(line.size() - 2, ",\"36\"");  // a 36th column is not stored
@@ -91,8 +105,8 @@ TEST(Gpu002Import, StoresEachListedColumnInItsFieldAndIgnoresTheOthers) {
 
 TEST(Gpu002Import, CommaNumbersEmptyColumnsAndShortLines) {
   test::TestWorkspace t;
-  importText(t, gpuLine({{1, "3"}, {2, "2,5"}, {10, "abc"}, {15, "\"\""}, {33, ""}}) +
-                    "4,1,,,\"6b\"\r\n");
+  importText(
+      t, gpuLine({{1, "3"}, {2, "2,5"}, {10, "abc"}, {15, "\"\""}, {33, ""}}) + "4,1,,,\"6b\"\r\n");
   store::Table& g = t.table(Page::Gpsul);
   auto live = liveRecords(g);
   ASSERT_EQ(live.size(), 2u);
@@ -122,8 +136,9 @@ TEST(Gpu002Import, QuotesAreDroppedButDoNotProtectASeparator) {
 TEST(Gpu002Import, FindsEachSeparatorAmongTheFirstFiveCharacters) {
   for (char sep : {',', ';', '\t', ' '}) {
     test::TestWorkspace t;
-    importText(t, gpuLine({{1, "12"}, {2, "3"}, {5, "\"7c\""}, {15, "\"20210801\""},
-                           {33, "\"GK\""}}, sep));
+    importText(
+        t,
+        gpuLine({{1, "12"}, {2, "3"}, {5, "\"7c\""}, {15, "\"20210801\""}, {33, "\"GK\""}}, sep));
     store::Table& g = firstRecord(t);
     EXPECT_EQ(g.getNumber("UNR"), 12) << int(sep);
     EXPECT_EQ(g.getNumber("WSTD"), 3) << int(sep);
@@ -173,9 +188,10 @@ TEST(Gpu002Import, ImportingTwiceLeavesExactlyOneLiveSet) {
 }
 
 TEST(Gpu002Import, AUtf8FileGivesTheSameTableAsItsWindows1252Twin) {
-  std::string ansi = gpuLine({{1, "1"}, {5, "\"5ä\""}, {6, "\"MÜLLER\""}, {7, "\"Französisch\""},
-                              {8, "\"Raum ß\""}}) +
-                     gpuLine({{1, "2"}, {6, "\"Jörg\""}, {33, "\"é\""}});
+  std::string ansi =
+      gpuLine(
+          {{1, "1"}, {5, "\"5ä\""}, {6, "\"MÜLLER\""}, {7, "\"Französisch\""}, {8, "\"Raum ß\""}}) +
+      gpuLine({{1, "2"}, {6, "\"Jörg\""}, {33, "\"é\""}});
   test::TestWorkspace a;
   importText(a, ansi);
   test::TestWorkspace u;

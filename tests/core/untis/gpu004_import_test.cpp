@@ -64,17 +64,23 @@ std::map<std::string, Text> fieldsOf(store::Table& t, const Text& abbreviation) 
 
 TEST(Gpu004Import, ANewTeacherGivesAFullRowAndThreeRowsWithTheAbbreviation) {
   test::TestWorkspace t;
-  import(t, line({{1, "\"MUE\""}, {2, "\"Müller\""}, {3, "\"l\""}, {29, "\"Anna\""},
-                  {31, "1"}, {37, "7"}, {41, "19750412"}}));
+  import(t, line({{1, "\"MUE\""},
+                  {2, "\"Müller\""},
+                  {3, "\"l\""},
+                  {29, "\"Anna\""},
+                  {31, "1"},
+                  {37, "7"},
+                  { 41,
+                    "19750412" }}));
   auto all = rows(t.table(Page::Lehrer));
   ASSERT_EQ(all.size(), 4u);
   EXPECT_EQ(all[0].fields, (std::map<std::string, Text>{{"UNTIS_KRZ", "MUE"},
-                                                         {"LNAME", "Müller"},
-                                                         {"LVORNAME", "Anna"},
-                                                         {"RECHTSVER", "L=Beamter auf Lebenszeit"},
-                                                         {"GESCHLECHT", "W"},
-                                                         {"SERIENNR", "7"},
-                                                         {"LGEBDAT", "12.04.1975"}}));
+                                                        {"LNAME", "Müller"},
+                                                        {"LVORNAME", "Anna"},
+                                                        {"RECHTSVER", "L=Beamter auf Lebenszeit"},
+                                                        {"GESCHLECHT", "W"},
+                                                        {"SERIENNR", "7"},
+                                                        {"LGEBDAT", "12.04.1975"}}));
   for (int i = 1; i < 4; ++i)
     EXPECT_EQ(all[i].fields, (std::map<std::string, Text>{{"UNTIS_KRZ", "MUE"}}));
   const auto& m = t.ui().onlyMessage();
@@ -113,14 +119,20 @@ TEST(Gpu004Import, StartsUntisWithTheExportSwitchWhenItIsSetUp) {
   const auto& m = t.ui().onlyMessage();
   EXPECT_EQ(m.kind, "error");
   EXPECT_EQ(m.text, "Velmoran 2021 / Lehrerdaten aus Untis einlesen\r\n" +
-                        (t.ws().dataDir() / "gpu004.txt").string() + "\r\nkann nicht geöffnet werden !");
+                        (t.ws().dataDir() / "gpu004.txt").string() +
+                        "\r\nkann nicht geöffnet werden !");
 }
 
 TEST(Gpu004Import, ExistingTeachersAreNeverChanged) {
   test::TestWorkspace t;
-  import(t, line({{1, "\"MUE\""}, {2, "\"Müller\""}}));
-  import(t, line({{1, "\"mue\""}, {2, "\"Meier\""}, {29, "\"Max\""}}) +
-                line({{1, "\"NEU\""}, {2, "\"Neumann\""}}));
+  import(t, line({{1, "\"MUE\""}, { 2, "\"Müller\"" }}));
+  import(t, line({{1, "\"mue\""},
+                  {2, "\"Meier\""},
+                  { 29,
+                    "\"Max\"" }}) +
+                line({{1, "\"NEU\""},
+                      { 2,
+                        "\"Neumann\"" }}));
   auto all = rows(t.table(Page::Lehrer));
   ASSERT_EQ(all.size(), 8u);
   EXPECT_EQ(fieldsOf(t.table(Page::Lehrer), "MUE"),
@@ -141,9 +153,18 @@ TEST(Gpu004Import, ImportingTheSameFileTwiceChangesNoByteOfTheTable) {
 
 TEST(Gpu004Import, AbbreviationsAreCutToFourAndMatchedWhole) {
   test::TestWorkspace t;
-  import(t, line({{1, "\"ABCDEF\""}, {2, "\"Erster\""}}) +
-                line({{1, "\"ABCDXY\""}, {2, "\"Zweiter\""}}) +
-                line({{1, "\"ABC\""}, {2, "\"Kurz\""}}) + line({{1, "\"AB\""}, {2, "\"Kürzer\""}}));
+  import(t, line({{1, "\"ABCDEF\""},
+                  { 2,
+                    "\"Erster\"" }}) +
+                line({{1, "\"ABCDXY\""},
+                      { 2,
+                        "\"Zweiter\"" }}) +
+                line({{1, "\"ABC\""},
+                      { 2,
+                        "\"Kurz\"" }}) +
+                line({{1, "\"AB\""},
+                      { 2,
+                        "\"Kürzer\"" }}));
   auto all = rows(t.table(Page::Lehrer));
   ASSERT_EQ(all.size(), 12u);
   EXPECT_EQ(fieldsOf(t.table(Page::Lehrer), "ABCD").at("LNAME"), "Erster");
@@ -153,9 +174,22 @@ TEST(Gpu004Import, AbbreviationsAreCutToFourAndMatchedWhole) {
 
 TEST(Gpu004Import, LinesWithoutAUsableAbbreviationAreSkipped) {
   test::TestWorkspace t;
-  import(t, line({{1, "\"???\""}, {2, "\"Unbekannt\""}}) + line({{1, "\"A?\""}, {2, "\"X\""}}) +
-                line({{1, "\"\""}, {2, "\"Leer\""}}) + line({{2, "\"Ohne\""}}) + "\r\n" +
-                line({{1, "\"OK\""}}));
+  import(t, line({{1, "\"???\""},
+                  { 2,
+                    "\"Unbekannt\"" }}) +
+                line({{1, "\"A?\""},
+                      { 2,
+                        "\"X\"" }}) +
+                line({{1, "\"\""},
+                      { 2,
+                        "\"Leer\"" }}) +
+                line(
+                    {{ 2,
+                       "\"Ohne\"" }}) +
+                "\r\n" +
+                line(
+                    {{ 1,
+                       "\"OK\"" }}));
   auto all = rows(t.table(Page::Lehrer));
   ASSERT_EQ(all.size(), 4u);
   EXPECT_EQ(all[0].fields, (std::map<std::string, Text>{{"UNTIS_KRZ", "OK"}}));
@@ -163,9 +197,22 @@ TEST(Gpu004Import, LinesWithoutAUsableAbbreviationAreSkipped) {
 
 TEST(Gpu004Import, SexLegalRelationshipAndDateConversions) {
   test::TestWorkspace t;
-  import(t, line({{1, "A1"}, {2, "N"}, {3, "b"}, {31, "2"}, {41, "20000229"}}) +
-                line({{1, "A2"}, {2, "N"}, {3, "q"}, {31, "3"}, {41, "19990230"}}) +
-                line({{1, "A3"}, {2, "N"}, {3, "\"u\""}, {31, "1"}, {41, "1975041"}}));
+  import(t, line({{1, "A1"},
+                  {2, "N"},
+                  {3, "b"},
+                  {31, "2"},
+                  { 41,
+                    "20000229" }}) +
+                line({{1, "A2"},
+                      {2, "N"},
+                      {3, "q"},
+                      {31, "3"},
+                      { 41,
+                        "19990230" }}) +
+                line({{1, "A3"}, {2, "N"}, {3, "\"u\""}, {31, "1"}, {
+                        41,
+                        "1975041"
+                      }}));
   auto a1 = fieldsOf(t.table(Page::Lehrer), "A1");
   EXPECT_EQ(a1["GESCHLECHT"], "M");
   EXPECT_EQ(a1["RECHTSVER"], "B=Angestellte, befristet (TVL-Vertrag)");
@@ -182,7 +229,7 @@ TEST(Gpu004Import, SexLegalRelationshipAndDateConversions) {
 
 TEST(Gpu004Import, AQuotedValueHoldingTheSeparatorArrivesWithoutItsQuotes) {
   test::TestWorkspace t;
-  import(t, line({{1, "\"MUE\""}, {2, "\"Müller, Hans\""}, {29, "\"Anna\""}}));
+  import(t, line({{1, "\"MUE\""}, {2, "\"Müller, Hans\""}, { 29, "\"Anna\"" }}));
   auto f = fieldsOf(t.table(Page::Lehrer), "MUE");
   // The value between the quotes arrives whole, the blank after the comma included.
   EXPECT_EQ(f["LNAME"], "Müller, Hans");
@@ -190,8 +237,7 @@ TEST(Gpu004Import, AQuotedValueHoldingTheSeparatorArrivesWithoutItsQuotes) {
 }
 
 TEST(SplitGpu004Line, QuotesAndSeparators) {
-  EXPECT_EQ(splitGpu004Line(" a ,\"b\", \"c;d\" ", ','),
-            (std::vector<Text>{"a", "b", "c;d"}));
+  EXPECT_EQ(splitGpu004Line(" a ,\"b\", \"c;d\" ", ','), (std::vector<Text>{"a", "b", "c;d"}));
   EXPECT_EQ(splitGpu004Line("\"x, y, z\",w", ','), (std::vector<Text>{"x, y, z", "w"}));
   EXPECT_EQ(splitGpu004Line("\"open,rest", ','), (std::vector<Text>{"open", "rest"}));
   EXPECT_EQ(splitGpu004Line("a\t\t\"b\"", '\t'), (std::vector<Text>{"a", "", "b"}));
@@ -200,7 +246,12 @@ TEST(SplitGpu004Line, QuotesAndSeparators) {
 
 TEST(Gpu004Import, ColumnsMissingFromAShortLineAreEmpty) {
   test::TestWorkspace t;
-  import(t, line({{1, "\"MUE\""}, {2, "\"Müller\""}, {29, "\"Anna\""}, {31, "1"}, {41, "19750412"}}) +
+  import(t, line({{1, "\"MUE\""},
+                  {2, "\"Müller\""},
+                  {29, "\"Anna\""},
+                  {31, "1"},
+                  { 41,
+                    "19750412" }}) +
                 "\"KUR\",\"Kurz\"\r\n");
   EXPECT_EQ(fieldsOf(t.table(Page::Lehrer), "KUR"),
             (std::map<std::string, Text>{{"UNTIS_KRZ", "KUR"}, {"LNAME", "Kurz"}}));
@@ -216,7 +267,7 @@ TEST(Gpu004Import, SeparatorIsFoundInTheFirstTenCharacters) {
 
 TEST(Gpu004Import, AUtf8FileKeepsItsUmlauts) {
   test::TestWorkspace t;
-  import(t, "\xEF\xBB\xBF" + store::windows1252ToUtf8(line({{1, "\"KÖH\""}, {2, "\"Köhler\""}})));
+  import(t, "\xEF\xBB\xBF" + store::windows1252ToUtf8(line({{1, "\"KÖH\""}, { 2, "\"Köhler\"" }})));
   EXPECT_EQ(fieldsOf(t.table(Page::Lehrer), "KÖH").at("LNAME"), "Köhler");
 }
 
@@ -226,14 +277,14 @@ TEST(Gpu004Import, RejectedFilesLeaveTheTableAsItWas) {
       "Velmoran 2021 / Lehrerdaten aus Untis einlesen\r\n"
       "Die Datei enthält keine für Velmoran verwertbare Daten !";
   const std::pair<std::string, Text> cases[] = {
-      {"\"MUE\",\"Müller\"", unusable},             // no LF
-      {"\"MUELLERMANN\",\"x\"\r\n", unusable},      // no separator in the first ten characters
+      {"\"MUE\",\"Müller\"", unusable},         // no LF
+      {"\"MUELLERMANN\",\"x\"\r\n", unusable},  // no separator in the first ten characters
       {"\"MUE\",\"Müller\"\n\"AB\",\"Abel\"\n", unusable},  // no CR
       {"", unusable},
   };
   for (const auto& [bytes, text] : cases) {
     test::TestWorkspace t;
-    import(t, line({{1, "\"OLD\""}, {2, "\"Alt\""}}));
+    import(t, line({{1, "\"OLD\""}, { 2, "\"Alt\"" }}));
     t.ui().messages.clear();
     const std::string dbf = test::readBytes(t.dir() / "lehrer.dbf");
     const std::string ntx = test::readBytes(t.dir() / "LEHRER.NTX");

@@ -15,7 +15,8 @@ namespace fs = std::filesystem;
 const Text caption = "Velmoran 2021 / Lehrer.Txt einlesen";
 
 // A line of LEHRER.TXT: kind, six digits, abbreviation, hours, key.
-std::string line(const char* kind, const char* abbreviation, const char* hours, const char* key = "   ") {
+std::string line(const char* kind, const char* abbreviation, const char* hours,
+                 const char* key = "   ") {
   char buf[64];
   std::snprintf(buf, sizeof buf, "%-2s123456%-4s%5s%s\r\n", kind, abbreviation, hours, key);
   return buf;
@@ -36,7 +37,8 @@ struct Record {
 };
 
 void PrintTo(const Record& r, std::ostream* os) {
-  *os << r.art << "|" << r.krz << "|" << r.ustd << "|" << r.nicht << "|" << r.mehr << "|" << r.minder;
+  *os << r.art << "|" << r.krz << "|" << r.ustd << "|" << r.nicht << "|" << r.mehr << "|"
+      << r.minder;
 }
 
 // The live records of MEHR_MINDER in record order.
@@ -46,8 +48,8 @@ std::vector<Record> live(store::Table& t) {
   t.setOrder(0);
   for (t.goTop(); !t.eof(); t.skip())
     out.push_back({trimRight(t.getText("ART")), trimRight(t.getText("UNTIS_KRZ")),
-                   t.getNumber("USTD"), trimRight(t.getText("NICHT")),
-                   trimRight(t.getText("MEHR")), trimRight(t.getText("MINDER"))});
+                   t.getNumber("USTD"), trimRight(t.getText("NICHT")), trimRight(t.getText("MEHR")),
+                   trimRight(t.getText("MINDER"))});
   t.setOrder(order);
   t.goTop();
   return out;
@@ -126,7 +128,8 @@ TEST(LehrerTxtImport, ImportingTwiceLeavesOneLiveSet) {
 TEST(LehrerTxtImport, TheWholeFileIsReadDownToItsLastCompleteLine) {
   test::TestWorkspace t;
   std::string file;
-  for (int i = 0; i < 3000; ++i) file += line("LS", ("T" + std::to_string(i % 1000)).c_str(), "10.00");
+  for (int i = 0; i < 3000; ++i)
+    file += line("LS", ("T" + std::to_string(i % 1000)).c_str(), "10.00");
   ASSERT_GT(file.size(), 64000u);
   file += line("66", "LAST", " 1.00", "110");
   file += "66123456REST 1.00110";  // no line end: not a line

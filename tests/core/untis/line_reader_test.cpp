@@ -54,8 +54,7 @@ TEST(LineReader, StartRejectsABlockWithoutLfOrWithoutCr) {
   EXPECT_EQ(LineReader::open(dir / "nolf.txt")->start(), LineReader::Start::noLineFeed);
   EXPECT_EQ(LineReader::open(dir / "empty.txt")->start(), LineReader::Start::noLineFeed);
   EXPECT_EQ(LineReader::open(dir / "nocr.txt")->start(), LineReader::Start::noCarriageReturn);
-  EXPECT_EQ(LineReader::open(dir / "crafter.txt")->start(),
-            LineReader::Start::noCarriageReturn);
+  EXPECT_EQ(LineReader::open(dir / "crafter.txt")->start(), LineReader::Start::noCarriageReturn);
   EXPECT_FALSE(LineReader::open(dir / "missing.txt"));
 }
 

@@ -68,8 +68,12 @@ TEST(UntisIni, EveryFiftyCharacterUserAndPasswordSurvivesTheFile) {
   IniFixture f;
   std::mt19937 rnd(4711);
   for (int i = 0; i < 150; ++i) {
-    UntisEdits edits{"C:\\Untis\\Untis.exe", "DB~04B02~2021-2022~1", randomText(rnd, 50),
-                     randomText(rnd, 50), "", ""};
+    UntisEdits edits{"C:\\Untis\\Untis.exe",
+                     "DB~04B02~2021-2022~1",
+                     randomText(rnd, 50),
+                     randomText(rnd, 50),
+                     "",
+                     ""};
     ASSERT_TRUE(untisDialogSave(f.ws, f.ui, edits));
     f.ws.AUNTIS_ARRAY.clear();
     ASSERT_TRUE(getFromUntisIni(f.ws));
@@ -82,8 +86,9 @@ TEST(UntisIni, EveryFiftyCharacterUserAndPasswordSurvivesTheFile) {
 
 TEST(UntisIni, SixLinesPlainOnesTrimmedSecretsFiftyCharactersScrambled) {
   IniFixture f;
-  UntisEdits edits{"  C:\\Untis\\Untis.exe ", " DB~1 ", " sekretariat", "geh eim ",
-                   " D:\\Untis 2022\\Untis.exe", "D:\\Plan\\Schule.untis  "};
+  UntisEdits edits{
+      "  C:\\Untis\\Untis.exe ", " DB~1 ", " sekretariat", "geh eim ", " D:\\Untis 2022\\Untis.exe",
+      "D:\\Plan\\Schule.untis  "};
   ASSERT_TRUE(untisDialogSave(f.ws, f.ui, edits));
   auto lines = splitCrLf(readBytes(f.ini()));
   ASSERT_EQ(lines.size(), 6u);
@@ -198,8 +203,8 @@ TEST(UntisDialog, PickersAskForTheirFileAndFillTheirEdit) {
   EXPECT_TRUE(pickUntisFile(f.ws, f.ui, UntisPicker::dbProgram, edits));
   EXPECT_FALSE(pickUntisFile(f.ws, f.ui, UntisPicker::fileProgram, edits));
   EXPECT_TRUE(pickUntisFile(f.ws, f.ui, UntisPicker::untisFile, edits));
-  EXPECT_EQ(edits, (UntisEdits{"/opt/untis/Untis.exe", "DB", "", "", "b.exe",
-                               "/plan/Schule.untis"}));
+  EXPECT_EQ(edits,
+            (UntisEdits{"/opt/untis/Untis.exe", "DB", "", "", "b.exe", "/plan/Schule.untis"}));
 
   ASSERT_EQ(f.ui.fileRequests.size(), 3u);
   const auto& exe = f.ui.fileRequests[0];

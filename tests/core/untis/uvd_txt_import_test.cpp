@@ -48,8 +48,7 @@ std::vector<std::vector<Text>> rows(store::Table& uvd) {
 
 TEST(UvdTxtImport, ReadsTheFirstElevenColumnsOfAWrittenFile) {
   test::TestWorkspace t;
-  importText(t, header +
-                    "\"5a\";\"\";\"05\";\"PF\";3;\"D\";\"MÜL\";28;15;\"\";\"\"" + tail +
+  importText(t, header + "\"5a\";\"\";\"05\";\"PF\";3;\"D\";\"MÜL\";28;15;\"\";\"\"" + tail +
                     "\"Q1\";\"A\";\"Q1\";\"LK\";5;\"E\";\"SCH\";17;9;\"E\";\"F\"" + tail);
   EXPECT_EQ(rows(t.table(Page::Uvd)),
             (std::vector<std::vector<Text>>{
@@ -59,22 +58,21 @@ TEST(UvdTxtImport, ReadsTheFirstElevenColumnsOfAWrittenFile) {
 
 TEST(UvdTxtImport, RepeatedHeadersAreSkippedAndExtraColumnsIgnored) {
   test::TestWorkspace t;
-  importText(t, header +
-                    "\"5a\";\"\";\"05\";\"PF\";2.5;\"D\";\"A\";1;0;\"\";\"\";\"BG\";\"X\";\"9\"\r\n" +
-                    header + "\"6b\";\"\";\"06\";\"PF\";4;\"M\";\"B\";2;1;\"\";\"\"" + tail);
-  EXPECT_EQ(rows(t.table(Page::Uvd)),
-            (std::vector<std::vector<Text>>{
-                {"5a", "", "05", "PF", "2.5", "D", "A", "1", "0", "", ""},
-                {"6b", "", "06", "PF", "4", "M", "B", "2", "1", "", ""}}));
+  importText(
+      t, header + "\"5a\";\"\";\"05\";\"PF\";2.5;\"D\";\"A\";1;0;\"\";\"\";\"BG\";\"X\";\"9\"\r\n" +
+             header + "\"6b\";\"\";\"06\";\"PF\";4;\"M\";\"B\";2;1;\"\";\"\"" + tail);
+  EXPECT_EQ(
+      rows(t.table(Page::Uvd)),
+      (std::vector<std::vector<Text>>{{"5a", "", "05", "PF", "2.5", "D", "A", "1", "0", "", ""},
+                                      {"6b", "", "06", "PF", "4", "M", "B", "2", "1", "", ""}}));
 }
 
 TEST(UvdTxtImport, ShortLinesUnquotedTextsAndEmptyLines) {
   test::TestWorkspace t;
   importText(t, header + "7c;;07;PF;2,5\r\n\r\n \"8d\" ; ; 08 \r\nlast line without end");
   EXPECT_EQ(rows(t.table(Page::Uvd)),
-            (std::vector<std::vector<Text>>{
-                {"7c", "", "07", "PF", "2", "", "", "0", "0", "", ""},
-                {"8d", "", "08", "", "0", "", "", "0", "0", "", ""}}));
+            (std::vector<std::vector<Text>>{{"7c", "", "07", "PF", "2", "", "", "0", "0", "", ""},
+                                            {"8d", "", "08", "", "0", "", "", "0", "0", "", ""}}));
 }
 
 TEST(UvdTxtImport, OnlyAHeaderEmptiesUvd) {
