@@ -37,8 +37,14 @@ function(velmoran_add_qttest name)
     VELMORAN_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     VELMORAN_PROGRAM_DIR="${VELMORAN_PROGRAM_DIR}")
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests
-    AUTOMOC ON)
+    AUTOMOC ON VELMORAN_USES_QT ON)
   velmoran_warnings(${name})
   add_test(NAME ${name} COMMAND ${name})
-  set_tests_properties(${name} PROPERTIES TIMEOUT 600 ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  set(env QT_QPA_PLATFORM=offscreen)
+  if(CMAKE_CROSSCOMPILING AND WIN32)
+    # Under Wine, Qt's offscreen platform takes its fonts from a folder: the DejaVu fonts the
+    # tests see on Linux.
+    list(APPEND env QT_QPA_FONTDIR=Z:/usr/share/fonts/truetype/dejavu)
+  endif()
+  set_tests_properties(${name} PROPERTIES TIMEOUT 600 ENVIRONMENT "${env}")
 endfunction()

@@ -2,10 +2,7 @@
 // dialog, and the message loop until the window is closed.
 
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QLocale>
 #include <QTimer>
-#include <QTranslator>
 #include <exception>
 
 #include "app/error_log.h"
@@ -17,11 +14,7 @@ using namespace velmoran;
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
-  // Qt's own dialogs (file dialogs, standard buttons) in German, where its translations exist.
-  QTranslator qtTranslation;
-  if (qtTranslation.load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"),
-                         QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-    QApplication::installTranslator(&qtTranslation);
+  app::installGermanQtTranslation();
   app::QtUi ui;
   try {
     std::vector<std::string> args(argv, argv + argc);

@@ -6,10 +6,13 @@
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QLabel>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStringList>
 #include <QThread>
+#include <QTranslator>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -24,6 +27,19 @@ QString toQString(const Text& text) {
 }
 
 Text fromQString(const QString& text) { return store::utf8ToWindows1252(text.toStdString()); }
+
+bool installGermanQtTranslation() {
+  auto* translator = new QTranslator(QCoreApplication::instance());
+  const QLocale german(QLocale::German, QLocale::Germany);
+  for (const QString& dir :
+       {QCoreApplication::applicationDirPath() + QStringLiteral("/translations"),
+        QLibraryInfo::path(QLibraryInfo::TranslationsPath)}) {
+    if (translator->load(german, QStringLiteral("qtbase"), QStringLiteral("_"), dir))
+      return QCoreApplication::installTranslator(translator);
+  }
+  delete translator;
+  return false;
+}
 
 namespace {
 

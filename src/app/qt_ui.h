@@ -17,6 +17,11 @@ namespace velmoran::app {
 QString toQString(const Text& text);
 Text fromQString(const QString& text);
 
+// Qt's own texts (file dialogs, standard buttons) in German: Qt's translation from the
+// program folder's "translations" (the Windows installation), else from where Qt keeps its
+// translations (Linux). False when neither has it; Qt then stays English.
+bool installGermanQtTranslation();
+
 class QtUi : public Ui {
 public:
   explicit QtUi(QWidget* owner = nullptr) : m_owner(owner) {}

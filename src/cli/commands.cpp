@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "console_output.h"
 #include "pages/table_commands.h"
 #include "store/code_page.h"
 
@@ -92,7 +93,7 @@ int dumpCommand(Invocation& in) {
   bool withRecno = in.args.size() == 2 && in.args[1] == "--recno";
   if (in.args.size() == 2 && !withRecno) return exitUsage;
   std::string csv = pages::dumpCsv(in.ws.table(*page), withRecno);
-  std::fwrite(csv.data(), 1, csv.size(), stdout);
+  writeUtf8(stdout, csv);
   return exitOk;
 }
 

@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "app/process.h"
+#include "console_output.h"
 #include "store/code_page.h"
 
 namespace velmoran::cli {
@@ -16,15 +17,11 @@ void say(std::FILE* to, const Text& caption, const Text& text) {
   std::string out;
   for (char c : line)
     if (c != '\r') out += c;
-  std::fprintf(to, "%s\n", out.c_str());
-  std::fflush(to);
+  writeUtf8(to, out + "\n");
 }
 }  // namespace
 
-void print(const Text& text) {
-  std::string s = store::windows1252ToUtf8(text);
-  std::fwrite(s.data(), 1, s.size(), stdout);
-}
+void print(const Text& text) { writeUtf8(stdout, store::windows1252ToUtf8(text)); }
 
 void ConsoleUi::info(const Text& caption, const Text& text) { say(stdout, caption, text); }
 
