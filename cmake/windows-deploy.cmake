@@ -10,6 +10,7 @@
 # A program of the Windows subsystem: no console window opens beside the main window.
 set_target_properties(velmoran PROPERTIES WIN32_EXECUTABLE ON VELMORAN_USES_QT ON)
 
+find_package(Qt6 REQUIRED COMPONENTS Core)
 get_target_property(qt_core_dll Qt6::Core IMPORTED_LOCATION_RELEASE)
 get_filename_component(qt_bin_dir ${qt_core_dll} DIRECTORY)
 get_filename_component(qt_plugin_dir ${qt_bin_dir}/../plugins ABSOLUTE)
