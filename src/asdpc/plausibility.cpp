@@ -97,15 +97,14 @@ Date schoolYearStart(const Date& today) {
   return *Date::make(year, schoolYearMonth, 1);
 }
 
-}  // namespace
-
-std::vector<Finding> checkData(app::Workspace& ws, const Date& today) {
+// The findings of the chosen files, UVD.TXT before LEHRER_ASD.TXT, then by table and record.
+std::vector<Finding> check(app::Workspace& ws, const Date& today, bool uvdTxt, bool lehrerAsdTxt) {
   std::vector<Finding> findings;
-  plausibility::checkUvdTxt(ws, findings);
-  plausibility::checkLehrerAsdTxt(ws, schoolYearStart(today), findings);
+  if (uvdTxt) plausibility::checkUvdTxt(ws, findings);
+  if (lehrerAsdTxt) plausibility::checkLehrerAsdTxt(ws, schoolYearStart(today), findings);
   std::stable_sort(findings.begin(), findings.end(), [](const Finding& a, const Finding& b) {
-    const bool aUvd = a.file == "UVD.TXT";
-    const bool bUvd = b.file == "UVD.TXT";
+    const bool aUvd = a.file == uvdTxtFile;
+    const bool bUvd = b.file == uvdTxtFile;
     if (aUvd != bUvd) return aUvd;
     const int ra = tableRank(a.table);
     const int rb = tableRank(b.table);
@@ -115,7 +114,40 @@ std::vector<Finding> checkData(app::Workspace& ws, const Date& today) {
   return findings;
 }
 
+}  // namespace
+
+std::vector<Finding> checkData(app::Workspace& ws, const Date& today) {
+  return check(ws, today, true, true);
+}
+
 std::vector<Finding> checkData(app::Workspace& ws) { return checkData(ws, Date::today()); }
+
+std::vector<Finding> checkFile(app::Workspace& ws, std::string_view file) {
+  return check(ws, Date::today(), file == uvdTxtFile, file == lehrerAsdTxtFile);
+}
+
+WriteDecision confirmWriting(app::Workspace& ws, app::Ui& ui, std::string_view file,
+                             const Text& caption) {
+  ui.busy(true);
+  std::vector<Finding> findings = checkFile(ws, file);
+  ui.busy(false);
+  const auto errors = static_cast<std::size_t>(
+      std::count_if(findings.begin(), findings.end(),
+                    [](const Finding& f) { return f.severity == severityError; }));
+  if (errors == 0) return {};
+  switch (ui.askWriteDespiteErrors(caption,
+                                   "Die Prüfung hat " + std::to_string(errors) +
+                                       " Fehler gefunden, die ASDPC zurückweisen wird.",
+                                   "Trotzdem schreiben?")) {
+    case app::WriteAnswer::write:
+      return {};
+    case app::WriteAnswer::dontWrite:
+      return {false, {}};
+    case app::WriteAnswer::showFindings:
+      break;
+  }
+  return {false, std::move(findings)};
+}
 
 bool hasErrors(const std::vector<Finding>& findings) {
   return std::any_of(findings.begin(), findings.end(),

@@ -8,6 +8,7 @@
 #include <set>
 
 #include "asdpc/plausibility_rules.h"
+#include "transfer/conversion.h"
 
 namespace velmoran::asdpc::plausibility {
 
@@ -174,15 +175,17 @@ private:
 };
 
 // Rows of a conversion table whose old name has no new one yet.
-void checkConversion(store::Table& t, const char* table, const char* oldField, const char* newField,
-                     const char* what, FindingList& list) {
+void checkConversion(store::Table& t, Page page, const char* oldField, const char* what,
+                     FindingList& list) {
+  const bool subjects = page == Page::Fach;
+  const char* table = subjects ? "FACH" : "KLASSE";
   TableWalk walk(t, 0);
   for (t.goTop(); !t.eof(); t.skip()) {
-    const Text old = trim(t.getPadded(oldField));
-    if (old.empty() || !isBlank(t.getPadded(newField))) continue;
-    list.note(table, t.recno(), newField,
-              Text(what) + " " + inQuotes(old) + " hat noch keinen neuen Namen; die " +
-                  (Text(table) == "FACH" ? "Fächerkonvertierung" : "Klassenkonvertierung") +
+    if (!transfer::lacksNewName(t, page)) continue;
+    list.note(table, t.recno(), subjects ? "FACHNEU" : "KLASSE_NEU",
+              Text(what) + " " + inQuotes(trim(t.getPadded(oldField))) +
+                  " hat noch keinen neuen Namen; die " +
+                  (subjects ? "Fächerkonvertierung" : "Klassenkonvertierung") +
                   " ist nicht abgeschlossen.");
   }
 }
@@ -197,8 +200,8 @@ void checkUvdTxt(app::Workspace& ws, std::vector<Finding>& out) {
     TableWalk walk(uvd, 0);
     for (uvd.goTop(); !uvd.eof(); uvd.skip()) rules.check(uvd);
   }
-  checkConversion(ws.table(Page::Fach), "FACH", "FACHALT", "FACHNEU", "Das Fach", list);
-  checkConversion(ws.table(Page::Klasse), "KLASSE", "KLASSE_ALT", "KLASSE_NEU", "Die Klasse", list);
+  checkConversion(ws.table(Page::Fach), Page::Fach, "FACHALT", "Das Fach", list);
+  checkConversion(ws.table(Page::Klasse), Page::Klasse, "KLASSE_ALT", "Die Klasse", list);
 }
 
 }  // namespace velmoran::asdpc::plausibility
