@@ -54,10 +54,10 @@ void importFixtures(test::Program& p) {
   p.ui.files = {fixtures / "untis/gpu002_comma/GPU002.TXT",
                 fixtures / "teacher/gy_hours/GPU004.TXT", fixtures / "teacher/gy_hours/LEHRER.TXT"};
   p.ui.answers = {true, true, true, true, true, true};
-  p.window->action("GetFromUntis")->trigger();
-  p.window->action("UntisUVD")->trigger();
-  p.window->action("ReadGPU004Txt")->trigger();
-  p.window->action("ReadLehrerTxt")->trigger();
+  p.window->action(app::Command::GetFromUntis)->trigger();
+  p.window->action(app::Command::UntisUVD)->trigger();
+  p.window->action(app::Command::ReadGPU004Txt)->trigger();
+  p.window->action(app::Command::ReadLehrerTxt)->trigger();
 }
 
 void checkFits(QDialog& dialog) {
@@ -93,7 +93,7 @@ private slots:
       QCOMPARE(grid.horizontalScrollBar()->value(), 0);
       save(*p.window, QStringLiteral("page%1").arg(i + 1));
 
-      p.window->action("ViewKartei")->trigger();
+      p.window->action(app::Command::ViewKartei)->trigger();
       QVERIFY(page.isFormView());
       QCoreApplication::processEvents();
       for (QLabel* label : page.findChildren<QLabel*>()) {
@@ -101,7 +101,7 @@ private slots:
         QVERIFY2(label->width() >= label->sizeHint().width(), qPrintable(label->text()));
       }
       save(*p.window, QStringLiteral("page%1_form").arg(i + 1));
-      p.window->action("ViewTabelle")->trigger();
+      p.window->action(app::Command::ViewTabelle)->trigger();
     }
   }
 
