@@ -161,10 +161,13 @@ bool restoreOne(app::Workspace& ws, app::Ui& ui, const Entry& e, const fs::path&
 
 }  // namespace
 
-bool hasCopy(const app::Workspace& ws, std::string_view name) {
+std::optional<fs::path> copyInBackup(const app::Workspace& ws, std::string_view name) {
   const Entry* e = entryNamed(name);
+  if (!e) return std::nullopt;
+  fs::path copy = store::findInDir(secureFolder(ws), e->fileName);
   std::error_code ec;
-  return e && fs::is_regular_file(store::findInDir(secureFolder(ws), e->fileName), ec);
+  if (!fs::is_regular_file(copy, ec)) return std::nullopt;
+  return copy;
 }
 
 const std::vector<Text>& restoreEntries() {
@@ -198,7 +201,7 @@ bool restoreData(app::Workspace& ws, app::Ui& ui, const std::vector<Text>& chose
   // What the data directory holds of these files now is lost once the copies replace it.
   Text inBackup;
   for (const Entry* e : picked)
-    if (hasCopy(ws, e->name)) inBackup += Text(inBackup.empty() ? "" : ", ") + e->name;
+    if (copyInBackup(ws, e->name)) inBackup += Text(inBackup.empty() ? "" : ", ") + e->name;
   if (!inBackup.empty() &&
       !ui.askYesNo(restoreDialogCaption,
                    "Aus der Sicherung zurückholen: " + inBackup +

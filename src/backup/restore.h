@@ -4,6 +4,7 @@
 // afterwards; a restored settings file or Untis.ini is read again at once. The dialog
 // (RestoreDialog) only offers the entries and collects the chosen ones.
 
+#include <filesystem>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -23,8 +24,9 @@ inline constexpr const char* nothingChosenText = "Sie haben keine Datei ausgewä
 const std::vector<Text>& restoreEntries();
 // The entry of this name whatever its case, or nothing when the restore offers none.
 std::optional<Text> restoreEntry(std::string_view name);
-// The backup folder holds a copy of the entry of this name (any case).
-bool hasCopy(const app::Workspace& ws, std::string_view name);
+// The backup folder's copy of the entry of this name (any case), or nothing when it holds
+// none.
+std::optional<std::filesystem::path> copyInBackup(const app::Workspace& ws, std::string_view name);
 
 // RestoreData with these entries chosen (names of restoreEntries(), any case). With none
 // chosen: the warning of the dialog, and false (the dialog stays open). Otherwise the person

@@ -375,7 +375,7 @@ private slots:
     p.window->runDialog = [](QDialog& d) {
       auto& restore = dynamic_cast<backup::RestoreDialog&>(d);
       auto items =
-          restore.list()->findItems(QStringLiteral("VELMORAN_Column.INI"), Qt::MatchExactly);
+          restore.list()->findItems(QStringLiteral("VELMORAN_Column.INI "), Qt::MatchStartsWith);
       if (items.size() == 1) items[0]->setSelected(true);
       restore.restoreButton()->click();
     };

@@ -5,9 +5,11 @@
 
 #include <QComboBox>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
@@ -21,6 +23,7 @@
 #include <QUrl>
 
 #include "asdpc/plausibility_dialog.h"
+#include "backup/restore_dialog.h"
 #include "gui_support.h"
 #include "pages/data_window.h"
 
@@ -374,6 +377,37 @@ private slots:
     int columns = 0;
     for (int c = 0; c < list.list()->columnCount(); ++c) columns += list.list()->columnWidth(c);
     QVERIFY(list.width() >= columns);
+  }
+
+  void theRestoreListShowsWhatTheBackupHoldsWithItsDateAndAsks() {
+    test::Program p;
+    p.window->action(app::Command::SaveData)->trigger();
+    QVERIFY(p.window->statusLineText().startsWith(q("Datensicherung: ")));
+    std::filesystem::remove(p.dir / "SECURE" / "fach.dbf");
+    backup::RestoreDialog dialog(p.window->workspace(), p.ui, p.window.get());
+    QStringList names;
+    for (int i = 0; i < dialog.list()->count(); ++i)
+      names << dialog.list()->item(i)->data(Qt::UserRole).toString();
+    QCOMPARE(names.join(QLatin1Char(',')),
+             QStringLiteral("gpsul.dbf,uvd.dbf,zulfach.dbf,klasse.dbf,lehrer.dbf,mehr_minder.dbf,"
+                            "VELMORAN.INI"));
+    QCOMPARE(
+        dialog.list()->item(0)->text(),
+        QStringLiteral("gpsul.dbf  (gesichert am %1)")
+            .arg(QFileInfo(QString::fromStdU16String((p.dir / "SECURE" / "gpsul.dbf").u16string()))
+                     .lastModified()
+                     .toString(QStringLiteral("dd.MM.yyyy, hh:mm"))));
+
+    dialog.list()->item(1)->setSelected(true);
+    p.ui.messages.clear();
+    p.ui.answers = {false};
+    dialog.restoreButton()->click();  // No: the dialog stays open
+    QCOMPARE(dialog.result(), 0);
+    QCOMPARE(p.ui.messages.back().kind, std::string("question"));
+    p.ui.answers = {true};
+    dialog.restoreButton()->click();
+    QCOMPARE(dialog.result(), 1);
+    QCOMPARE(q(p.ui.messages.back().text), q("Aus der Sicherung zurückgeholt:\r\nuvd.dbf"));
   }
 
   // ---- files ----

@@ -98,8 +98,10 @@ TEST_P(TeacherRun, WritesTheExpectedLehrerAsdTxt) {
   t.ui().writeAnswers = {app::WriteAnswer::write};
   writeLehrerAsd(t.ws(), t.ui());
 
-  for (const auto& m : t.ui().messages)
-    if (m.kind != "question") EXPECT_EQ(m.kind, "info") << m.text;
+  for (const auto& m : t.ui().messages) {
+    if (m.kind == "question") continue;
+    EXPECT_EQ(m.kind, "info") << m.text;
+  }
   EXPECT_EQ(t.ui().messages.back().caption, "Velmoran 2021 / Lehrer_ASD.Txt schreiben");
   EXPECT_EQ(t.ui().messages.back().text, "Der Export der Daten ist abgeschlossen !");
   EXPECT_EQ(test::readBytes(out), test::readBytes(in / "LEHRER_ASD.TXT"));
