@@ -97,11 +97,23 @@ Date schoolYearStart(const Date& today) {
   return *Date::make(year, schoolYearMonth, 1);
 }
 
+// The rules of one file, into `list`.
+void checkInto(app::Workspace& ws, const Date& today, std::string_view file,
+               plausibility::FindingList& list) {
+  if (file == uvdTxtFile)
+    plausibility::checkUvdTxt(ws, list);
+  else
+    plausibility::checkLehrerAsdTxt(ws, schoolYearStart(today), list);
+}
+
 // The findings of the chosen files, UVD.TXT before LEHRER_ASD.TXT, then by table and record.
-std::vector<Finding> check(app::Workspace& ws, const Date& today, bool uvdTxt, bool lehrerAsdTxt) {
+std::vector<Finding> check(app::Workspace& ws, const Date& today,
+                           std::initializer_list<std::string_view> files) {
   std::vector<Finding> findings;
-  if (uvdTxt) plausibility::checkUvdTxt(ws, findings);
-  if (lehrerAsdTxt) plausibility::checkLehrerAsdTxt(ws, schoolYearStart(today), findings);
+  for (std::string_view file : files) {
+    plausibility::FindingList list(file, findings);
+    checkInto(ws, today, file, list);
+  }
   std::stable_sort(findings.begin(), findings.end(), [](const Finding& a, const Finding& b) {
     const bool aUvd = a.file == uvdTxtFile;
     const bool bUvd = b.file == uvdTxtFile;
@@ -117,23 +129,23 @@ std::vector<Finding> check(app::Workspace& ws, const Date& today, bool uvdTxt, b
 }  // namespace
 
 std::vector<Finding> checkData(app::Workspace& ws, const Date& today) {
-  return check(ws, today, true, true);
+  return check(ws, today, {uvdTxtFile, lehrerAsdTxtFile});
 }
 
 std::vector<Finding> checkData(app::Workspace& ws) { return checkData(ws, Date::today()); }
 
 std::vector<Finding> checkFile(app::Workspace& ws, std::string_view file) {
-  return check(ws, Date::today(), file == uvdTxtFile, file == lehrerAsdTxtFile);
+  return check(ws, Date::today(), {file});
 }
 
 WriteDecision confirmWriting(app::Workspace& ws, app::Ui& ui, std::string_view file,
                              const Text& caption) {
+  // Counted first, without the sentences: a big UVD table may hold an error on every record.
   ui.busy(true);
-  std::vector<Finding> findings = checkFile(ws, file);
+  plausibility::FindingList counted(file);
+  checkInto(ws, Date::today(), file, counted);
   ui.busy(false);
-  const auto errors = static_cast<std::size_t>(
-      std::count_if(findings.begin(), findings.end(),
-                    [](const Finding& f) { return f.severity == severityError; }));
+  const std::size_t errors = counted.errors();
   if (errors == 0) return {};
   switch (ui.askWriteDespiteErrors(caption,
                                    "Die Prüfung hat " + std::to_string(errors) +
@@ -146,7 +158,7 @@ WriteDecision confirmWriting(app::Workspace& ws, app::Ui& ui, std::string_view f
     case app::WriteAnswer::showFindings:
       break;
   }
-  return {false, std::move(findings)};
+  return {false, checkFile(ws, file)};
 }
 
 bool hasErrors(const std::vector<Finding>& findings) {
