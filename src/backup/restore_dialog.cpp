@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 #include "app/qt_ui.h"
@@ -43,6 +44,9 @@ RestoreDialog::RestoreDialog(app::Workspace& ws, app::Ui& ui, QWidget* parent)
                                      m_list);
     item->setData(Qt::UserRole, toQString(entry));
   }
+  // Wide enough for the longest entry with its date.
+  m_list->setMinimumWidth(m_list->sizeHintForColumn(0) + 2 * m_list->frameWidth() +
+                          m_list->verticalScrollBar()->sizeHint().width());
   m_restore->setDefault(true);
   connect(m_all, &QCheckBox::toggled, this, [this](bool on) {
     if (on)

@@ -5,18 +5,23 @@
 // VELMORAN_SCREENSHOT_DATA set, the program runs on a copy of that data directory instead of
 // the test imports.
 
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPixmap>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 
+#include "asdpc/plausibility.h"
+#include "asdpc/plausibility_dialog.h"
 #include "backup/restore_dialog.h"
 #include "gui_support.h"
 #include "help/help_about_dialog.h"
@@ -134,6 +139,7 @@ private slots:
     checkFits(untis);
     save(untis, QStringLiteral("dialog_untis"));
 
+    p.window->action(app::Command::SaveData)->trigger();  // every file in the list
     backup::RestoreDialog restore(p.window->workspace(), p.ui, p.window.get());
     restore.show();
     checkFits(restore);
@@ -155,6 +161,25 @@ private slots:
     QDialog* countdown = ui.countdownDialog();
     checkFits(*countdown);
     save(*countdown, QStringLiteral("dialog_countdown"));
+
+    // The list of findings opens on its own size: it must not be larger than the screen.
+    p.window->workspace().settings.schoolNumber = "12";
+    asdpc::PlausibilityDialog findings(p.window->workspace(), p.ui,
+                                       asdpc::checkData(p.window->workspace()), p.window.get());
+    findings.show();
+    QVERIFY(findings.width() <= QGuiApplication::primaryScreen()->availableGeometry().width());
+    save(findings, QStringLiteral("dialog_plausibility"));
+
+    // The question before a file with errors is written.
+    QTimer::singleShot(0, [] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      QVERIFY(box);
+      save(*box, QStringLiteral("dialog_write_question"));
+      box->button(QMessageBox::No)->click();
+    });
+    ui.askWriteDespiteErrors("Velmoran 2021 / UVD.TXT schreiben",
+                             "Die Prüfung hat 3 Fehler gefunden, die ASDPC zurückweisen wird.",
+                             "Trotzdem schreiben?");
   }
 };
 
