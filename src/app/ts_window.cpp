@@ -292,6 +292,10 @@ void TSWindow::buildStatusBar() {
   m_statusLine->setObjectName(QStringLiteral("statusLine"));
   m_position = new QLabel(statusBar());
   m_position->setObjectName(QStringLiteral("recordPosition"));
+  // Room for the longest position, so the text is never cut and the bar does not jump.
+  m_position->setMinimumWidth(
+      m_position->fontMetrics().horizontalAdvance(QStringLiteral("Datensatz 1000000 von 1000000")));
+  m_position->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   statusBar()->addWidget(m_statusLine, 1);
   statusBar()->addPermanentWidget(m_position);
   for (auto* p : m_pages) {

@@ -10,6 +10,10 @@
 #include "store/code_page.h"
 #include "support/temp_dir.h"
 
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
+
 namespace velmoran {
 namespace {
 
