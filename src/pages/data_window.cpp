@@ -121,7 +121,7 @@ void bDataBrowser::setItemDelegates(QAbstractItemDelegate* grid, QAbstractItemDe
 }
 
 bool bDataBrowser::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
-  if (index.column() == 0 && !m_frozen->isHidden())
+  if (index.column() == 0 && m_frozen->isVisible())
     return static_cast<FrozenColumnView*>(m_frozen)->editCell(index, trigger, event);
   return QTableView::edit(index, trigger, event);
 }

@@ -34,7 +34,6 @@ public:
   QTableView* frozenView() const { return m_frozen; }
   // The line the empty grid shows: what fills the table.
   void setEmptyText(const QString& text) { m_emptyText = text; }
-  const QString& emptyText() const { return m_emptyText; }
   // The width a column's values need, as far as the grid has read them.
   int contentWidth(int column) const { return sizeHintForColumn(column); }
 

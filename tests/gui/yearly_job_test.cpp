@@ -44,6 +44,14 @@ void fillClasses(test::Program& p, int count) {
   p.window->page(app::Page::Klasse).refresh();
 }
 
+// Page 5 with that many classes, in front in the shown window; false when it did not show.
+bool showClassPage(test::Program& p, int count) {
+  fillClasses(p, count);
+  p.window->tabs()->setCurrentIndex(4);
+  p.window->show();
+  return QTest::qWaitForWindowActive(p.window.get());
+}
+
 // The rows of a page are the table's visible records in the table's order.
 bool rowsFollowTheTable(pages::bDataWindow& page) {
   const std::vector<std::uint32_t> recnos = page.model().table().visibleRecnos();
@@ -95,10 +103,7 @@ private slots:
 
   void anEditChangesOnlyItsRowAndTheArrowKeysGoOn() {
     test::Program p;
-    fillClasses(p, 900);
-    p.window->tabs()->setCurrentIndex(4);
-    p.window->show();
-    QVERIFY(QTest::qWaitForWindowActive(p.window.get()));
+    QVERIFY(showClassPage(p, 900));
     auto& page = p.window->page(app::Page::Klasse);
     page.selectRow(859);
     page.browser().setCurrentIndex(page.model().index(859, 1));
@@ -119,10 +124,7 @@ private slots:
 
   void anEditedKeyMovesItsRecordAndTheGridFollowsIt() {
     test::Program p;
-    fillClasses(p, 900);
-    p.window->tabs()->setCurrentIndex(4);
-    p.window->show();
-    QVERIFY(QTest::qWaitForWindowActive(p.window.get()));
+    QVERIFY(showClassPage(p, 900));
     auto& page = p.window->page(app::Page::Klasse);
     page.selectRow(700);
     page.browser().setCurrentIndex(page.model().index(700, 0));  // the frozen column
@@ -166,10 +168,7 @@ private slots:
 
   void theFormHandsTheRecordBackToTheGrid() {
     test::Program p;
-    fillClasses(p, 900);
-    p.window->tabs()->setCurrentIndex(4);
-    p.window->show();
-    QVERIFY(QTest::qWaitForWindowActive(p.window.get()));
+    QVERIFY(showClassPage(p, 900));
     auto& page = p.window->page(app::Page::Klasse);
     page.selectRow(700);
     QSignalSpy resets(&page.model(), &QAbstractItemModel::modelAboutToBeReset);
