@@ -10,6 +10,7 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
 #include <QStringList>
 #include <QThread>
 #include <QTranslator>
@@ -19,6 +20,7 @@
 #include "app/process.h"
 #include "app/workspace.h"
 #include "store/code_page.h"
+#include "store/files.h"
 
 namespace velmoran::app {
 
@@ -60,6 +62,16 @@ std::optional<std::filesystem::path> toPath(const QString& chosen) {
   return std::filesystem::path(chosen.trimmed().toStdU16String());
 }
 
+QString pathString(const std::filesystem::path& path) {
+  return QString::fromStdU16String(path.u16string());
+}
+
+// The settings key of a kind of file: its proposed name ("GPU002.TXT"), else the caption.
+QString folderKey(const FileRequest& request) {
+  const Text& kind = request.proposedName.empty() ? request.caption : request.proposedName;
+  return QStringLiteral("Ordner/") + toQString(kind).toUpper();
+}
+
 }  // namespace
 
 QtUi::~QtUi() {
@@ -92,24 +104,71 @@ bool QtUi::askYesNo(const Text& caption, const Text& text) {
   return box.exec() == QMessageBox::Yes;
 }
 
+WriteAnswer QtUi::askWriteDespiteErrors(const Text& caption, const Text& finding,
+                                        const Text& question) {
+  hideCountdown();
+  QMessageBox box(QMessageBox::Warning, toQString(caption),
+                  toQString(finding) + QLatin1Char(' ') + toQString(question),
+                  QMessageBox::Yes | QMessageBox::No, m_owner);
+  box.button(QMessageBox::Yes)->setText(toQString("&Ja"));
+  box.button(QMessageBox::No)->setText(toQString("&Nein"));
+  QPushButton* list = box.addButton(toQString("&Liste zeigen"), QMessageBox::ActionRole);
+  box.setDefaultButton(QMessageBox::No);
+  box.exec();
+  if (box.clickedButton() == list) return WriteAnswer::showFindings;
+  return box.clickedButton() == box.button(QMessageBox::Yes) ? WriteAnswer::write
+                                                             : WriteAnswer::dontWrite;
+}
+
+void QtUi::status(const Text& line) {
+  if (onStatus) onStatus(toQString(line));
+}
+
+QSettings& QtUi::folders() const {
+  if (!m_folders)
+    m_folders =
+        std::make_unique<QSettings>(QStringLiteral("Velmoran"), QStringLiteral("Velmoran 2021"));
+  return *m_folders;
+}
+
+void QtUi::setFolderSettings(std::unique_ptr<QSettings> settings) {
+  m_folders = std::move(settings);
+}
+
+QString QtUi::startPath(const FileRequest& request) const {
+  std::filesystem::path dir = request.directory;
+  const QString remembered = folders().value(folderKey(request)).toString();
+  std::error_code ec;
+  if (!remembered.isEmpty() &&
+      std::filesystem::is_directory(std::filesystem::path(remembered.toStdU16String()), ec))
+    dir = remembered.toStdU16String();
+  if (request.proposedName.empty()) return pathString(dir / "");
+  return pathString(store::findInDir(dir, request.proposedName));
+}
+
+void QtUi::rememberFolder(const FileRequest& request, const std::filesystem::path& chosen) {
+  folders().setValue(folderKey(request), pathString(chosen.parent_path()));
+}
+
 std::optional<std::filesystem::path> QtUi::openFile(const FileRequest& request) {
   hideCountdown();
   QString selected;
   QString filters = filterText(request, &selected);
-  QString start = QString::fromStdU16String((request.directory / "").u16string()) +
-                  toQString(request.proposedName);
-  return toPath(QFileDialog::getOpenFileName(m_owner, toQString(request.caption), start, filters,
-                                             &selected, QFileDialog::ReadOnly));
+  auto chosen =
+      toPath(QFileDialog::getOpenFileName(m_owner, toQString(request.caption), startPath(request),
+                                          filters, &selected, QFileDialog::ReadOnly));
+  if (chosen) rememberFolder(request, *chosen);
+  return chosen;
 }
 
 std::optional<std::filesystem::path> QtUi::saveFile(const FileRequest& request) {
   hideCountdown();
   QString selected;
   QString filters = filterText(request, &selected);
-  QString start = QString::fromStdU16String((request.directory / "").u16string()) +
-                  toQString(request.proposedName);
-  return toPath(
-      QFileDialog::getSaveFileName(m_owner, toQString(request.caption), start, filters, &selected));
+  auto chosen = toPath(QFileDialog::getSaveFileName(m_owner, toQString(request.caption),
+                                                    startPath(request), filters, &selected));
+  if (chosen) rememberFolder(request, *chosen);
+  return chosen;
 }
 
 // The whole time is waited; meanwhile the countdown is painted, but no input reaches the

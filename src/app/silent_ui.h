@@ -18,6 +18,10 @@ public:
   void warning(const Text&, const Text&) override {}
   void error(const Text&, const Text&) override {}
   bool askYesNo(const Text&, const Text&) override { return true; }
+  WriteAnswer askWriteDespiteErrors(const Text&, const Text&, const Text&) override {
+    return WriteAnswer::write;
+  }
+  void status(const Text&) override {}
   std::optional<std::filesystem::path> openFile(const FileRequest&) override { return file; }
   std::optional<std::filesystem::path> saveFile(const FileRequest&) override { return file; }
   void pause(int, const Text&) override {}

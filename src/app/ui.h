@@ -3,9 +3,11 @@
 // message boxes and file dialogs, the command line with printed lines and its arguments,
 // the tests with a script. Every Text here is Windows-1252.
 
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "store/text.h"
@@ -25,6 +27,13 @@ struct FileRequest {
   int selectedFilter = 0;  // index into filters
 };
 
+// The answer to the question before a file is written in which a check found errors.
+enum class WriteAnswer {
+  write,         // write it anyway
+  dontWrite,     // write nothing
+  showFindings,  // write nothing and show what the check found (the desktop offers this)
+};
+
 class Ui {
 public:
   virtual ~Ui() = default;
@@ -34,6 +43,13 @@ public:
   virtual void error(const Text& caption, const Text& text) = 0;
   // True for Yes.
   virtual bool askYesNo(const Text& caption, const Text& text) = 0;
+  // Before a file is written in which a check found errors: `finding` says what was found,
+  // `question` asks whether to write anyway.
+  virtual WriteAnswer askWriteDespiteErrors(const Text& caption, const Text& finding,
+                                            const Text& question) = 0;
+  // One line saying what a command did ("GPU002.TXT: 860 Zeilen eingelesen"): the desktop
+  // shows it in the status bar, the command line prints it.
+  virtual void status(const Text& line) = 0;
   // The chosen file, or nothing when the person cancels.
   virtual std::optional<std::filesystem::path> openFile(const FileRequest& request) = 0;
   virtual std::optional<std::filesystem::path> saveFile(const FileRequest& request) = 0;
@@ -46,5 +62,10 @@ public:
   virtual void showPage(int page) = 0;
   virtual void busy(bool on) = 0;
 };
+
+// A count with its noun, for status lines: "1 Datensatz", "860 Datensätze".
+inline Text counted(std::size_t n, std::string_view one, std::string_view many) {
+  return std::to_string(n) + " " + Text(n == 1 ? one : many);
+}
 
 }  // namespace velmoran::app

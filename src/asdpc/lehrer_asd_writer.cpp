@@ -23,9 +23,9 @@ Text dialogCaption() { return Text(app::programTitle) + " / LEHRER_ASD.TXT schre
 Text warningCaption() { return Text(app::programTitle) + " / Lehrer_ASD.TXT schreiben"; }
 Text doneCaption() { return Text(app::programTitle) + " / Lehrer_ASD.Txt schreiben"; }
 constexpr const char* noSchoolNumberText =
-    "Sie habe Ihre Schulnummer noch nicht eingeben !\r\n"
+    "Sie haben Ihre Schulnummer noch nicht eingegeben !\r\n"
     "Bitte tragen Sie die Schulnummer unter Hilfe / Info ein !";
-constexpr const char* doneText = "Das Export der Daten ist abgeschlossen !";
+constexpr const char* doneText = "Der Export der Daten ist abgeschlossen !";
 // A path as the messages show it.
 Text cannotWriteText(const std::filesystem::path& file) {
   return "Die Datei " + pathText(file) + " kann nicht geschrieben werden !";
@@ -251,31 +251,38 @@ LehrerAsdContent lehrerAsdContent(app::Workspace& ws) {
   return content;
 }
 
-void writeLehrerAsd(app::Workspace& ws, app::Ui& ui) {
+std::vector<Finding> writeLehrerAsd(app::Workspace& ws, app::Ui& ui) {
+  WriteDecision decision = confirmWriting(ws, ui, lehrerAsdTxtFile, dialogCaption());
+  if (!decision.write) return std::move(decision.findings);
   app::FileRequest request;
   request.caption = dialogCaption();
   request.directory = ws.dataDir();
   request.proposedName = "LEHRER_ASD.TXT";
   request.filters = {{"LEHRER_ASD.TXT", "ASDPC Importdatei"}};
   std::optional<std::filesystem::path> file = ui.saveFile(request);
-  if (!file || file->empty()) return;
+  if (!file || file->empty()) return {};
 
   if (headerFrom(ws.settings).snr.empty()) {
     ui.warning(warningCaption(), noSchoolNumberText);
-    return;
+    return {};
   }
   ui.busy(true);
   LehrerAsdContent content = lehrerAsdContent(ws);
   ui.busy(false);
   if (!content.oversizedHours.empty()) {
     ui.warning(warningCaption(), oversizedText(*file, content.oversizedHours));
-    return;
+    return {};
   }
   if (!store::OutputFile::writeWhole(*file, content.bytes)) {
     ui.warning(warningCaption(), cannotWriteText(*file));
-    return;
+    return {};
   }
+  const auto lines =
+      static_cast<std::size_t>(std::count(content.bytes.begin(), content.bytes.end(), '\n'));
+  ui.status("LEHRER_ASD.TXT geschrieben: " + pathText(*file) + " (" +
+            app::counted(lines, "Zeile", "Zeilen") + ")");
   ui.info(doneCaption(), doneText);
+  return {};
 }
 
 }  // namespace velmoran::asdpc

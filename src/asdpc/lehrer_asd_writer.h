@@ -11,6 +11,7 @@
 
 #include "app/ui.h"
 #include "app/workspace.h"
+#include "asdpc/plausibility.h"
 #include "store/text.h"
 
 namespace velmoran::asdpc {
@@ -18,8 +19,10 @@ namespace velmoran::asdpc {
 // Hours are written in a field of this many characters ("0025.50").
 inline constexpr std::size_t hoursWidth = 7;
 
-// WriteLehrerASD: ask where to write, then write LEHRER_ASD.TXT from LEHRER and MEHR_MINDER.
-void writeLehrerAsd(app::Workspace& ws, app::Ui& ui);
+// WriteLehrerASD: check the teacher tables and, when the check finds errors, ask whether to
+// write anyway (confirmWriting); ask where to write, then write LEHRER_ASD.TXT from LEHRER
+// and MEHR_MINDER. Returns the findings when the person asked to see them instead of writing.
+std::vector<Finding> writeLehrerAsd(app::Workspace& ws, app::Ui& ui);
 
 // Hours as the file holds them: two decimals, a point, left-padded with "0" to seven
 // characters (25.5 is "0025.50"). Nothing when the value needs more than seven characters

@@ -97,15 +97,26 @@ Date schoolYearStart(const Date& today) {
   return *Date::make(year, schoolYearMonth, 1);
 }
 
-}  // namespace
+// The rules of one file, into `list`.
+void checkInto(app::Workspace& ws, const Date& today, std::string_view file,
+               plausibility::FindingList& list) {
+  if (file == uvdTxtFile)
+    plausibility::checkUvdTxt(ws, list);
+  else
+    plausibility::checkLehrerAsdTxt(ws, schoolYearStart(today), list);
+}
 
-std::vector<Finding> checkData(app::Workspace& ws, const Date& today) {
+// The findings of the chosen files, UVD.TXT before LEHRER_ASD.TXT, then by table and record.
+std::vector<Finding> check(app::Workspace& ws, const Date& today,
+                           std::initializer_list<std::string_view> files) {
   std::vector<Finding> findings;
-  plausibility::checkUvdTxt(ws, findings);
-  plausibility::checkLehrerAsdTxt(ws, schoolYearStart(today), findings);
+  for (std::string_view file : files) {
+    plausibility::FindingList list(file, findings);
+    checkInto(ws, today, file, list);
+  }
   std::stable_sort(findings.begin(), findings.end(), [](const Finding& a, const Finding& b) {
-    const bool aUvd = a.file == "UVD.TXT";
-    const bool bUvd = b.file == "UVD.TXT";
+    const bool aUvd = a.file == uvdTxtFile;
+    const bool bUvd = b.file == uvdTxtFile;
     if (aUvd != bUvd) return aUvd;
     const int ra = tableRank(a.table);
     const int rb = tableRank(b.table);
@@ -115,7 +126,40 @@ std::vector<Finding> checkData(app::Workspace& ws, const Date& today) {
   return findings;
 }
 
+}  // namespace
+
+std::vector<Finding> checkData(app::Workspace& ws, const Date& today) {
+  return check(ws, today, {uvdTxtFile, lehrerAsdTxtFile});
+}
+
 std::vector<Finding> checkData(app::Workspace& ws) { return checkData(ws, Date::today()); }
+
+std::vector<Finding> checkFile(app::Workspace& ws, std::string_view file) {
+  return check(ws, Date::today(), {file});
+}
+
+WriteDecision confirmWriting(app::Workspace& ws, app::Ui& ui, std::string_view file,
+                             const Text& caption) {
+  // Counted first, without the sentences: a big UVD table may hold an error on every record.
+  ui.busy(true);
+  plausibility::FindingList counted(file);
+  checkInto(ws, Date::today(), file, counted);
+  ui.busy(false);
+  const std::size_t errors = counted.errors();
+  if (errors == 0) return {};
+  switch (ui.askWriteDespiteErrors(caption,
+                                   "Die Prüfung hat " + std::to_string(errors) +
+                                       " Fehler gefunden, die ASDPC zurückweisen wird.",
+                                   "Trotzdem schreiben?")) {
+    case app::WriteAnswer::write:
+      return {};
+    case app::WriteAnswer::dontWrite:
+      return {false, {}};
+    case app::WriteAnswer::showFindings:
+      break;
+  }
+  return {false, checkFile(ws, file)};
+}
 
 bool hasErrors(const std::vector<Finding>& findings) {
   return std::any_of(findings.begin(), findings.end(),

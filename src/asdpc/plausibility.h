@@ -41,6 +41,23 @@ struct Finding {
 std::vector<Finding> checkData(app::Workspace& ws, const Date& today);
 std::vector<Finding> checkData(app::Workspace& ws);
 
+inline constexpr const char* uvdTxtFile = "UVD.TXT";
+inline constexpr const char* lehrerAsdTxtFile = "LEHRER_ASD.TXT";
+
+// The findings of one file (uvdTxtFile or lehrerAsdTxtFile) only: the check of the tables
+// that file is made from.
+std::vector<Finding> checkFile(app::Workspace& ws, std::string_view file);
+
+// Before a writer writes `file`: its check runs, and when it finds errors the person is asked
+// whether to write anyway (notes alone ask nothing). `findings` gets what the check found
+// when the person asked to see it instead of writing.
+struct WriteDecision {
+  bool write = true;
+  std::vector<Finding> findings;
+};
+WriteDecision confirmWriting(app::Workspace& ws, app::Ui& ui, std::string_view file,
+                             const Text& caption);
+
 bool hasErrors(const std::vector<Finding>& findings);
 
 // One line per finding, each ended by CR LF:

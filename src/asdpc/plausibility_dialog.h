@@ -32,6 +32,8 @@ signals:
   void recordChosen(int page, unsigned recno);
 
 private:
+  QSize openingSize() const;
+
   app::Workspace& m_ws;
   app::Ui& m_ui;
   std::vector<Finding> m_findings;

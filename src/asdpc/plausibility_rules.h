@@ -10,24 +10,34 @@
 
 namespace velmoran::asdpc::plausibility {
 
-// The findings of one file as they are found.
+// The findings of one file as they are found; or, without a list to fill, only the count of
+// its errors (the question before writing needs no more, and a big table may hold many).
 class FindingList {
 public:
-  FindingList(const char* file, std::vector<Finding>& out) : m_file(file), m_out(out) {}
+  FindingList(std::string_view file, std::vector<Finding>& out) : m_file(file), m_out(&out) {}
+  explicit FindingList(std::string_view file) : m_file(file) {}
+
+  // The sentences are wanted: a rule with a costly sentence makes it only then.
+  bool keepsFindings() const { return m_out != nullptr; }
+  std::size_t errors() const { return m_errors; }
+
   void error(const Text& table, std::uint32_t recno, const Text& field, const Text& text) {
-    m_out.push_back({m_file, table, recno, field, severityError, text});
+    ++m_errors;
+    if (m_out) m_out->push_back({m_file, table, recno, field, severityError, text});
   }
   void note(const Text& table, std::uint32_t recno, const Text& field, const Text& text) {
-    m_out.push_back({m_file, table, recno, field, severityNote, text});
+    if (m_out) m_out->push_back({m_file, table, recno, field, severityNote, text});
   }
 
 private:
   Text m_file;
-  std::vector<Finding>& m_out;
+  std::vector<Finding>* m_out = nullptr;
+  std::size_t m_errors = 0;
 };
 
-void checkUvdTxt(app::Workspace& ws, std::vector<Finding>& out);
-void checkLehrerAsdTxt(app::Workspace& ws, const Date& reference, std::vector<Finding>& out);
+// The rules of each file; `list` names the file.
+void checkUvdTxt(app::Workspace& ws, FindingList& list);
+void checkLehrerAsdTxt(app::Workspace& ws, const Date& reference, FindingList& list);
 
 bool isBlank(std::string_view s);
 // A value as the sentences quote it: "5A".

@@ -332,8 +332,7 @@ private:
 
 }  // namespace
 
-void checkLehrerAsdTxt(app::Workspace& ws, const Date& reference, std::vector<Finding>& out) {
-  FindingList list("LEHRER_ASD.TXT", out);
+void checkLehrerAsdTxt(app::Workspace& ws, const Date& reference, FindingList& list) {
   TeacherRules(ws, reference, list).run();
 }
 

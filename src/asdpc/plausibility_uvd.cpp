@@ -8,6 +8,7 @@
 #include <set>
 
 #include "asdpc/plausibility_rules.h"
+#include "transfer/conversion.h"
 
 namespace velmoran::asdpc::plausibility {
 
@@ -82,8 +83,15 @@ public:
   }
 
 private:
-  void error(const char* field, const Text& text) { m_list.error("UVD", m_recno, field, text); }
-  void note(const char* field, const Text& text) { m_list.note("UVD", m_recno, field, text); }
+  // Every record is checked, so each sentence is made only when the list keeps it.
+  template <typename MakeText>
+  void error(const char* field, MakeText&& text) {
+    m_list.error("UVD", m_recno, field, m_list.keepsFindings() ? text() : Text());
+  }
+  template <typename MakeText>
+  void note(const char* field, MakeText&& text) {
+    if (m_list.keepsFindings()) m_list.note("UVD", m_recno, field, text());
+  }
 
   Text schoolForm() const { return m_sf.empty() ? Text("(keine)") : m_sf; }
 
@@ -92,32 +100,39 @@ private:
     if (code.empty()) return;
     const double hours = uvd.getNumber("WSTD");
     if (hours <= 0)
-      error("WSTD", "Die Wochenstunden " + numberText(hours) + " der Lehrkraft " + inQuotes(code) +
-                        " sind nicht erlaubt; ein Unterricht mit Lehrkraft "
-                        "braucht mehr als 0 "
-                        "Wochenstunden.");
+      error("WSTD", [&] {
+        return "Die Wochenstunden " + numberText(hours) + " der Lehrkraft " + inQuotes(code) +
+               " sind nicht erlaubt; ein Unterricht mit Lehrkraft "
+               "braucht mehr als 0 "
+               "Wochenstunden.";
+      });
     if (!m_teachers.empty() && !m_teachers.contains(code))
-      error("LEHRER", "Das Lehrerkürzel " + inQuotes(code) +
-                          " hat keine Lehrerzeile in LEHRER; erlaubt sind nur Kürzel von "
-                          "Lehrkräften mit Namen in den Lehrerdaten.");
-    if (!isTeacherCode(code)) error("LEHRER", teacherCodeText(code));
+      error("LEHRER", [&] {
+        return "Das Lehrerkürzel " + inQuotes(code) +
+               " hat keine Lehrerzeile in LEHRER; erlaubt sind nur Kürzel von "
+               "Lehrkräften mit Namen in den Lehrerdaten.";
+      });
+    if (!isTeacherCode(code)) error("LEHRER", [&] { return teacherCodeText(code); });
   }
 
   void checkSubject(const store::Table& uvd) {
     const Text key = left(uvd.getPadded("FACH"), 2);
     if (isBlank(key) || m_subjects.contains(key)) return;
-    error("FACH", "Das Fach " + inQuotes(trim(key)) + " ist für die Schulform " + schoolForm() +
-                      " nicht zugelassen; erlaubt sind nur die Fächer der Schulform in "
-                      "ZULFACH.");
+    error("FACH", [&] {
+      return "Das Fach " + inQuotes(trim(key)) + " ist für die Schulform " + schoolForm() +
+             " nicht zugelassen; erlaubt sind nur die Fächer der Schulform in "
+             "ZULFACH.";
+    });
   }
 
   void checkCourseKind(const store::Table& uvd) {
     const Text key = left(uvd.getPadded("KURSART"), 2);
     if (isBlank(key) || m_courseKinds.contains(key)) return;
-    error("KURSART", "Die Kursart " + inQuotes(trim(key)) + " gibt es für die Schulform " +
-                         schoolForm() +
-                         " nicht; erlaubt sind nur die Kursarten des Katalogs "
-                         "der Schulform.");
+    error("KURSART", [&] {
+      return "Die Kursart " + inQuotes(trim(key)) + " gibt es für die Schulform " + schoolForm() +
+             " nicht; erlaubt sind nur die Kursarten des Katalogs "
+             "der Schulform.";
+    });
   }
 
   void checkCounts(const store::Table& uvd) {
@@ -125,27 +140,36 @@ private:
     const double female = uvd.getNumber("SCHUELER_W");
     const double hours = uvd.getNumber("WSTD");
     if (female > pupils)
-      error("SCHUELER_W", "Die Zahl der Schülerinnen " + numberText(female) +
-                              " ist größer als die Schülerzahl " + numberText(pupils) +
-                              "; erlaubt sind höchstens so viele Schülerinnen wie Schüler.");
+      error("SCHUELER_W", [&] {
+        return "Die Zahl der Schülerinnen " + numberText(female) +
+               " ist größer als die Schülerzahl " + numberText(pupils) +
+               "; erlaubt sind höchstens so viele Schülerinnen wie Schüler.";
+      });
     if (pupils > maxCount)
-      error("SCHUELER_G",
-            "Die Schülerzahl " + numberText(pupils) + " ist zu groß; erlaubt sind höchstens 99.");
+      error("SCHUELER_G", [&] {
+        return "Die Schülerzahl " + numberText(pupils) + " ist zu groß; erlaubt sind höchstens 99.";
+      });
     if (female > maxCount)
-      error("SCHUELER_W", "Die Zahl der Schülerinnen " + numberText(female) +
-                              " ist zu groß; erlaubt sind höchstens 99.");
+      error("SCHUELER_W", [&] {
+        return "Die Zahl der Schülerinnen " + numberText(female) +
+               " ist zu groß; erlaubt sind höchstens 99.";
+      });
     if (hours > maxCount)
-      error("WSTD", "Die Wochenstunden " + numberText(hours) +
-                        " sind zu viele; erlaubt sind höchstens 99.");
+      error("WSTD", [&] {
+        return "Die Wochenstunden " + numberText(hours) +
+               " sind zu viele; erlaubt sind höchstens 99.";
+      });
     // Two decimals are what the field holds; the writer rounds up to whole
     // hours.
     const double cents = std::round(hours * 100);
     if (!m_minuteModel && std::fmod(cents, 100) != 0)
-      note("WSTD", "Die Wochenstunden " + numberText(hours) +
-                       " sind keine ganze Zahl und werden ohne Minutenmodell "
-                       "beim Schreiben "
-                       "auf " +
-                       numberText(std::ceil(cents / 100)) + " aufgerundet.");
+      note("WSTD", [&] {
+        return "Die Wochenstunden " + numberText(hours) +
+               " sind keine ganze Zahl und werden ohne Minutenmodell "
+               "beim Schreiben "
+               "auf " +
+               numberText(std::ceil(cents / 100)) + " aufgerundet.";
+      });
   }
 
   void checkClass(const store::Table& uvd) {
@@ -153,14 +177,18 @@ private:
     const Text written = trim(left(full, classWidth));
     if (isBlank(full)) return;
     if (full.size() > classWidth)
-      note("KLASSE", "Der Klassenname " + inQuotes(full) +
-                         " ist länger als 6 Zeichen und wird beim Schreiben auf " +
-                         inQuotes(written) + " gekürzt.");
+      note("KLASSE", [&] {
+        return "Der Klassenname " + inQuotes(full) +
+               " ist länger als 6 Zeichen und wird beim Schreiben auf " + inQuotes(written) +
+               " gekürzt.";
+      });
     if (m_yearClasses && !startsWithYearGroup(written))
-      note("KLASSE", "Die Klasse " + inQuotes(written) +
-                         " beginnt nicht mit einem Jahrgang; erwartet werden "
-                         "zwei Ziffern von "
-                         "01 bis 13 oder EF, Q1, Q2.");
+      note("KLASSE", [&] {
+        return "Die Klasse " + inQuotes(written) +
+               " beginnt nicht mit einem Jahrgang; erwartet werden "
+               "zwei Ziffern von "
+               "01 bis 13 oder EF, Q1, Q2.";
+      });
   }
 
   FindingList& m_list;
@@ -174,31 +202,32 @@ private:
 };
 
 // Rows of a conversion table whose old name has no new one yet.
-void checkConversion(store::Table& t, const char* table, const char* oldField, const char* newField,
-                     const char* what, FindingList& list) {
+void checkConversion(store::Table& t, Page page, const char* oldField, const char* what,
+                     FindingList& list) {
+  const bool subjects = page == Page::Fach;
+  const char* table = subjects ? "FACH" : "KLASSE";
   TableWalk walk(t, 0);
   for (t.goTop(); !t.eof(); t.skip()) {
-    const Text old = trim(t.getPadded(oldField));
-    if (old.empty() || !isBlank(t.getPadded(newField))) continue;
-    list.note(table, t.recno(), newField,
-              Text(what) + " " + inQuotes(old) + " hat noch keinen neuen Namen; die " +
-                  (Text(table) == "FACH" ? "Fächerkonvertierung" : "Klassenkonvertierung") +
+    if (!transfer::lacksNewName(t, page)) continue;
+    list.note(table, t.recno(), subjects ? "FACHNEU" : "KLASSE_NEU",
+              Text(what) + " " + inQuotes(trim(t.getPadded(oldField))) +
+                  " hat noch keinen neuen Namen; die " +
+                  (subjects ? "Fächerkonvertierung" : "Klassenkonvertierung") +
                   " ist nicht abgeschlossen.");
   }
 }
 
 }  // namespace
 
-void checkUvdTxt(app::Workspace& ws, std::vector<Finding>& out) {
-  FindingList list("UVD.TXT", out);
+void checkUvdTxt(app::Workspace& ws, FindingList& list) {
   UvdRules rules(ws, list);
   store::Table& uvd = ws.table(Page::Uvd);
   {
     TableWalk walk(uvd, 0);
     for (uvd.goTop(); !uvd.eof(); uvd.skip()) rules.check(uvd);
   }
-  checkConversion(ws.table(Page::Fach), "FACH", "FACHALT", "FACHNEU", "Das Fach", list);
-  checkConversion(ws.table(Page::Klasse), "KLASSE", "KLASSE_ALT", "KLASSE_NEU", "Die Klasse", list);
+  checkConversion(ws.table(Page::Fach), Page::Fach, "FACHALT", "Das Fach", list);
+  checkConversion(ws.table(Page::Klasse), Page::Klasse, "KLASSE_ALT", "Die Klasse", list);
 }
 
 }  // namespace velmoran::asdpc::plausibility

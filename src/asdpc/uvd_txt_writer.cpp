@@ -25,7 +25,7 @@ constexpr const char* dialogCaption = " / UVD.TXT schreiben";
 constexpr const char* proposedName = "UVD.TXT";
 constexpr const char* filterPattern = "UVD.TXT";
 constexpr const char* filterDescription = "ASDPC Importdatei";
-constexpr const char* doneCaption = " / UVD.Txt schreibenn";
+constexpr const char* doneCaption = " / UVD.Txt schreiben";
 constexpr const char* doneText = "Der Export der Daten ist abgeschlossen !";
 constexpr const char* failedCaption = " / UVD.TXT schreiben";
 
@@ -170,24 +170,30 @@ bool writeFile(const std::filesystem::path& file, store::Table& uvd) {
 
 }  // namespace
 
-void writeUvd(app::Workspace& ws, app::Ui& ui) {
+std::vector<Finding> writeUvd(app::Workspace& ws, app::Ui& ui) {
   const Text title = app::programTitle;
+  WriteDecision decision = confirmWriting(ws, ui, uvdTxtFile, title + dialogCaption);
+  if (!decision.write) return std::move(decision.findings);
   app::FileRequest request;
   request.caption = title + dialogCaption;
   request.directory = ws.dataDir();
   request.proposedName = proposedName;
   request.filters = {{filterPattern, filterDescription}};
   const auto chosen = ui.saveFile(request);
-  if (!chosen || chosen->empty()) return;
+  if (!chosen || chosen->empty()) return {};
 
   store::Table& uvd = ws.table(Page::Uvd);
   const bool written = writeFile(*chosen, uvd);
   uvd.goTop();
-  if (written)
+  if (written) {
+    ui.status("UVD.TXT geschrieben: " + pathText(*chosen) + " (" +
+              app::counted(uvd.visibleRecnos().size(), "Datensatz", "Datensätze") + ")");
     ui.info(title + doneCaption, doneText);
-  else
+  } else {
     ui.warning(title + failedCaption,
                "Die Datei " + pathText(*chosen) + " kann nicht geschrieben werden !");
+  }
+  return {};
 }
 
 }  // namespace velmoran::asdpc

@@ -2,14 +2,19 @@
 // WriteUVD: the teaching records of the UVD table as UVD.TXT, the semicolon-separated import
 // file of ASDPC.
 
+#include <vector>
+
 #include "app/ui.h"
 #include "app/workspace.h"
+#include "asdpc/plausibility.h"
 
 namespace velmoran::asdpc {
 
-// Ask for the file (proposed: UVD.TXT in the data directory) and write every visible UVD
-// record into it. Cancelling writes nothing and shows nothing; a file that cannot be
-// written completely is removed and reported.
-void writeUvd(app::Workspace& ws, app::Ui& ui);
+// Check the tables first and, when the check finds errors, ask whether to write anyway
+// (confirmWriting). Then ask for the file (proposed: UVD.TXT in the data directory) and
+// write every visible UVD record into it. Cancelling writes nothing and shows nothing; a file
+// that cannot be written completely is removed and reported. Returns the findings when the
+// person asked to see them instead of writing.
+std::vector<Finding> writeUvd(app::Workspace& ws, app::Ui& ui);
 
 }  // namespace velmoran::asdpc

@@ -1,11 +1,14 @@
 #include "backup/backup.h"
 
 #include <system_error>
+#include <vector>
 
 #include "app/column_layout_file.h"
 #include "app/settings_file.h"
 #include "app/startup.h"
 #include "help/os_version.h"
+#include "store/code_page.h"
+#include "store/date.h"
 #include "store/files.h"
 #include "untis/untis_ini.h"
 
@@ -55,16 +58,29 @@ void saveData(app::Workspace& ws, app::Ui& ui) {
   const fs::path secure = secureFolder(ws);
   std::error_code ec;
   fs::create_directory(secure, ec);  // normally made at start-up; a failure shows in the copies
+  std::vector<Text> saved;
   for (app::Page page : backupOrder) {
     const char* name = app::tableInfo(page).fileName;
     // What the open table still holds in memory goes to its file first.
     ws.table(page).flush();
-    if (!saveFile(ws, secure, name)) ui.warning(help::mainWindowCaption(), notSavedText(name));
+    if (saveFile(ws, secure, name))
+      saved.emplace_back(name);
+    else
+      ui.warning(help::mainWindowCaption(), notSavedText(name));
   }
   // The settings files: a failed copy is not reported.
-  saveFile(ws, secure, app::settingsFileName);
+  if (saveFile(ws, secure, app::settingsFileName)) saved.emplace_back(app::settingsFileName);
   for (const char* optional : {app::columnLayoutFileName, untis::untisIniFileName})
-    if (fs::exists(ws.dataFile(optional), ec)) saveFile(ws, secure, optional);
+    if (fs::exists(ws.dataFile(optional), ec) && saveFile(ws, secure, optional))
+      saved.emplace_back(optional);
+
+  const Text count = app::counted(saved.size(), "Datei", "Dateien");
+  ui.status("Datensicherung: " + count + " nach SECURE gesichert");
+  Text list;
+  for (const Text& name : saved) list += "\r\n" + name;
+  ui.info(Text(app::programTitle) + " / Datensicherung",
+          "Am " + Date::today().format() + " " + (saved.size() == 1 ? "wurde " : "wurden ") +
+              count + " nach " + store::pathText(secure) + " gesichert:" + list);
 }
 
 }  // namespace velmoran::backup

@@ -16,7 +16,8 @@ std::filesystem::path secureFolder(const app::Workspace& ws);
 
 // SaveData: copy the tables, velmoran.ini and, where present, VELMORAN_Column.INI and
 // Untis.ini into the backup folder (created when missing). A table that cannot be copied is
-// named in a warning; the other files are still copied. Nothing is shown at the end.
+// named in a warning; the other files are still copied. At the end a status line and an
+// information box say which files were saved, and when.
 void saveData(app::Workspace& ws, app::Ui& ui);
 
 // Copy one file over another, replacing it; false when that failed.

@@ -44,6 +44,13 @@ Text notRestoredText(std::string_view fileName) {
   return "Die Datei \"" + Text(fileName) + "\" konnte nicht zurückgelesen werden !";
 }
 
+const Entry* entryNamed(std::string_view name) {
+  const Text wanted = upper(name);
+  for (const Entry& e : entries)
+    if (upper(e.name) == wanted) return &e;
+  return nullptr;
+}
+
 fs::path withSuffix(const fs::path& file, const char* suffix) {
   fs::path p = file;
   p += suffix;
@@ -87,7 +94,8 @@ void reindex(app::Workspace& ws, Page page) {
 
 // The page's table lets go of its file, the backup copy replaces it, and the table is opened
 // again. A copy that does not open as a table is taken back: the table stays as it was.
-void restoreTable(app::Workspace& ws, app::Ui& ui, Page page, const fs::path& copy) {
+// True when the copy is the table now.
+bool restoreTable(app::Workspace& ws, app::Ui& ui, Page page, const fs::path& copy) {
   const char* fileName = app::tableInfo(page).fileName;
   // Closing writes what the table holds in memory, so nothing of it is written later over
   // the restored file.
@@ -102,10 +110,12 @@ void restoreTable(app::Workspace& ws, app::Ui& ui, Page page, const fs::path& co
       fs::rename(previous, target, ec);
     }
     ui.warning(restoreDialogCaption, notRestoredText(fileName));
-    if (!ws.openTable(page)) return;
+    if (ws.openTable(page)) reindex(ws, page);
+    return false;
   }
   fs::remove(previous, ec);
   reindex(ws, page);
+  return replaced;
 }
 
 // velmoran.ini or Untis.ini: replaced by the copy and read again at once.
@@ -119,7 +129,46 @@ bool restoreFile(app::Workspace& ws, const Entry& entry, const fs::path& copy) {
   return true;
 }
 
+// One chosen entry; true when its copy replaced the file. A restored settings file or
+// ZULFACH makes the catalogs stale.
+bool restoreOne(app::Workspace& ws, app::Ui& ui, const Entry& e, const fs::path& copy,
+                bool& catalogsStale) {
+  switch (e.kind) {
+    case Kind::table:
+      catalogsStale = catalogsStale || e.page == Page::Zulfach;
+      return restoreTable(ws, ui, e.page, copy);
+    case Kind::settings:
+      if (!restoreFile(ws, e, copy)) return false;
+      if (auto settings = app::readSettings(ws.dataFile(app::settingsFileName))) {
+        ws.settings = *settings;
+        catalogsStale = true;
+      }
+      return true;
+    case Kind::layouts:
+      // The window must not write its layouts over the restored file when it closes.
+      ws.LRESTORED = true;
+      return restoreFile(ws, e, copy);
+    case Kind::untisSettings:
+      if (!restoreFile(ws, e, copy)) return false;
+      // Read again now; a file that cannot be read leaves the list empty, so the next export
+      // launch tries it once more.
+      ws.AUNTIS_ARRAY.clear();
+      untis::getFromUntisIni(ws);
+      return true;
+  }
+  return false;
+}
+
 }  // namespace
+
+std::optional<fs::path> copyInBackup(const app::Workspace& ws, std::string_view name) {
+  const Entry* e = entryNamed(name);
+  if (!e) return std::nullopt;
+  fs::path copy = store::findInDir(secureFolder(ws), e->fileName);
+  std::error_code ec;
+  if (!fs::is_regular_file(copy, ec)) return std::nullopt;
+  return copy;
+}
 
 const std::vector<Text>& restoreEntries() {
   static const std::vector<Text> names = [] {
@@ -131,10 +180,8 @@ const std::vector<Text>& restoreEntries() {
 }
 
 std::optional<Text> restoreEntry(std::string_view name) {
-  const Text wanted = upper(name);
-  for (const Entry& e : entries)
-    if (upper(e.name) == wanted) return Text(e.name);
-  return std::nullopt;
+  const Entry* e = entryNamed(name);
+  return e ? std::optional<Text>(e->name) : std::nullopt;
 }
 
 bool restoreData(app::Workspace& ws, app::Ui& ui, const std::vector<Text>& chosen) {
@@ -151,41 +198,31 @@ bool restoreData(app::Workspace& ws, app::Ui& ui, const std::vector<Text>& chose
   }
 
   const fs::path secure = secureFolder(ws);
+  // What the data directory holds of these files now is lost once the copies replace it.
+  Text inBackup;
+  for (const Entry* e : picked)
+    if (copyInBackup(ws, e->name)) inBackup += Text(inBackup.empty() ? "" : ", ") + e->name;
+  if (!inBackup.empty() &&
+      !ui.askYesNo(restoreDialogCaption,
+                   "Aus der Sicherung zurückholen: " + inBackup +
+                       ". Die jetzigen Dateien werden dabei überschrieben. Fortfahren?"))
+    return false;
+
   bool catalogsStale = false;
+  std::vector<Text> restored;
   ui.busy(true);
-  for (const Entry* e : picked) {
-    const fs::path copy = store::findInDir(secure, e->fileName);
-    switch (e->kind) {
-      case Kind::table:
-        restoreTable(ws, ui, e->page, copy);
-        catalogsStale = catalogsStale || e->page == Page::Zulfach;
-        break;
-      case Kind::settings:
-        if (restoreFile(ws, *e, copy)) {
-          if (auto settings = app::readSettings(ws.dataFile(app::settingsFileName))) {
-            ws.settings = *settings;
-            catalogsStale = true;
-          }
-        }
-        break;
-      case Kind::layouts:
-        restoreFile(ws, *e, copy);
-        // The window must not write its layouts over the restored file when it closes.
-        ws.LRESTORED = true;
-        break;
-      case Kind::untisSettings:
-        if (restoreFile(ws, *e, copy)) {
-          // Read again now; a file that cannot be read leaves the list empty, so the next
-          // export launch tries it once more.
-          ws.AUNTIS_ARRAY.clear();
-          untis::getFromUntisIni(ws);
-        }
-        break;
-    }
-  }
+  for (const Entry* e : picked)
+    if (restoreOne(ws, ui, *e, store::findInDir(secure, e->fileName), catalogsStale))
+      restored.emplace_back(e->name);
   // The catalogs depend on the school form of the settings and on ZULFACH.
   if (catalogsStale && ws.tablesOpen()) ws.fillZulFaecher();
   ui.busy(false);
+  ui.status("Datensicherung eingelesen: " + app::counted(restored.size(), "Datei", "Dateien") +
+            " zurückgeholt");
+  Text list;
+  for (const Text& name : restored) list += "\r\n" + name;
+  ui.info(restoreDialogCaption, restored.empty() ? Text("Es wurde keine Datei zurückgeholt.")
+                                                 : "Aus der Sicherung zurückgeholt:" + list);
   return true;
 }
 

@@ -4,6 +4,7 @@
 // afterwards; a restored settings file or Untis.ini is read again at once. The dialog
 // (RestoreDialog) only offers the entries and collects the chosen ones.
 
+#include <filesystem>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -23,11 +24,16 @@ inline constexpr const char* nothingChosenText = "Sie haben keine Datei ausgewä
 const std::vector<Text>& restoreEntries();
 // The entry of this name whatever its case, or nothing when the restore offers none.
 std::optional<Text> restoreEntry(std::string_view name);
+// The backup folder's copy of the entry of this name (any case), or nothing when it holds
+// none.
+std::optional<std::filesystem::path> copyInBackup(const app::Workspace& ws, std::string_view name);
 
 // RestoreData with these entries chosen (names of restoreEntries(), any case). With none
-// chosen: the warning of the dialog, and false (the dialog stays open). Otherwise each chosen
-// file that the backup folder holds replaces the data directory's file, in list order; a
-// missing copy is skipped, a failed copy is not reported. Every chosen table is opened again,
+// chosen: the warning of the dialog, and false (the dialog stays open). Otherwise the person
+// is asked first, naming the chosen files the backup folder holds (No: false, nothing
+// restored); then each of them replaces the data directory's file, in list order; a missing
+// copy is skipped, a failed copy is not reported. A status line and an information box say
+// which files came back. Every chosen table is opened again,
 // re-indexed and put on its first record; a restored velmoran.ini replaces the settings
 // (and the catalogs are rebuilt), a restored Untis.ini the Untis settings, and choosing
 // VELMORAN_Column.INI sets LRESTORED so the layouts are not written over it at the end.

@@ -1,10 +1,13 @@
 #include "backup/restore_dialog.h"
 
 #include <QCheckBox>
+#include <QDateTime>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 #include "app/qt_ui.h"
@@ -30,7 +33,20 @@ RestoreDialog::RestoreDialog(app::Workspace& ws, app::Ui& ui, QWidget* parent)
   auto* label = new QLabel(toQString("Zurückzulesende Dateien"), this);
   label->setAlignment(Qt::AlignHCenter);
   m_list->setSelectionMode(QAbstractItemView::MultiSelection);
-  for (const Text& entry : restoreEntries()) m_list->addItem(toQString(entry));
+  // Only what the backup folder holds, each with the time it was saved.
+  for (const Text& entry : restoreEntries()) {
+    auto copy = copyInBackup(ws, entry);
+    if (!copy) continue;
+    const QDateTime saved = QFileInfo(QString::fromStdU16String(copy->u16string())).lastModified();
+    auto* item = new QListWidgetItem(toQString(entry) + QStringLiteral("  (gesichert am ") +
+                                         saved.toString(QStringLiteral("dd.MM.yyyy, hh:mm")) +
+                                         QLatin1Char(')'),
+                                     m_list);
+    item->setData(Qt::UserRole, toQString(entry));
+  }
+  // Wide enough for the longest entry with its date.
+  m_list->setMinimumWidth(m_list->sizeHintForColumn(0) + 2 * m_list->frameWidth() +
+                          m_list->verticalScrollBar()->sizeHint().width());
   m_restore->setDefault(true);
   connect(m_all, &QCheckBox::toggled, this, [this](bool on) {
     if (on)
@@ -56,7 +72,7 @@ void RestoreDialog::PshRestore() {
   m_chosen.clear();
   for (int i = 0; i < m_list->count(); ++i)
     if (m_list->item(i)->isSelected())
-      m_chosen.push_back(app::fromQString(m_list->item(i)->text()));
+      m_chosen.push_back(app::fromQString(m_list->item(i)->data(Qt::UserRole).toString()));
   if (!restoreData(m_ws, m_ui, m_chosen)) return;  // nothing chosen: the dialog stays open
   done(1);
 }

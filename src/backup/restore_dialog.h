@@ -1,7 +1,7 @@
 #pragma once
-// RestoreDialog: lists the files the restore offers; several can be chosen, "Alle auswählen"
-// chooses or clears them all. "Ein&lesen" restores the chosen ones, "Be&enden" closes
-// without restoring.
+// RestoreDialog: lists the files the restore offers that the backup folder holds, each with
+// the time it was saved; several can be chosen, "Alle auswählen" chooses or clears them all.
+// "Ein&lesen" restores the chosen ones, "Be&enden" closes without restoring.
 
 #include <QDialog>
 

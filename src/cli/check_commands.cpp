@@ -20,7 +20,7 @@ int checkCommand(Invocation& in) {
   const std::vector<asdpc::Finding> findings = asdpc::checkDataCommand(in.ws, in.ui);
   if (!findings.empty()) {
     Text list = asdpc::formatFindings(findings);
-    for (std::size_t pos; (pos = list.find("\r\n")) != Text::npos;) list.replace(pos, 2, "\n");
+    std::erase(list, '\r');  // a terminal wants LF alone
     print(list);
     std::size_t errors = 0;
     for (const auto& f : findings) errors += f.severity == asdpc::severityError ? 1 : 0;

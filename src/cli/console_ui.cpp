@@ -36,9 +36,24 @@ void ConsoleUi::error(const Text& caption, const Text& text) {
 }
 
 bool ConsoleUi::askYesNo(const Text& caption, const Text& text) {
-  say(stdout, caption, text + (answerYes ? " Ja" : " Nein"));
-  return answerYes;
+  const bool yes = answer.value_or(true);
+  say(stdout, caption, text + (yes ? " Ja" : " Nein"));
+  return yes;
 }
+
+app::WriteAnswer ConsoleUi::askWriteDespiteErrors(const Text& caption, const Text& finding,
+                                                  const Text& question) {
+  if (!answer) {
+    say(stderr, caption, "Warnung: " + finding);
+    return app::WriteAnswer::write;
+  }
+  say(stdout, caption, finding + " " + question + (*answer ? " Ja" : " Nein"));
+  // A file asked for and not written is a failure for the script that asked.
+  if (!*answer) failed = true;
+  return *answer ? app::WriteAnswer::write : app::WriteAnswer::dontWrite;
+}
+
+void ConsoleUi::status(const Text& line) { print(line + "\n"); }
 
 std::optional<std::filesystem::path> ConsoleUi::openFile(const app::FileRequest&) {
   if (files.empty()) return std::nullopt;

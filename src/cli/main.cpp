@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <exception>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,7 +21,7 @@ struct Parsed {
   std::vector<std::string> startArgs;  // program name and the data directory argument
   std::string command;
   std::vector<std::string> args;
-  bool answerYes = true;
+  std::optional<bool> answer;
   bool skipPauses = false;
   bool ok = true;
 };
@@ -36,7 +37,7 @@ Parsed parse(int argc, char** argv) {
     if (a == "--answer" && i + 1 < argc) {
       std::string v = argv[++i];
       p.ok = p.ok && (v == "yes" || v == "no");
-      p.answerYes = v == "yes";
+      p.answer = v == "yes";
     } else if (a == "--no-wait") {
       p.skipPauses = true;
     } else if (p.command.empty()) {
@@ -66,7 +67,7 @@ int main(int argc, char** argv) {
     return cli::exitUsage;
   }
   cli::ConsoleUi ui;
-  ui.answerYes = p.answerYes;
+  ui.answer = p.answer;
   ui.skipPauses = p.skipPauses;
   std::filesystem::path dataDir;
   try {

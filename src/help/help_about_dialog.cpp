@@ -37,7 +37,7 @@ HelpAboutDialog::HelpAboutDialog(app::Workspace& ws, app::Ui& ui, const Text& pr
       m_ws(ws),
       m_ui(ui),
       m_schoolForm(new QComboBox(this)),
-      m_minuteModel(new QCheckBox(toQString("Minutenmodel"), this)),
+      m_minuteModel(new QCheckBox(toQString("Minutenmodell"), this)),
       m_minutes(new QLineEdit(this)),
       m_name1(new QLineEdit(this)),
       m_name2(new QLineEdit(this)),

@@ -1,7 +1,9 @@
 #include "pages/cell_delegate.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QScrollBar>
 
 #include "app/qt_ui.h"
 
@@ -22,6 +24,9 @@ QWidget* CellDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&
       m_model.table().goTo(m_model.recnoAt(index.row()));
       for (const Text& entry : comboList(m_ws, m_model.spec().page, column.field))
         combo->addItem(app::toQString(entry));
+      // The list opens as wide as its entries, also below a narrow column.
+      combo->view()->setMinimumWidth(combo->view()->sizeHintForColumn(0) +
+                                     combo->view()->verticalScrollBar()->sizeHint().width());
       return combo;
     }
     case Editor::Date: {

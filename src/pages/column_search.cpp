@@ -53,8 +53,8 @@ bool matches(store::Table& t, int pos, const Wanted& w) {
 
 }  // namespace
 
-std::optional<std::uint32_t> columnSearch(store::Table& t, SearchState& state, int fieldPosition,
-                                          const Text& text) {
+std::optional<SearchHit> columnSearch(store::Table& t, SearchState& state, int fieldPosition,
+                                      const Text& text) {
   bool continued = text == state.lastText;
   state.lastText = text;
   if (text.empty()) return std::nullopt;
@@ -89,7 +89,7 @@ std::optional<std::uint32_t> columnSearch(store::Table& t, SearchState& state, i
   t.showDeleted(wasVisible);
   t.setOrder(order);
   t.goTo(state.position);
-  return state.position;
+  return SearchHit{state.position, found};
 }
 
 }  // namespace velmoran::pages

@@ -16,10 +16,15 @@ struct SearchState {
   std::uint32_t position = 1;  // the record where the last search stopped
 };
 
+struct SearchHit {
+  std::uint32_t recno;  // the record to show
+  bool found;           // false: no match, and recno is the table's last record
+};
+
 // Runs the search for `text` (the dialog's result) in the field at `fieldPosition`
-// (1-based). Returns the record number to show, or nothing when the text is empty. The
-// table's order is the same afterwards; its cursor stands on the returned record.
-std::optional<std::uint32_t> columnSearch(store::Table& table, SearchState& state,
-                                          int fieldPosition, const Text& text);
+// (1-based). Returns the record to show, or nothing when the text is empty. The table's
+// order is the same afterwards; its cursor stands on the returned record.
+std::optional<SearchHit> columnSearch(store::Table& table, SearchState& state, int fieldPosition,
+                                      const Text& text);
 
 }  // namespace velmoran::pages

@@ -8,6 +8,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStackedWidget>
@@ -91,14 +92,32 @@ void bDataBrowser::setModel(QAbstractItemModel* model) {
   for (int c = 1; c < model->columnCount(); ++c) m_frozen->setColumnHidden(c, true);
   connect(model, &QAbstractItemModel::modelReset, this, [this, model] {
     for (int c = 1; c < model->columnCount(); ++c) m_frozen->setColumnHidden(c, true);
+    updateFrozenVisibility();
   });
+  connect(model, &QAbstractItemModel::rowsInserted, this, &bDataBrowser::updateFrozenVisibility);
+  connect(model, &QAbstractItemModel::rowsRemoved, this, &bDataBrowser::updateFrozenVisibility);
   m_frozen->setColumnWidth(0, columnWidth(0));
   updateFrozenGeometry();
+  updateFrozenVisibility();
 }
 
-void bDataBrowser::setItemDelegate(QAbstractItemDelegate* delegate) {
-  QTableView::setItemDelegate(delegate);
-  m_frozen->setItemDelegate(delegate);
+void bDataBrowser::updateFrozenVisibility() {
+  m_frozen->setHidden(!model() || model()->rowCount() == 0);
+}
+
+void bDataBrowser::paintEvent(QPaintEvent* event) {
+  QTableView::paintEvent(event);
+  if (!model() || model()->rowCount() > 0 || m_emptyText.isEmpty()) return;
+  QPainter painter(viewport());
+  painter.setPen(palette().color(QPalette::PlaceholderText));
+  const int margin = verticalHeader()->defaultSectionSize() / 2;
+  painter.drawText(viewport()->rect().adjusted(margin, margin, -margin, -margin),
+                   Qt::AlignLeft | Qt::AlignTop, m_emptyText);
+}
+
+void bDataBrowser::setItemDelegates(QAbstractItemDelegate* grid, QAbstractItemDelegate* frozen) {
+  setItemDelegate(grid);
+  m_frozen->setItemDelegate(frozen);
 }
 
 bool bDataBrowser::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
@@ -148,12 +167,12 @@ bDataWindow::bDataWindow(app::Workspace& ws, const PageSpec& spec, SearchState& 
       m_browser(new bDataBrowser(this)),
       m_form(new QWidget(this)),
       m_mapper(new QDataWidgetMapper(this)) {
-  m_delegate = new CellDelegate(ws, *m_model, this);
   m_browser->setModel(m_model.get());
-  m_browser->setItemDelegate(m_delegate);
-  for (std::size_t c = 0; c < spec.columns.size(); ++c)
-    m_browser->setColumnWidth(static_cast<int>(c), spec.columns[c].width);
-  m_browser->frozenView()->setColumnWidth(0, spec.columns[0].width);
+  m_browser->setItemDelegates(new CellDelegate(ws, *m_model, m_browser),
+                              new CellDelegate(ws, *m_model, m_browser->frozenView()));
+  m_browser->setEmptyText(app::toQString(spec.emptyText));
+  m_fittedWidth.assign(spec.columns.size(), 0);
+  fitColumnWidths();
   if (spec.captionClickSorts)
     connect(m_browser->horizontalHeader(), &QHeaderView::sectionClicked, this,
             &bDataWindow::onCaptionClicked);
@@ -173,7 +192,13 @@ bDataWindow::bDataWindow(app::Workspace& ws, const PageSpec& spec, SearchState& 
   connect(m_browser->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& current) {
             if (current.isValid()) m_column = current.column();
+            emit positionChanged();
           });
+  // An edited key moves its record: the grid follows it to its new place.
+  connect(m_model.get(), &QAbstractItemModel::rowsMoved, this, &bDataWindow::scrollToCurrent);
+  connect(m_model.get(), &QAbstractItemModel::rowsInserted, this, &bDataWindow::positionChanged);
+  connect(m_model.get(), &QAbstractItemModel::rowsRemoved, this, &bDataWindow::positionChanged);
+  connect(m_model.get(), &QAbstractItemModel::modelReset, this, &bDataWindow::positionChanged);
   selectRow(0);
 }
 
@@ -182,7 +207,7 @@ bDataWindow::~bDataWindow() = default;
 void bDataWindow::buildForm() {
   auto* layout = new QFormLayout(m_form);
   m_mapper->setModel(m_model.get());
-  m_mapper->setItemDelegate(m_delegate);
+  m_mapper->setItemDelegate(new CellDelegate(m_ws, *m_model, m_mapper));
   m_mapper->setSubmitPolicy(QDataWidgetMapper::AutoSubmit);
   for (std::size_t c = 0; c < m_spec.columns.size(); ++c) {
     const ColumnSpec& column = m_spec.columns[c];
@@ -249,6 +274,13 @@ int bDataWindow::currentRow() const { return m_browser->currentIndex().row(); }
 
 std::uint32_t bDataWindow::currentRecno() const { return m_model->recnoAt(currentRow()); }
 
+Text bDataWindow::positionText() const {
+  const int rows = m_model->rowCount();
+  if (rows == 0) return "Keine Datensätze";
+  return "Datensatz " + std::to_string(std::max(0, currentRow()) + 1) + " von " +
+         std::to_string(rows);
+}
+
 void bDataWindow::selectRow(int row) {
   if (m_model->rowCount() == 0) {
     m_mapper->setCurrentIndex(-1);
@@ -256,26 +288,47 @@ void bDataWindow::selectRow(int row) {
   }
   row = std::clamp(row, 0, m_model->rowCount() - 1);
   // A reset of the model clears the grid's current cell; the column stays the one chosen.
-  int column = m_column;
-  QModelIndex index = m_model->index(row, column);
-  m_browser->setCurrentIndex(index);
+  m_browser->setCurrentIndex(m_model->index(row, m_column));
+  scrollToCurrent();
+  m_mapper->setCurrentIndex(row);
+}
+
+void bDataWindow::scrollToCurrent() {
+  const int row = currentRow();
+  if (row < 0) return;
   // A grid not yet shown has no width: scrolling a cell into view sideways there would leave
   // it scrolled past the frozen column once it appears.
   if (m_browser->isVisible())
-    static_cast<QTableView*>(m_browser)->scrollTo(m_model->index(row, std::max(1, column)));
+    static_cast<QTableView*>(m_browser)->scrollTo(m_model->index(row, std::max(1, m_column)));
   else
     m_browser->verticalScrollBar()->setValue(row);
-  m_mapper->setCurrentIndex(row);
 }
 
 void bDataWindow::selectRecno(std::uint32_t recno) {
   selectRow(std::max(0, m_model->rowOf(recno)));
 }
 
+void bDataWindow::fitColumnWidths() {
+  QHeaderView* header = m_browser->horizontalHeader();
+  for (std::size_t c = 0; c < m_spec.columns.size(); ++c) {
+    const int column = static_cast<int>(c);
+    const int width = m_browser->columnWidth(column);
+    // A width the user chose, or one read from the saved layout, stays.
+    if (m_fittedWidth[c] != 0 && width != m_fittedWidth[c]) continue;
+    const int caption = header->sectionSizeHint(column);
+    int fitted = std::max(m_spec.columns[c].width, caption);
+    if (std::string_view(m_spec.columns[c].field) == "KURSART")
+      fitted = std::clamp(m_browser->contentWidth(column), caption, m_spec.columns[c].width);
+    m_browser->setColumnWidth(column, fitted);
+    m_fittedWidth[c] = fitted;
+  }
+}
+
 void bDataWindow::refresh() {
   std::uint32_t recno = currentRecno();
   int row = currentRow();
   m_model->refresh();
+  fitColumnWidths();
   int again = m_model->rowOf(recno);
   selectRow(again >= 0 ? again : row);
 }
@@ -285,7 +338,7 @@ void bDataWindow::appendRecord() {
   t.append();
   std::uint32_t recno = t.recno();
   t.flush();
-  m_model->refresh();
+  m_model->placeRecord(recno);
   selectRecno(recno);
 }
 
@@ -297,7 +350,7 @@ void bDataWindow::deleteRecord() {
   t.goTo(recno);
   t.remove();
   t.flush();
-  m_model->refresh();
+  m_model->placeRecord(recno);
   selectRow(row);
 }
 
@@ -329,11 +382,12 @@ void bDataWindow::seekTab() {
     text = app::fromQString(dialog.result());
   }
   store::Table& t = m_model->table();
-  auto recno = columnSearch(t, m_search, t.fieldIndex(spec.field), text.value_or(Text()));
-  if (!recno) return;
-  m_model->refresh();
-  selectRecno(*recno);
+  auto hit = columnSearch(t, m_search, t.fieldIndex(spec.field), text.value_or(Text()));
+  if (!hit) return;
+  selectRecno(hit->recno);
   m_browser->setFocus();
+  // The search stands on the last record when nothing matched: that must not look like a hit.
+  emit statusLine(hit->found ? QString() : app::toQString("Kein passender Datensatz gefunden."));
 }
 
 void bDataWindow::onCaptionClicked(int column) {

@@ -29,10 +29,16 @@ class bDataBrowser : public QTableView {
 public:
   explicit bDataBrowser(QWidget* parent = nullptr);
   void setModel(QAbstractItemModel* model) override;
-  void setItemDelegate(QAbstractItemDelegate* delegate);
+  // Each view its own delegate: a view takes the editors of a shared one for strays.
+  void setItemDelegates(QAbstractItemDelegate* grid, QAbstractItemDelegate* frozen);
   QTableView* frozenView() const { return m_frozen; }
+  // The line the empty grid shows: what fills the table.
+  void setEmptyText(const QString& text) { m_emptyText = text; }
+  // The width a column's values need, as far as the grid has read them.
+  int contentWidth(int column) const { return sizeHintForColumn(column); }
 
 protected:
+  void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
   QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
@@ -40,7 +46,10 @@ protected:
 
 private:
   void updateFrozenGeometry();
+  // The frozen column hides while there are no rows, so the empty grid's line shows whole.
+  void updateFrozenVisibility();
   QTableView* m_frozen;
+  QString m_emptyText;
 };
 
 class bDataWindow : public QWidget {
@@ -67,6 +76,8 @@ public:
   void seekTab();
 
   std::uint32_t currentRecno() const;
+  // "Datensatz 712 von 860": where the user stands on this page.
+  Text positionText() const;
   void selectRecno(std::uint32_t recno);
   int currentRow() const;
   void selectRow(int row);
@@ -82,21 +93,31 @@ public:
   // Asks for the search text; the main window replaces it in tests.
   std::function<std::optional<Text>(const Text& columnCaption, const Text& lastText)> askSearchText;
 
+signals:
+  // The current record or the number of records changed.
+  void positionChanged();
+  // A line for the status bar about what the page did ("Kein passender Datensatz gefunden.").
+  void statusLine(const QString& line);
+
 private:
   void buildForm();
+  // Default widths: at least the caption's width; the course-kind column as wide as its values
+  // need, up to its default, while the user has not set its width.
+  void fitColumnWidths();
+  void scrollToCurrent();
   void onCaptionClicked(int column);
 
   app::Workspace& m_ws;
   const PageSpec& m_spec;
   SearchState& m_search;
   std::unique_ptr<TableModel> m_model;
-  CellDelegate* m_delegate;
   QStackedWidget* m_stack;
   bDataBrowser* m_browser;
   QWidget* m_form;
   QDataWidgetMapper* m_mapper;
   std::vector<std::pair<const char*, QComboBox*>> m_formCombos;
-  int m_column = 0;  // the grid's current column, kept across the model's resets
+  int m_column = 0;                // the grid's current column, kept across the model's resets
+  std::vector<int> m_fittedWidth;  // per column the width fitColumnWidths gave it, 0: none
 };
 
 }  // namespace velmoran::pages

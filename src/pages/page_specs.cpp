@@ -35,7 +35,8 @@ std::vector<PageSpec> makeSpecs() {
                     {"SCHUELER_W", "Schüler W", "Schüler weiblich", 81, T}},
                    Band::OddUnr,
                    true,
-                   0});
+                   0,
+                   "Noch keine Daten: F3 liest GPU002.TXT ein"});
   specs.push_back({Page::Uvd,
                    "Unterrichtsverteilung für UVD.TXT",
                    {{"KLASSE", "Klasse", "Klasse", 65, T},
@@ -51,7 +52,9 @@ std::vector<PageSpec> makeSpecs() {
                     {"FREMDE", "Fremde", "Fremde", 52, T}},
                    Band::OddRecno,
                    false,
-                   -1});
+                   -1,
+                   "Noch keine Daten: Umschalt+F3 übernimmt die Unterrichtsverteilung, F4 liest "
+                   "eine UVD.TXT ein"});
   specs.push_back({Page::Zulfach,
                    "Zulässige Fachbezeichnungen",
                    {{"FACHKURZ", "Fachkurzname", "Fachkurzname", 100, T},
@@ -59,15 +62,18 @@ std::vector<PageSpec> makeSpecs() {
                     {"SCHULFORM", "Schulform", "Schulform", 56, T}},
                    Band::OddPosition,
                    false,
-                   0});
+                   0,
+                   "Noch keine Daten: F8 fügt eine zulässige Fachbezeichnung ein"});
   specs.push_back({Page::Fach,
                    "Fächerkonvertierung",
-                   {{"FACHALT", "Nicht zuläasiger Fachname", "Nicht zulässiger Fachname", 150, T},
+                   {{"FACHALT", "Nicht zulässiger Fachname", "Nicht zulässiger Fachname", 150, T},
                     {"FACHNEU", "Zulässiger Fachname", "Zulässiger Fachname", 440, C},
                     {"KURSART", "Kursart", "Kursart:", 510, C}},
                    Band::OddPosition,
                    false,
-                   0});
+                   0,
+                   "Noch keine Daten: Umschalt+F3 trägt hier die Fächer ein, die einen zulässigen "
+                   "Namen brauchen"});
   specs.push_back({Page::Klasse,
                    "Klassenkonvertierung",
                    {{"KLASSE_ALT", "Alter Klassenname", "Alter Klassenname:", 150, T},
@@ -76,7 +82,9 @@ std::vector<PageSpec> makeSpecs() {
                     {"KURSART", "Kursart", "Kursart:", 510, C}},
                    Band::OddPosition,
                    false,
-                   0});
+                   0,
+                   "Noch keine Daten: Umschalt+F3 trägt hier die Klassen ein, die einen zulässigen "
+                   "Namen brauchen"});
   specs.push_back({Page::Lehrer,
                    "Lehrerdaten für LID",
                    {{"UNTIS_KRZ", "Kürzel", "Kürzel", 50, T},
@@ -96,7 +104,8 @@ std::vector<PageSpec> makeSpecs() {
                     {"QUALART2", "Qual.Art Ausb./Fortbildungsfach", "Qual.Art Fach", 160, C}},
                    Band::EveryFourthRow,
                    false,
-                   0});
+                   0,
+                   "Noch keine Daten: F6 liest GPU004.TXT ein"});
   specs.push_back(
       {Page::MehrMinder,
        "Mehr-/Minderleistungen aus Untis",
@@ -108,7 +117,8 @@ std::vector<PageSpec> makeSpecs() {
         {"MINDER", "Minderleistung", "Minderarbeit", 434, C}},
        Band::LsRows,
        false,
-       1});
+       1,
+       "Noch keine Daten: F7 liest LEHRER.TXT ein"});
   return specs;
 }
 

@@ -36,6 +36,7 @@ struct PageSpec {
   Band band;
   bool captionClickSorts;  // page 1 only
   int highlightColumn;     // 0-based column whose caption marks the current order; -1 none
+  const char* emptyText;   // shown in the grid while the table has no records: what fills it
 };
 
 const std::vector<PageSpec>& pageSpecs();

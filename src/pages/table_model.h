@@ -1,8 +1,9 @@
 #pragma once
 // TableModel: the grid's view of a page's table. Row i is the i-th visible record in the
 // table's current order; values are read from the table when the view asks for them. An
-// edit is written through the table (as the grid's editor would) and the rows are re-read,
-// so an edited key moves its record to its sorted place.
+// edit is written through the table (as the grid's editor would) and changes only its own
+// row; an edited key moves that one row to its sorted place. Numbers are shown the German
+// way, with a decimal comma and their field's decimals, in the grid, the form and the editor.
 
 #include <QAbstractTableModel>
 #include <QColor>
@@ -33,15 +34,22 @@ public:
   int rowOf(std::uint32_t recno) const;
   // Re-read which records are shown (after a command changed the table).
   void refresh();
+  // Show one record where the table's order now has it: a new record gets its row, a deleted
+  // one loses it, an edited key moves its row. The views keep their current cell on it.
+  void placeRecord(std::uint32_t recno);
   // The column whose caption is drawn highlighted, -1 for none.
   void setHighlightColumn(int column);
   int highlightColumn() const { return m_highlight; }
 
   static QColor bandColor();
   static QColor highlightColor();
+  // Rows of the conversion pages that still lack a new name.
+  static QColor attentionColor();
 
 private:
   bool isBand(int row) const;
+  // The cell's value as the grid shows it; the table stands on the record.
+  QString cellText(const store::Field& field, int position) const;
 
   app::Workspace& m_ws;
   const PageSpec& m_spec;

@@ -15,4 +15,13 @@ void konvertClasses(app::Workspace& ws, app::Ui& ui);
 // takes the new subject's key and the FACH record's course kind.
 void konvertItems(app::Workspace& ws, app::Ui& ui);
 
+// A row of the subject page (FACH) or the class page (KLASSE) that still lacks an allowed new
+// name: an old name and no new one, so the conversion cannot apply it yet. The table stands
+// on the row. Always false for the other pages.
+bool lacksNewName(const store::Table& table, app::Page page);
+// The live rows of that page's table that lack a new name; the table ends on its first record.
+std::size_t countLackingNewName(app::Workspace& ws, app::Page page);
+// "7 Fächer und 3 Klassen brauchen einen zulässigen Namen"; empty when none does.
+Text lackingNamesText(app::Workspace& ws);
+
 }  // namespace velmoran::transfer

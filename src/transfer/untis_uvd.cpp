@@ -13,6 +13,7 @@
 
 #include "pages/table_commands.h"
 #include "store/parallel.h"
+#include "transfer/conversion.h"
 
 namespace velmoran::transfer {
 
@@ -677,11 +678,23 @@ void untisUvd(app::Workspace& ws, app::Ui& ui) {
     ui.warning(caption, noDataText);
     return;
   }
+  // What was mended in UVD since the last run would be lost without a word.
+  const std::size_t existing = ws.table(Page::Uvd).visibleRecnos().size();
+  if (existing > 0 &&
+      !ui.askYesNo(caption, "Die UVD-Tabelle enthält " +
+                                app::counted(existing, "Datensatz", "Datensätze") +
+                                (existing == 1 ? ". Er wird" : ". Sie werden") +
+                                " neu aufgebaut; Änderungen daran gehen verloren. Fortfahren?"))
+    return;
   {
     BusyGuard busy(ui);
     UvdTransfer(ws).run();
   }
   ui.showPage(static_cast<int>(Page::Uvd));
+  const Text lacking = lackingNamesText(ws);
+  ui.status("UVD: " +
+            app::counted(ws.table(Page::Uvd).visibleRecnos().size(), "Datensatz", "Datensätze") +
+            (lacking.empty() ? "" : ", " + lacking));
   ui.info(caption, doneText);
 }
 

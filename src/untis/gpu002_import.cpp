@@ -251,6 +251,7 @@ void getFromUntis(app::Workspace& ws, app::Ui& ui) {
 }
 
 void importGpu002(app::Workspace& ws, app::Ui& ui, const std::filesystem::path& file) {
+  const std::uint32_t recordsBefore = ws.table(app::Page::Gpsul).lastRec();
   auto reader = LineReader::open(file);
   if (!reader) {
     ui.warning(caption(), file.string() + "\r\n" + cannotOpenText);
@@ -294,6 +295,9 @@ void importGpu002(app::Workspace& ws, app::Ui& ui, const std::filesystem::path& 
 
   ws.settings.lastImport = importStamp();
   if (!ws.saveSettings()) ui.warning(app::programTitle, settingsNotWrittenText);
+  ui.status("GPU002.TXT: " +
+            app::counted(ws.table(app::Page::Gpsul).lastRec() - recordsBefore, "Zeile", "Zeilen") +
+            " eingelesen");
   ui.info(caption(), doneText);
 }
 

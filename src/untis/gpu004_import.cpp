@@ -178,7 +178,11 @@ public:
         values[0] && std::holds_alternative<Text>(*values[0]) ? std::get<Text>(*values[0]) : Text();
     if (trim(abbreviation).empty()) return;
     // The whole key is sought, so "AB" does not find the teacher "ABC".
-    if (m_t.seek(padRight(abbreviation, m_keyWidth), false)) return;
+    if (m_t.seek(padRight(abbreviation, m_keyWidth), false)) {
+      ++m_known;
+      return;
+    }
+    ++m_added;
 
     appendLocked(m_t, [&] {
       for (std::size_t i = 0; i < values.size(); ++i)
@@ -188,12 +192,20 @@ public:
       appendLocked(m_t, [&] { m_t.put(1, abbreviation); });
   }
 
+  // "12 Lehrer neu aufgenommen, 3 schon vorhanden"
+  Text summary() const {
+    return app::counted(m_added, "Lehrer", "Lehrer") + " neu aufgenommen, " +
+           std::to_string(m_known) + " schon vorhanden";
+  }
+
 private:
   store::Table& m_t;
   const transfer::Catalogs& m_catalogs;
   char m_separator;
   std::array<Target, gpu004Columns> m_targets;
   std::size_t m_keyWidth;
+  std::size_t m_added = 0;  // teachers appended
+  std::size_t m_known = 0;  // teachers LEHRER held already
 };
 
 std::optional<char> separatorOf(std::string_view head) {
@@ -274,6 +286,7 @@ void importGpu004(app::Workspace& ws, app::Ui& ui, const std::filesystem::path& 
   lehrer.goTop();
   ui.busy(false);
   ui.showPage(static_cast<int>(app::Page::Lehrer));
+  ui.status("GPU004.TXT: " + importer.summary());
   ui.info(doneCaption(), doneText);
 }
 

@@ -102,10 +102,13 @@ void readLehrerTxt(app::Workspace& ws, app::Ui& ui) {
   request.filters = {{"*.TXT", "Text - Dateien"}};
   std::optional<std::filesystem::path> file = ui.openFile(request);
   if (!file) return;
+  importLehrerTxt(ws, ui, *file);
+}
 
-  auto reader = LineReader::open(*file);
+void importLehrerTxt(app::Workspace& ws, app::Ui& ui, const std::filesystem::path& file) {
+  auto reader = LineReader::open(file);
   if (!reader) {
-    ui.error(app::programTitle, failureText(pathText(*file) + "\r\n" + cannotOpenText));
+    ui.error(app::programTitle, failureText(pathText(file) + "\r\n" + cannotOpenText));
     return;
   }
   const double factor = minuteFactor(ws.settings);
@@ -116,6 +119,7 @@ void readLehrerTxt(app::Workspace& ws, app::Ui& ui) {
   }
 
   store::Table& mm = ws.table(app::Page::MehrMinder);
+  const std::uint32_t recordsBefore = mm.lastRec();
   ui.busy(true);
   pages::markAllDeleted(mm);
   if (mm.orderCount() > 0) mm.setOrder(1);
@@ -126,6 +130,8 @@ void readLehrerTxt(app::Workspace& ws, app::Ui& ui) {
   mm.goTop();
   ui.busy(false);
   ui.showPage(static_cast<int>(app::Page::MehrMinder));
+  ui.status("LEHRER.TXT: " + app::counted(mm.lastRec() - recordsBefore, "Zeile", "Zeilen") +
+            " eingelesen");
   ui.info(caption(), doneText);
 }
 

@@ -4,6 +4,7 @@
 // work and reduced work (kinds 65, 66, 67) at fixed positions, replaces the content of
 // MEHR_MINDER. The keys of the duties are stored as their whole catalog entries.
 
+#include <filesystem>
 #include <string_view>
 
 #include "app/ui.h"
@@ -15,6 +16,8 @@ namespace velmoran::untis {
 
 // ReadLehrerTxt: let the person choose LEHRER.TXT and import it.
 void readLehrerTxt(app::Workspace& ws, app::Ui& ui);
+// Import this LEHRER.TXT into MEHR_MINDER.
+void importLehrerTxt(app::Workspace& ws, app::Ui& ui, const std::filesystem::path& file);
 
 // One line of LEHRER.TXT as MEHR_MINDER stores it.
 struct LehrerTxtRecord {

@@ -35,7 +35,7 @@ unsigned keyAt(std::size_t j) {
 
 Text secretLine(std::string_view edit) { return scramble(padRight(edit, untisSecretLength)); }
 
-constexpr const char* cannotCreateText = "Die Untis.ini läßt sich leider nicht erstellen !";
+constexpr const char* cannotCreateText = "Die Untis.ini lässt sich leider nicht erstellen !";
 
 }  // namespace
 

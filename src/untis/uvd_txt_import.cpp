@@ -57,6 +57,7 @@ void getFromUvd(app::Workspace& ws, app::Ui& ui) {
 }
 
 void importUvd(app::Workspace& ws, app::Ui& ui, const std::filesystem::path& file) {
+  const std::uint32_t recordsBefore = ws.table(app::Page::Uvd).lastRec();
   auto reader = LineReader::open(file);
   if (!reader) {
     ui.warning(caption(), file.string() + "\r\n" + cannotOpenText);
@@ -82,6 +83,9 @@ void importUvd(app::Workspace& ws, app::Ui& ui, const std::filesystem::path& fil
   uvd.goTop();
   ui.busy(false);
   ui.showPage(static_cast<int>(app::Page::Uvd));
+  ui.status("UVD.TXT: " +
+            app::counted(ws.table(app::Page::Uvd).lastRec() - recordsBefore, "Zeile", "Zeilen") +
+            " eingelesen");
   ui.info(caption(), doneText);
 }
 

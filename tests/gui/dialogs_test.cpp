@@ -58,7 +58,7 @@ private slots:
       about.continueButton()->click();
       QCOMPARE(about.result(), static_cast<int>(QDialog::Accepted));
     };
-    p.window->action("StartHelpAbout")->trigger();
+    p.window->action(app::Command::StartHelpAbout)->trigger();
     const app::Settings& s = p.window->workspace().settings;
     QCOMPARE(q(s.schoolForm), QStringLiteral("GY=Gymnasium"));
     QVERIFY(p.ui.messages.empty());
@@ -79,7 +79,7 @@ private slots:
       untis.saveButton()->click();
       untis.cancelButton()->click();
     };
-    p.window->action("StartUntis")->trigger();
+    p.window->action(app::Command::StartUntis)->trigger();
     std::string ini = test::readBytes(p.dir / "Untis.ini");
     QVERIFY(ini.find("C:\\Untis\\Untis.exe") != std::string::npos);
     QVERIFY(ini.find("DB~04B02~2021-2022~1") != std::string::npos);
@@ -125,7 +125,7 @@ private slots:
       shown = kurz.textEdit()->toPlainText();
       kurz.continueButton()->click();
     };
-    p.window->action("ShowKurz")->trigger();
+    p.window->action(app::Command::ShowKurz)->trigger();
     QVERIFY(shown.startsWith(QStringLiteral("Erst F3, dann Umschalt+F3.")));
   }
 

@@ -21,7 +21,9 @@ public:
   std::vector<Message> messages;
   std::vector<app::FileRequest> fileRequests;
   std::vector<int> pagesShown;
-  std::deque<bool> answers;                                // askYesNo; empty: No
+  std::vector<Text> statusLines;
+  std::deque<bool> answers;                   // askYesNo; empty: No
+  std::deque<app::WriteAnswer> writeAnswers;  // askWriteDespiteErrors; empty: dontWrite
   std::deque<std::optional<std::filesystem::path>> files;  // file dialogs; empty: cancel
 
   void info(const Text& caption, const Text& text) override {
@@ -39,6 +41,18 @@ public:
     bool answer = answers.front();
     answers.pop_front();
     return answer;
+  }
+  app::WriteAnswer askWriteDespiteErrors(const Text& caption, const Text& finding,
+                                         const Text& question) override {
+    messages.push_back({"question", caption, finding + " " + question});
+    if (writeAnswers.empty()) return app::WriteAnswer::dontWrite;
+    app::WriteAnswer answer = writeAnswers.front();
+    writeAnswers.pop_front();
+    return answer;
+  }
+  void status(const Text& line) override {
+    statusLines.push_back(line);
+    app::QtUi::status(line);
   }
   std::optional<std::filesystem::path> openFile(const app::FileRequest& request) override {
     return nextFile(request);

@@ -69,7 +69,7 @@ private slots:
       asked.push_back(caption + "|" + last);
       return std::optional<Text>("x");
     };
-    auto searchOnce = [&] { p.window->action("SeekTab")->trigger(); };
+    auto searchOnce = [&] { p.window->action(app::Command::SeekTab)->trigger(); };
     auto shown = [&] { return page.model().index(page.currentRow(), 0).data().toString(); };
     searchOnce();
     QCOMPARE(shown(), QStringLiteral("5A"));
@@ -98,9 +98,9 @@ private slots:
       };
     }
     p.window->tabs()->setCurrentIndex(4);
-    p.window->action("SeekTab")->trigger();  // KLASSE: record 2
+    p.window->action(app::Command::SeekTab)->trigger();  // KLASSE: record 2
     p.window->tabs()->setCurrentIndex(3);
-    p.window->action("SeekTab")->trigger();  // FACH continues after record 2: record 4
+    p.window->action(app::Command::SeekTab)->trigger();  // FACH continues after record 2: record 4
     QCOMPARE(p.window->page(app::Page::Fach).currentRecno(), 4u);
   }
 
@@ -165,7 +165,7 @@ private slots:
       about.schoolFormBox()->setCurrentText(QStringLiteral("BK=Berufskolleg"));
       about.continueButton()->click();
     };
-    p.window->action("StartHelpAbout")->trigger();
+    p.window->action(app::Command::StartHelpAbout)->trigger();
     QCOMPARE(q(p.window->workspace().settings.schoolForm), QStringLiteral("BK=Berufskolleg"));
     QStringList bk = offered(page, 0, column);
     QCOMPARE(bk.value(0), QString());
@@ -220,7 +220,9 @@ private slots:
   void bandColoursMarkTheSortedListOnTheReferencePages() {
     test::Program p;
     store::Table& t = p.window->workspace().table(app::Page::Klasse);
-    for (const char* name : {"C", "A", "B"}) appendRow(t, {{"KLASSE_ALT", name}});
+    // Each with its new name: a row still waiting for one is marked in a colour of its own.
+    for (const char* name : {"C", "A", "B"})
+      appendRow(t, {{"KLASSE_ALT", name}, {"KLASSE_NEU", "05A"}});
     auto& model = p.window->page(app::Page::Klasse).model();
     model.refresh();
     QVERIFY(model.data(model.index(0, 0), Qt::BackgroundRole).isValid());
@@ -245,7 +247,7 @@ private slots:
     app::TSWindow window(std::move(ws), ui);
     auto& page = window.page(app::Page::Uvd);
     QCOMPARE(page.model().rowCount(), 100000);
-    window.action("GoBottomKartei")->trigger();
+    window.action(app::Command::GoBottomKartei)->trigger();
     QCOMPARE(page.model().index(page.currentRow(), 0).data().toString(), QStringLiteral("K100000"));
   }
 };

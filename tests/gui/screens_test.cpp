@@ -5,18 +5,23 @@
 // VELMORAN_SCREENSHOT_DATA set, the program runs on a copy of that data directory instead of
 // the test imports.
 
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPixmap>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 
+#include "asdpc/plausibility.h"
+#include "asdpc/plausibility_dialog.h"
 #include "backup/restore_dialog.h"
 #include "gui_support.h"
 #include "help/help_about_dialog.h"
@@ -54,10 +59,10 @@ void importFixtures(test::Program& p) {
   p.ui.files = {fixtures / "untis/gpu002_comma/GPU002.TXT",
                 fixtures / "teacher/gy_hours/GPU004.TXT", fixtures / "teacher/gy_hours/LEHRER.TXT"};
   p.ui.answers = {true, true, true, true, true, true};
-  p.window->action("GetFromUntis")->trigger();
-  p.window->action("UntisUVD")->trigger();
-  p.window->action("ReadGPU004Txt")->trigger();
-  p.window->action("ReadLehrerTxt")->trigger();
+  p.window->action(app::Command::GetFromUntis)->trigger();
+  p.window->action(app::Command::UntisUVD)->trigger();
+  p.window->action(app::Command::ReadGPU004Txt)->trigger();
+  p.window->action(app::Command::ReadLehrerTxt)->trigger();
 }
 
 void checkFits(QDialog& dialog) {
@@ -93,7 +98,7 @@ private slots:
       QCOMPARE(grid.horizontalScrollBar()->value(), 0);
       save(*p.window, QStringLiteral("page%1").arg(i + 1));
 
-      p.window->action("ViewKartei")->trigger();
+      p.window->action(app::Command::ViewKartei)->trigger();
       QVERIFY(page.isFormView());
       QCoreApplication::processEvents();
       for (QLabel* label : page.findChildren<QLabel*>()) {
@@ -101,7 +106,7 @@ private slots:
         QVERIFY2(label->width() >= label->sizeHint().width(), qPrintable(label->text()));
       }
       save(*p.window, QStringLiteral("page%1_form").arg(i + 1));
-      p.window->action("ViewTabelle")->trigger();
+      p.window->action(app::Command::ViewTabelle)->trigger();
     }
   }
 
@@ -134,6 +139,7 @@ private slots:
     checkFits(untis);
     save(untis, QStringLiteral("dialog_untis"));
 
+    p.window->action(app::Command::SaveData)->trigger();  // every file in the list
     backup::RestoreDialog restore(p.window->workspace(), p.ui, p.window.get());
     restore.show();
     checkFits(restore);
@@ -155,6 +161,25 @@ private slots:
     QDialog* countdown = ui.countdownDialog();
     checkFits(*countdown);
     save(*countdown, QStringLiteral("dialog_countdown"));
+
+    // The list of findings opens on its own size: it must not be larger than the screen.
+    p.window->workspace().settings.schoolNumber = "12";
+    asdpc::PlausibilityDialog findings(p.window->workspace(), p.ui,
+                                       asdpc::checkData(p.window->workspace()), p.window.get());
+    findings.show();
+    QVERIFY(findings.width() <= QGuiApplication::primaryScreen()->availableGeometry().width());
+    save(findings, QStringLiteral("dialog_plausibility"));
+
+    // The question before a file with errors is written.
+    QTimer::singleShot(0, [] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      QVERIFY(box);
+      save(*box, QStringLiteral("dialog_write_question"));
+      box->button(QMessageBox::No)->click();
+    });
+    ui.askWriteDespiteErrors("Velmoran 2021 / UVD.TXT schreiben",
+                             "Die Prüfung hat 3 Fehler gefunden, die ASDPC zurückweisen wird.",
+                             "Trotzdem schreiben?");
   }
 };
 

@@ -24,6 +24,15 @@ bool ScriptedUi::askYesNo(const Text& caption, const Text& text) {
   return answer;
 }
 
+app::WriteAnswer ScriptedUi::askWriteDespiteErrors(const Text& caption, const Text& finding,
+                                                   const Text& question) {
+  messages.push_back({"question", caption, finding + " " + question});
+  if (writeAnswers.empty()) return app::WriteAnswer::dontWrite;
+  app::WriteAnswer answer = writeAnswers.front();
+  writeAnswers.pop_front();
+  return answer;
+}
+
 std::optional<std::filesystem::path> ScriptedUi::openFile(const app::FileRequest& request) {
   fileRequests.push_back(request);
   if (files.empty()) return std::nullopt;

@@ -29,14 +29,20 @@ public:
   std::vector<int> pauses;
   std::vector<Text> pauseStatus;
   std::vector<int> pagesShown;
+  std::vector<Text> statusLines;
 
-  std::deque<bool> answers;                                // for askYesNo; empty: No
+  std::deque<bool> answers;                   // for askYesNo; empty: No
+  std::deque<app::WriteAnswer> writeAnswers;  // for askWriteDespiteErrors; empty: dontWrite
   std::deque<std::optional<std::filesystem::path>> files;  // for openFile/saveFile; empty: cancel
 
   void info(const Text& caption, const Text& text) override;
   void warning(const Text& caption, const Text& text) override;
   void error(const Text& caption, const Text& text) override;
   bool askYesNo(const Text& caption, const Text& text) override;
+  // Recorded as a "question" whose text is the finding, a blank and the question.
+  app::WriteAnswer askWriteDespiteErrors(const Text& caption, const Text& finding,
+                                         const Text& question) override;
+  void status(const Text& line) override { statusLines.push_back(line); }
   std::optional<std::filesystem::path> openFile(const app::FileRequest& request) override;
   std::optional<std::filesystem::path> saveFile(const app::FileRequest& request) override;
   void pause(int milliseconds, const Text& status) override;

@@ -94,11 +94,16 @@ TEST_P(TeacherRun, WritesTheExpectedLehrerAsdTxt) {
   }
   const fs::path out = t.dir() / "LEHRER_ASD.TXT";
   t.ui().files.push_back(out);
+  // The fixtures keep values the check calls errors: the file is written all the same.
+  t.ui().writeAnswers = {app::WriteAnswer::write};
   writeLehrerAsd(t.ws(), t.ui());
 
-  for (const auto& m : t.ui().messages) EXPECT_EQ(m.kind, "info") << m.text;
+  for (const auto& m : t.ui().messages) {
+    if (m.kind == "question") continue;
+    EXPECT_EQ(m.kind, "info") << m.text;
+  }
   EXPECT_EQ(t.ui().messages.back().caption, "Velmoran 2021 / Lehrer_ASD.Txt schreiben");
-  EXPECT_EQ(t.ui().messages.back().text, "Das Export der Daten ist abgeschlossen !");
+  EXPECT_EQ(t.ui().messages.back().text, "Der Export der Daten ist abgeschlossen !");
   EXPECT_EQ(test::readBytes(out), test::readBytes(in / "LEHRER_ASD.TXT"));
 }
 

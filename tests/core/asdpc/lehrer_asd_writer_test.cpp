@@ -27,10 +27,12 @@ struct Writer : test::TestWorkspace {
     ws().settings.schoolNumber = "123456";
     ws().settings.minuteModel = "";
   }
-  // Write and give the file's lines (without CR LF), or nothing when no file was written.
+  // Write (also when the check finds errors) and give the file's lines (without CR LF), or
+  // nothing when no file was written.
   std::vector<std::string> write() {
     const fs::path out = dir() / "LEHRER_ASD.TXT";
     ui().files.push_back(out);
+    ui().writeAnswers = {app::WriteAnswer::write};
     writeLehrerAsd(ws(), ui());
     std::vector<std::string> lines;
     if (!fs::exists(out)) return lines;
@@ -76,11 +78,14 @@ TEST(WriteLehrerAsd, WithoutSchoolNumberWarnsAndLeavesAnEarlierFileAsItWas) {
   w.ws().settings.schoolNumber = "      ";
   test::writeBytes(w.dir() / "LEHRER_ASD.TXT", "old");
   w.write();
-  const auto& m = w.ui().onlyMessage();
+  // The check's question comes first, answered "write anyway".
+  ASSERT_EQ(w.ui().messages.size(), 2u);
+  EXPECT_EQ(w.ui().messages[0].kind, "question");
+  const auto& m = w.ui().messages.back();
   EXPECT_EQ(m.kind, "warning");
   EXPECT_EQ(m.caption, warningCaption);
   EXPECT_EQ(m.text,
-            "Sie habe Ihre Schulnummer noch nicht eingeben !\r\n"
+            "Sie haben Ihre Schulnummer noch nicht eingegeben !\r\n"
             "Bitte tragen Sie die Schulnummer unter Hilfe / Info ein !");
   EXPECT_EQ(test::readBytes(w.dir() / "LEHRER_ASD.TXT"), "old");
 }
@@ -129,7 +134,10 @@ TEST(WriteLehrerAsd, HoursTooWideForTheFieldWriteNoFileAndNameTheTeachers) {
          {{"ART", "66"}, {"UNTIS_KRZ", "XY"}, {"USTD", "4000"}, {"MEHR", "110"}});
   test::writeBytes(w.dir() / "LEHRER_ASD.TXT", "old");
   w.write();
-  const auto& m = w.ui().onlyMessage();
+  // The check's question comes first, answered "write anyway".
+  ASSERT_EQ(w.ui().messages.size(), 2u);
+  EXPECT_EQ(w.ui().messages[0].kind, "question");
+  const auto& m = w.ui().messages.back();
   EXPECT_EQ(m.kind, "warning");
   EXPECT_EQ(m.caption, warningCaption);
   EXPECT_EQ(m.text, "Die Datei " + (w.dir() / "LEHRER_ASD.TXT").string() +

@@ -41,8 +41,10 @@ void add(store::Table& uvd, const Values& v) {
   uvd.flush();
 }
 
+// The file to write to; written also when the check finds errors in the records.
 fs::path chooseFile(test::TestWorkspace& t, const fs::path& file) {
   t.ui().files.push_back(file);
+  t.ui().writeAnswers = {app::WriteAnswer::write};
   return file;
 }
 
@@ -69,7 +71,7 @@ TEST(WriteUvd, AnEmptyTableGivesTheHeaderLineOnly) {
   EXPECT_EQ(header.size(), 142u + 2u);
   const auto& m = t.ui().onlyMessage();
   EXPECT_EQ(m.kind, "info");
-  EXPECT_EQ(m.caption, "Velmoran 2021 / UVD.Txt schreibenn");
+  EXPECT_EQ(m.caption, "Velmoran 2021 / UVD.Txt schreiben");
   EXPECT_EQ(m.text, "Der Export der Daten ist abgeschlossen !");
 }
 
@@ -122,7 +124,7 @@ TEST(WriteUvd, ManyRecordsComeOutInOrderEachOnce) {
   const fs::path file = chooseFile(t, t.dir() / "UVD.TXT");
   writeUvd(t.ws(), t.ui());
   EXPECT_EQ(test::readBytes(file), expected);
-  EXPECT_EQ(t.ui().onlyMessage().kind, "info");
+  EXPECT_EQ(t.ui().messages.back().kind, "info");
 }
 
 TEST(WriteUvd, ReplacesAnExistingFile) {

@@ -43,6 +43,13 @@ void fill(test::TestWorkspace& t) {
   }
 }
 
+// The kinds of the messages shown so far, in order.
+std::vector<std::string> kinds(const test::ScriptedUi& ui) {
+  std::vector<std::string> out;
+  for (const auto& m : ui.messages) out.push_back(m.kind);
+  return out;
+}
+
 std::size_t liveCount(store::Table& t) {
   std::size_t n = 0;
   for (t.goTop(); !t.eof(); t.skip()) ++n;
@@ -56,7 +63,7 @@ TEST(SaveData, CopiesTheTablesAndTheSettingsFileWithoutOptionalFiles) {
   std::set<std::string> expected(std::begin(tableFiles), std::end(tableFiles));
   expected.insert("velmoran.ini");
   EXPECT_EQ(filesIn(t.dir() / "SECURE"), expected);
-  EXPECT_TRUE(t.ui().messages.empty());
+  EXPECT_EQ(t.ui().onlyMessage().kind, "info");  // what was saved, and when
 }
 
 TEST(SaveData, CopiesTheColumnLayoutsAndUntisIniWhenPresent) {
@@ -106,8 +113,7 @@ TEST(SaveData, ATableThatCannotBeCopiedIsNamedAndTheOthersAreStillCopied) {
   fs::create_directory(t.dir() / "SECURE" / "klasse.dbf");
   fs::create_directory(t.dir() / "SECURE" / "uvd.dbf");
   saveData(t.ws(), t.ui());
-  ASSERT_EQ(t.ui().messages.size(), 2u);
-  EXPECT_EQ(t.ui().messages[0].kind, "warning");
+  ASSERT_EQ(kinds(t.ui()), (std::vector<std::string>{"warning", "warning", "info"}));
   EXPECT_EQ(t.ui().messages[0].caption, help::mainWindowCaption());
   EXPECT_EQ(t.ui().messages[0].text, "Die Datei \"klasse.dbf\" konnte nicht gesichert werden !");
   EXPECT_EQ(t.ui().messages[1].text, "Die Datei \"uvd.dbf\" konnte nicht gesichert werden !");
@@ -158,8 +164,10 @@ TEST(RestoreData, BringsBackEveryFileByteForByteUnderTheOpenTables) {
   test::writeBytes(t.dir() / untis::untisIniFileName, "");
   t.ws().AUNTIS_ARRAY.clear();
 
+  t.ui().messages.clear();
+  t.ui().answers = {true};
   ASSERT_TRUE(restoreData(t.ws(), t.ui(), restoreEntries()));
-  EXPECT_TRUE(t.ui().messages.empty());
+  EXPECT_EQ(kinds(t.ui()), (std::vector<std::string>{"question", "info"}));
   for (const auto& [name, bytes] : saved) EXPECT_EQ(test::readBytes(t.dir() / name), bytes) << name;
   EXPECT_EQ(t.ws().settings.schoolNumber, schoolNumber);
   EXPECT_EQ(t.ws().AUNTIS_ARRAY.size(), 6u);
@@ -187,6 +195,7 @@ TEST(RestoreData, OnlyTheChosenFilesAreRestored) {
     t.table(page).flush();
   }
   const std::string klasse = test::readBytes(t.dir() / "klasse.dbf");
+  t.ui().answers = {true};
   ASSERT_TRUE(restoreData(t.ws(), t.ui(), {"LEHRER.DBF"}));
   EXPECT_EQ(test::readBytes(t.dir() / "lehrer.dbf"),
             test::readBytes(t.dir() / "SECURE" / "lehrer.dbf"));
@@ -200,7 +209,8 @@ TEST(RestoreData, TheColumnLayoutEntrySetsLrestored) {
   test::TestWorkspace t;
   ASSERT_TRUE(restoreData(t.ws(), t.ui(), {"VELMORAN_Column.INI"}));
   EXPECT_TRUE(t.ws().LRESTORED);
-  EXPECT_TRUE(t.ui().messages.empty());
+  // No copy to put back: nothing asked, and the report says so.
+  EXPECT_EQ(t.ui().onlyMessage().text, "Es wurde keine Datei zurückgeholt.");
 }
 
 TEST(RestoreData, ARestoredSettingsFileIsReadAgainAtOnce) {
@@ -213,6 +223,7 @@ TEST(RestoreData, ARestoredSettingsFileIsReadAgainAtOnce) {
   t.ws().settings.schoolNumber = "222222";
   ASSERT_TRUE(t.ws().saveSettings());
   t.ws().fillZulFaecher();
+  t.ui().answers = {true};
   ASSERT_TRUE(restoreData(t.ws(), t.ui(), {"velmoran.ini"}));
   EXPECT_EQ(trim(t.ws().settings.schoolNumber), "111111");
   EXPECT_EQ(t.ws().settings.sf(), "BK");
@@ -226,7 +237,7 @@ TEST(RestoreData, AMissingCopyIsSkippedAndTheTableStaysUsable) {
   fill(t);
   const std::string before = test::readBytes(t.dir() / "mehr_minder.dbf");
   ASSERT_TRUE(restoreData(t.ws(), t.ui(), {"mehr_minder.dbf", "UNTIS.INI"}));
-  EXPECT_TRUE(t.ui().messages.empty());
+  EXPECT_EQ(t.ui().onlyMessage().kind, "info");
   EXPECT_EQ(test::readBytes(t.dir() / "mehr_minder.dbf"), before);
   EXPECT_EQ(liveCount(t.table(Page::MehrMinder)), 3u);
   EXPECT_FALSE(fs::exists(t.dir() / untis::untisIniFileName));
@@ -237,9 +248,10 @@ TEST(RestoreData, ACopyThatIsNoTableIsRefusedAndTheTableStaysAsItWas) {
   fill(t);
   test::writeBytes(t.dir() / "SECURE" / "lehrer.dbf", "no table");
   const std::string before = test::readBytes(t.dir() / "lehrer.dbf");
+  t.ui().answers = {true};
   ASSERT_TRUE(restoreData(t.ws(), t.ui(), {"lehrer.dbf"}));
-  const auto& m = t.ui().onlyMessage();
-  EXPECT_EQ(m.kind, "warning");
+  ASSERT_EQ(kinds(t.ui()), (std::vector<std::string>{"question", "warning", "info"}));
+  const auto& m = t.ui().messages[1];
   EXPECT_EQ(m.caption, "Velmoran 2021 / Daten aus Sicherung einlesen");
   EXPECT_EQ(m.text, "Die Datei \"lehrer.dbf\" konnte nicht zurückgelesen werden !");
   EXPECT_EQ(test::readBytes(t.dir() / "lehrer.dbf"), before);

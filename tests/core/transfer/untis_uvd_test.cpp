@@ -65,11 +65,14 @@ TEST(UntisUvd, ReplacesUvdShowsItsPageAndReportsCompletion) {
   uvd.append();
   uvd.put("KLASSE", "ALT");
   uvd.flush();
+  t.ui().answers = {true};  // to the question before the old record goes
   auto records = run(t, {{1, "05A", "MUE", "D", "R1", 4, 10, 12}});
   EXPECT_EQ(records, (std::vector<UvdRecord>{{"05A", "", "", 4, "D", "MUE", 22, 12}}));
   EXPECT_EQ(uvd.lastRec(), 2u);  // the old record stays, marked, until the next pack
   EXPECT_EQ(t.ui().pagesShown, std::vector<int>{2});
-  const auto& m = t.ui().onlyMessage();
+  ASSERT_EQ(t.ui().messages.size(), 2u);
+  EXPECT_EQ(t.ui().messages[0].kind, "question");
+  const auto& m = t.ui().messages[1];
   EXPECT_EQ(m.kind, "info");
   EXPECT_EQ(m.caption, caption);
   EXPECT_EQ(m.text, "Die Übernahme der Daten ist abgeschlossen !");

@@ -190,7 +190,7 @@ TEST(UntisDialog, SaveThatCannotCreateTheFileShowsTheErrorAndWritesNothing) {
   const auto& m = f.ui.onlyMessage();
   EXPECT_EQ(m.kind, "error");
   EXPECT_EQ(m.caption, "Velmoran 2021 / Untis - Einstellungen");
-  EXPECT_EQ(m.text, "Die Untis.ini läßt sich leider nicht erstellen !");
+  EXPECT_EQ(m.text, "Die Untis.ini lässt sich leider nicht erstellen !");
   EXPECT_TRUE(std::filesystem::is_directory(f.ini()));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(f.dir.path()), {}), 1);
 }
