@@ -43,8 +43,11 @@ function(velmoran_add_qttest name)
   set(env QT_QPA_PLATFORM=offscreen)
   if(CMAKE_CROSSCOMPILING AND WIN32)
     # Under Wine, Qt's offscreen platform takes its fonts from a folder: the DejaVu fonts the
-    # tests see on Linux.
-    list(APPEND env QT_QPA_FONTDIR=Z:/usr/share/fonts/truetype/dejavu)
+    # tests see on Linux; QtTest writes its report to the debugger on Windows unless told to
+    # use the standard streams. Wine hands no QT_ variable to Windows programs but those
+    # written WINEQT_ (it keeps Linux's Qt settings from Windows' Qt).
+    list(APPEND env QT_QPA_FONTDIR=Z:/usr/share/fonts/truetype/dejavu QT_FORCE_STDERR_LOGGING=1)
+    list(TRANSFORM env PREPEND WINE)
   endif()
   set_tests_properties(${name} PROPERTIES TIMEOUT 600 ENVIRONMENT "${env}")
 endfunction()

@@ -47,6 +47,9 @@ foreach(i RANGE 0 ${last} 2)
   file(COPY ${file} DESTINATION ${CMAKE_BINARY_DIR}/tests/${folder})
 endforeach()
 
+# The desktop tests need QtTest besides.
+file(COPY ${qt_bin_dir}/Qt6Test.dll DESTINATION ${CMAKE_BINARY_DIR}/tests)
+
 install(TARGETS velmoran velmoran-cli RUNTIME DESTINATION .)
 install(DIRECTORY ${VELMORAN_PROGRAM_DIR}/ DESTINATION .
   FILES_MATCHING PATTERN "velmoran.ini" PATTERN "*.dbf" PATTERN "*.pdf"
