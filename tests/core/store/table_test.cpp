@@ -16,6 +16,7 @@
 #endif
 
 #include "store/field_codec.h"
+#include "store/little_endian.h"
 #include "store/table.h"
 #include "support/temp_dir.h"
 #include "table_fixture.h"
@@ -33,17 +34,6 @@ const Structure everyType = {{"NAME", 'C', 12, 0},
                              {"DATUM", 'D', 8, 0},
                              {"AKTIV", 'L', 1, 0},
                              {"NR", 'N', 5, 0}};
-
-std::uint32_t le32(const std::string& b, std::size_t at) {
-  std::uint32_t v = 0;
-  for (int k = 3; k >= 0; --k)
-    v = (v << 8) | static_cast<unsigned char>(b[at + static_cast<std::size_t>(k)]);
-  return v;
-}
-std::uint16_t le16(const std::string& b, std::size_t at) {
-  return static_cast<std::uint16_t>(static_cast<unsigned char>(b[at]) |
-                                    (static_cast<unsigned char>(b[at + 1]) << 8));
-}
 
 class TableFile : public ::testing::Test {
 protected:
@@ -63,9 +53,9 @@ TEST_F(TableFile, CreateWritesAClipperStyleHeader) {
   EXPECT_EQ(static_cast<unsigned char>(b[1]), today.year() - 1900);
   EXPECT_EQ(b[2], static_cast<char>(today.month()));
   EXPECT_EQ(b[3], static_cast<char>(today.day()));
-  EXPECT_EQ(le32(b, 4), 0u);
-  EXPECT_EQ(le16(b, 8), headerLength);
-  EXPECT_EQ(le16(b, 10), 1 + 12 + 8 + 8 + 1 + 5);
+  EXPECT_EQ(le32(b.data() + 4), 0u);
+  EXPECT_EQ(le16(b.data() + 8), headerLength);
+  EXPECT_EQ(le16(b.data() + 10), 1 + 12 + 8 + 8 + 1 + 5);
   EXPECT_EQ(b[29], '\x02');
   EXPECT_EQ(b.substr(32, 11), std::string("NAME\0\0\0\0\0\0\0", 11));
   EXPECT_EQ(b[32 + 11], 'C');
@@ -94,7 +84,7 @@ TEST_F(TableFile, RecordsAreWrittenFieldByFieldAndCountedInTheHeader) {
   }
   std::string b = readBytes(file);
   const std::size_t h = 32 * 6 + 2, len = 35;
-  EXPECT_EQ(le32(b, 4), 2u);
+  EXPECT_EQ(le32(b.data() + 4), 2u);
   EXPECT_EQ(b.substr(h, len), " M\x81ller         12.5020240301T   -7");
   EXPECT_EQ(b.substr(h + len, len), "*" + std::string(len - 1, ' '));
   EXPECT_EQ(b.size(), h + 2 * len + 1);
@@ -607,7 +597,7 @@ TEST_F(TableFile, AShortFileIsReadAsFarAsItGoesAndRepairedByPack) {
     t->pack();
   }
   std::string packed = readBytes(file);
-  EXPECT_EQ(le32(packed, 4), 3u);
+  EXPECT_EQ(le32(packed.data() + 4), 3u);
   EXPECT_EQ(packed.size(), h + 3 * len + 1);
   EXPECT_EQ(packed.back(), '\x1A');
 }
@@ -760,7 +750,7 @@ TEST_F(TableFile, PackRemovesDeletedRecordsAndTruncates) {
     EXPECT_EQ(names, (std::vector<std::string>{"A", "C", "E"}));
   }
   std::string b = readBytes(file);
-  EXPECT_EQ(le32(b, 4), 3u);
+  EXPECT_EQ(le32(b.data() + 4), 3u);
   EXPECT_EQ(b.size(), 32 * 2 + 2 + 3 * 11 + 1);
   EXPECT_EQ(b.substr(32 * 2 + 2), " A          C          E         \x1A");
 }
