@@ -41,4 +41,9 @@ private:
 // Two-digit years are read into the hundred years starting at 1933.
 int expandTwoDigitYear(int yy);
 
+// The local calendar time of t (localtime_r here, localtime_s on Windows).
+std::tm localTime(std::time_t t);
+// The local time of t as strftime formats it ("%d.%m.%Y").
+std::string localTimeText(std::time_t t, const char* format);
+
 }  // namespace velmoran

@@ -166,18 +166,7 @@ struct Batch {
 };
 
 // "06.12.2026 um  18:28:28": the date and time of the import as the info dialog shows it.
-Text importStamp() {
-  std::time_t now = std::time(nullptr);
-  std::tm tm{};
-#ifdef _WIN32
-  localtime_s(&tm, &now);
-#else
-  localtime_r(&now, &tm);
-#endif
-  char buf[32];
-  std::strftime(buf, sizeof buf, "%d.%m.%Y um  %H:%M:%S", &tm);
-  return buf;
-}
+Text importStamp() { return localTimeText(std::time(nullptr), "%d.%m.%Y um  %H:%M:%S"); }
 
 }  // namespace
 
