@@ -1,6 +1,6 @@
 #include "untis/lehrer_txt_import.h"
 
-#include <charconv>
+#include <algorithm>
 #include <cmath>
 
 #include "pages/table_commands.h"
@@ -47,16 +47,6 @@ Text expandKey(std::string_view key, const transfer::Catalog& catalog) {
 
 double roundToCents(double v) { return std::round(v * 100) / 100; }
 
-// The minutes text of the settings as a number ("45,00" is 45); 0 when it holds none.
-double minutesNumber(std::string_view minutes) {
-  Text t = trim(minutes);
-  for (char& c : t)
-    if (c == ',') c = '.';
-  double value = 0;
-  auto r = std::from_chars(t.data(), t.data() + t.size(), value, std::chars_format::fixed);
-  return r.ec == std::errc() ? value : 0.0;
-}
-
 void storeRecord(store::Table& t, const LehrerTxtRecord& r) {
   t.append();
   const std::uint32_t recno = t.recno();
@@ -75,9 +65,8 @@ void storeRecord(store::Table& t, const LehrerTxtRecord& r) {
 }  // namespace
 
 double minuteFactor(const app::Settings& settings) {
-  if (!settings.minuteModel.starts_with("J")) return 0;
-  const double minutes = minutesNumber(settings.minutes);
-  return minutes > 0 ? minutes : 0;
+  if (!settings.minuteModelOn()) return 0;
+  return std::max(settings.minutesValue().value_or(0.0), 0.0);
 }
 
 LehrerTxtRecord parseLehrerTxtLine(std::string_view line, double factor,

@@ -31,7 +31,7 @@ LehrerTxtRecord parseLehrerTxtLine(std::string_view line, double minuteFactor,
                                    const transfer::Catalogs& catalogs);
 
 // The factor of the minute model: the minutes of a lesson (settings entry 9, decimal comma)
-// when entry 8 begins with "J" and that number is above 0; otherwise 0 (hours stay hours).
+// when the minute model is on and that number is above 0; otherwise 0 (hours stay hours).
 double minuteFactor(const app::Settings& settings);
 
 }  // namespace velmoran::untis
