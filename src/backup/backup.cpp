@@ -3,11 +3,10 @@
 #include <system_error>
 
 #include "app/column_layout_file.h"
+#include "app/os_version.h"
 #include "app/settings_file.h"
 #include "app/startup.h"
-#include "help/os_version.h"
 #include "store/files.h"
-#include "untis/untis_ini.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -59,11 +58,11 @@ void saveData(app::Workspace& ws, app::Ui& ui) {
     const char* name = app::tableInfo(page).fileName;
     // What the open table still holds in memory goes to its file first.
     ws.table(page).flush();
-    if (!saveFile(ws, secure, name)) ui.warning(help::mainWindowCaption(), notSavedText(name));
+    if (!saveFile(ws, secure, name)) ui.warning(app::mainWindowCaption(), notSavedText(name));
   }
   // The settings files: a failed copy is not reported.
   saveFile(ws, secure, app::settingsFileName);
-  for (const char* optional : {app::columnLayoutFileName, untis::untisIniFileName})
+  for (const char* optional : {app::columnLayoutFileName, app::untisIniFileName})
     if (fs::exists(ws.dataFile(optional), ec)) saveFile(ws, secure, optional);
 }
 

@@ -7,7 +7,7 @@
 #include "app/settings_file.h"
 #include "backup/backup.h"
 #include "backup/restore.h"
-#include "help/os_version.h"
+#include "app/os_version.h"
 #include "pages/table_commands.h"
 #include "support/test_workspace.h"
 #include "untis/untis_ini.h"
@@ -62,10 +62,10 @@ TEST(SaveData, CopiesTheTablesAndTheSettingsFileWithoutOptionalFiles) {
 TEST(SaveData, CopiesTheColumnLayoutsAndUntisIniWhenPresent) {
   test::TestWorkspace t;
   test::writeBytes(t.dir() / app::columnLayoutFileName, "layouts");
-  test::writeBytes(t.dir() / untis::untisIniFileName, "untis\r\n");
+  test::writeBytes(t.dir() / app::untisIniFileName, "untis\r\n");
   saveData(t.ws(), t.ui());
   EXPECT_EQ(test::readBytes(t.dir() / "SECURE" / app::columnLayoutFileName), "layouts");
-  EXPECT_EQ(test::readBytes(t.dir() / "SECURE" / untis::untisIniFileName), "untis\r\n");
+  EXPECT_EQ(test::readBytes(t.dir() / "SECURE" / app::untisIniFileName), "untis\r\n");
 }
 
 TEST(SaveData, CopiesWhatTheOpenTablesHoldAndOverwritesTheLastBackup) {
@@ -108,7 +108,7 @@ TEST(SaveData, ATableThatCannotBeCopiedIsNamedAndTheOthersAreStillCopied) {
   saveData(t.ws(), t.ui());
   ASSERT_EQ(t.ui().messages.size(), 2u);
   EXPECT_EQ(t.ui().messages[0].kind, "warning");
-  EXPECT_EQ(t.ui().messages[0].caption, help::mainWindowCaption());
+  EXPECT_EQ(t.ui().messages[0].caption, app::mainWindowCaption());
   EXPECT_EQ(t.ui().messages[0].text, "Die Datei \"klasse.dbf\" konnte nicht gesichert werden !");
   EXPECT_EQ(t.ui().messages[1].text, "Die Datei \"uvd.dbf\" konnte nicht gesichert werden !");
   EXPECT_TRUE(fs::exists(t.dir() / "SECURE" / "zulfach.dbf"));
@@ -138,7 +138,7 @@ TEST(RestoreData, BringsBackEveryFileByteForByteUnderTheOpenTables) {
   test::TestWorkspace t;
   fill(t);
   test::writeBytes(t.dir() / app::columnLayoutFileName, "layouts");
-  test::writeBytes(t.dir() / untis::untisIniFileName,
+  test::writeBytes(t.dir() / app::untisIniFileName,
                    untis::formatUntisIni({"C:\\Untis.exe", "DB", "u", "p", "", ""}));
   saveData(t.ws(), t.ui());
   std::map<std::string, std::string> saved;
@@ -155,14 +155,16 @@ TEST(RestoreData, BringsBackEveryFileByteForByteUnderTheOpenTables) {
   t.ws().settings.schoolNumber = "999999";
   ASSERT_TRUE(t.ws().saveSettings());
   test::writeBytes(t.dir() / app::columnLayoutFileName, "changed");
-  test::writeBytes(t.dir() / untis::untisIniFileName, "");
-  t.ws().AUNTIS_ARRAY.clear();
+  test::writeBytes(t.dir() / app::untisIniFileName, "");
+  t.ws().AUNTIS_ARRAY.assign(6, "stale");
 
   ASSERT_TRUE(restoreData(t.ws(), t.ui(), restoreEntries()));
   EXPECT_TRUE(t.ui().messages.empty());
   for (const auto& [name, bytes] : saved) EXPECT_EQ(test::readBytes(t.dir() / name), bytes) << name;
   EXPECT_EQ(t.ws().settings.schoolNumber, schoolNumber);
-  EXPECT_EQ(t.ws().AUNTIS_ARRAY.size(), 6u);
+  // The Untis settings held in memory are let go, so that the restored file is read next.
+  EXPECT_TRUE(t.ws().AUNTIS_ARRAY.empty());
+  EXPECT_EQ(untis::untisDialogInit(t.ws())[0], "C:\\Untis.exe");
   EXPECT_TRUE(t.ws().LRESTORED);
   // The tables are open again, on their first record, with indexes built for the content.
   store::Table& lehrer = t.table(Page::Lehrer);
@@ -229,7 +231,7 @@ TEST(RestoreData, AMissingCopyIsSkippedAndTheTableStaysUsable) {
   EXPECT_TRUE(t.ui().messages.empty());
   EXPECT_EQ(test::readBytes(t.dir() / "mehr_minder.dbf"), before);
   EXPECT_EQ(liveCount(t.table(Page::MehrMinder)), 3u);
-  EXPECT_FALSE(fs::exists(t.dir() / untis::untisIniFileName));
+  EXPECT_FALSE(fs::exists(t.dir() / app::untisIniFileName));
 }
 
 TEST(RestoreData, ACopyThatIsNoTableIsRefusedAndTheTableStaysAsItWas) {
