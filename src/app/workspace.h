@@ -12,9 +12,9 @@
 
 #include "app/program_title.h"
 #include "app/settings_file.h"
+#include "catalog/catalogs.h"
 #include "store/table.h"
 #include "store/text.h"
-#include "transfer/catalogs.h"
 
 namespace velmoran::app {
 
@@ -54,7 +54,7 @@ public:
 
   Settings settings;
   std::vector<Text> AUNTIS_ARRAY;
-  transfer::Catalogs catalogs;
+  catalog::Catalogs catalogs;
   std::array<ColumnLayout, pageCount> layouts;  // ATAB1 to ATAB7
   bool LNOSERVER = false;
   bool LRESTORED = false;

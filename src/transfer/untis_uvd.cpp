@@ -234,7 +234,7 @@ private:
   store::Table& m_zulfach;
   store::Table& m_fach;
   store::Table& m_klasse;
-  const Catalog& m_kinds;
+  const catalog::Catalog& m_kinds;
   Text m_sf;
   Text m_zulfachForm;  // the school form the ZULFACH look-ups are limited to
   bool m_normalises;   // school forms with year classes named "5.1" in Untis

@@ -39,7 +39,7 @@ std::string_view at(std::string_view line, Span s) {
 }
 
 // The first catalog entry whose first three characters are the key; the key itself when none.
-Text expandKey(std::string_view key, const transfer::Catalog& catalog) {
+Text expandKey(std::string_view key, const catalog::Catalog& catalog) {
   for (const Text& entry : catalog)
     if (left(entry, keySpan.length) == key) return entry;
   return Text(key);
@@ -70,7 +70,7 @@ double minuteFactor(const app::Settings& settings) {
 }
 
 LehrerTxtRecord parseLehrerTxtLine(std::string_view line, double factor,
-                                   const transfer::Catalogs& catalogs) {
+                                   const catalog::Catalogs& catalogs) {
   LehrerTxtRecord r;
   r.art = Text(at(line, artSpan));
   r.abbreviation = upper(at(line, abbreviationSpan));

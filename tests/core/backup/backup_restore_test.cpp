@@ -220,7 +220,7 @@ TEST(RestoreData, ARestoredSettingsFileIsReadAgainAtOnce) {
   EXPECT_EQ(t.ws().settings.sf(), "BK");
   // The catalogs follow the restored school form.
   EXPECT_EQ(t.ws().catalogs.qualart,
-            transfer::buildCatalogs("BK=Berufskolleg", transfer::shippedZulfach()).qualart);
+            catalog::buildCatalogs("BK=Berufskolleg", catalog::shippedZulfach()).qualart);
 }
 
 TEST(RestoreData, AMissingCopyIsSkippedAndTheTableStaysUsable) {
