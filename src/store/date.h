@@ -2,6 +2,7 @@
 // A calendar date or empty, as the tables and the settings file hold it. Text form
 // "DD.MM.YYYY"; two-digit years are 1933 to 2032 (the date epoch of the program).
 
+#include <ctime>
 #include <optional>
 #include <string>
 #include <string_view>

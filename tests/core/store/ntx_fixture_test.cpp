@@ -20,7 +20,10 @@ namespace {
 namespace fs = std::filesystem;
 using test::TempDir;
 
-fs::path fixtureDir(const std::string& set) { return test::sharedDir() / "ntx-fixtures" / set; }
+// Tables and index files written by Harbour (see the README there).
+fs::path fixtureDir(const std::string& set) {
+  return test::sourceDir() / "tests" / "fixtures" / "store" / "harbour" / set;
+}
 
 // A writable copy of a fixture folder.
 void copyFixtures(const std::string& set, const TempDir& dir) {
