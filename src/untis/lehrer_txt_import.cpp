@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "pages/table_commands.h"
+#include "store/bulk.h"
 #include "store/code_page.h"
 #include "store/table.h"
 #include "untis/gpu002_import.h"
@@ -106,7 +106,7 @@ void readLehrerTxt(app::Workspace& ws, app::Ui& ui) {
 
   store::Table& mm = ws.table(app::Page::MehrMinder);
   ui.busy(true);
-  pages::markAllDeleted(mm);
+  store::markAllDeleted(mm);
   if (mm.orderCount() > 0) mm.setOrder(1);
   // The whole file is read, block by block, down to its last complete line.
   while (auto line = reader->next())

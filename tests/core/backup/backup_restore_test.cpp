@@ -4,11 +4,12 @@
 #include <set>
 
 #include "app/column_layout_file.h"
+#include "app/os_version.h"
 #include "app/settings_file.h"
 #include "backup/backup.h"
 #include "backup/restore.h"
-#include "app/os_version.h"
 #include "pages/table_commands.h"
+#include "store/bulk.h"
 #include "support/test_workspace.h"
 #include "untis/untis_ini.h"
 
@@ -147,7 +148,7 @@ TEST(RestoreData, BringsBackEveryFileByteForByteUnderTheOpenTables) {
 
   for (Page page : {Page::Gpsul, Page::Lehrer, Page::MehrMinder, Page::Uvd}) {
     store::Table& table = t.table(page);
-    pages::markAllDeleted(table);
+    store::markAllDeleted(table);
     table.append();
     table.flush();
   }
@@ -185,7 +186,7 @@ TEST(RestoreData, OnlyTheChosenFilesAreRestored) {
   fill(t);
   saveData(t.ws(), t.ui());
   for (Page page : {Page::Lehrer, Page::Klasse}) {
-    pages::markAllDeleted(t.table(page));
+    store::markAllDeleted(t.table(page));
     t.table(page).flush();
   }
   const std::string klasse = test::readBytes(t.dir() / "klasse.dbf");
