@@ -1,13 +1,8 @@
 #include "store/maintenance.h"
 
-#include <array>
-#include <iterator>
-#include <mutex>
-#include <optional>
 #include <system_error>
 
 #include "store/files.h"
-#include "store/parallel.h"
 #include "store/schema.h"
 
 namespace velmoran::store {
@@ -57,19 +52,8 @@ Result<void> copyStructure(const fs::path& dataDir, std::unique_ptr<Table>& tabl
   return {};
 }
 
-Result<std::unique_ptr<Table>> openForMaintenance(const fs::path& dataDir, const TableSpec& spec,
-                                                  bool& locked) {
-  auto opened = Table::open(findInDir(dataDir, spec.fileName), OpenMode::Exclusive);
-  if (!opened) {
-    locked = opened.reason().rfind(lockedReason, 0) == 0;
-    return fail(opened.reason());
-  }
-  return std::move(*opened);
-}
-
-// upgrades: held while a table is rebuilt in temp.dbf, which all tables share.
 Result<void> maintainOne(const fs::path& dataDir, const TableSpec& spec,
-                         std::unique_ptr<Table> table, std::mutex& upgrades) {
+                         std::unique_ptr<Table> table) {
   fs::path file = findInDir(dataDir, spec.fileName);
   // Every index file of the table, built together in the pack's pass over the records.
   auto attachIndexes = [&]() -> Result<void> {
@@ -91,7 +75,6 @@ Result<void> maintainOne(const fs::path& dataDir, const TableSpec& spec,
     return fail(e.what());
   }
   if (wanted != table->structure()) {
-    std::lock_guard<std::mutex> one(upgrades);
     if (auto r = copyStructure(dataDir, table, file, wanted); !r) return r;
     auto again = Table::open(file, OpenMode::Exclusive);
     if (!again) return fail(again.reason());
@@ -109,51 +92,25 @@ Result<void> maintainOne(const fs::path& dataDir, const TableSpec& spec,
 }  // namespace
 
 MaintenanceOutcome maintainTables(const fs::path& dataDir) {
-  // The order of the tables; the first one tells whether another copy of the program holds
-  // them, the problems are reported in this order.
+  // The order of the tables; the problems are reported in this order.
   static constexpr const char* order[] = {"GPSUL",  "UVD",    "ZULFACH",    "FACH",
                                           "KLASSE", "LEHRER", "MEHR_MINDER"};
-  constexpr std::size_t count = std::size(order);
   MaintenanceOutcome outcome;
-  std::array<std::optional<std::string>, count> problems;
-
-  std::unique_ptr<Table> first;
-  {
-    bool locked = false;
-    auto opened = openForMaintenance(dataDir, tableSpec(order[0]), locked);
+  for (const char* name : order) {
+    const TableSpec& spec = tableSpec(name);
+    auto opened = Table::open(findInDir(dataDir, spec.fileName), OpenMode::Exclusive);
     if (!opened) {
-      if (locked) {
+      // The first table held by another process means another running copy of the program:
+      // nothing is touched.
+      if (name == order[0] && opened.reason().starts_with(lockedReason)) {
         outcome.locked = true;
         return outcome;
       }
-      problems[0] = opened.reason();
-    } else {
-      first = std::move(*opened);
+      outcome.problems.push_back(std::string(name) + ": " + opened.reason());
+      continue;
     }
-  }
-
-  // The tables are separate files: two at a time.
-  std::mutex upgrades;
-  onTwoThreads(count, [&](std::size_t i) {
-    const TableSpec& spec = tableSpec(order[i]);
-    std::unique_ptr<Table> table;
-    if (i == 0) {
-      if (!first) return;
-      table = std::move(first);
-    } else {
-      bool locked = false;
-      auto opened = openForMaintenance(dataDir, spec, locked);
-      if (!opened) {
-        problems[i] = opened.reason();
-        return;
-      }
-      table = std::move(*opened);
-    }
-    if (auto r = maintainOne(dataDir, spec, std::move(table), upgrades); !r)
-      problems[i] = r.reason();
-  });
-  for (std::size_t i = 0; i < count; ++i) {
-    if (problems[i]) outcome.problems.push_back(std::string(order[i]) + ": " + *problems[i]);
+    if (auto r = maintainOne(dataDir, spec, std::move(*opened)); !r)
+      outcome.problems.push_back(std::string(name) + ": " + r.reason());
   }
   return outcome;
 }
