@@ -1,5 +1,7 @@
 #include "asdpc/uvd_txt_writer.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -52,44 +54,51 @@ struct UvdColumns {
 };
 
 // The first n characters of a field as the table holds it (trailing blanks included, so
-// they count the stored characters), without blanks around them.
-Text cut(const store::Table& t, int field, std::size_t n = std::string::npos) {
-  return trim(left(t.getPadded(field), n));
+// they count the stored characters), without blanks around them, appended to line; field is
+// a buffer kept from one call to the next.
+void appendCut(const store::Table& t, int position, std::size_t n, Text& field, std::string& line) {
+  t.getPadded(position, field);
+  line += trimmedView(std::string_view(field).substr(0, n));
 }
 
-std::string wholeNumber(double v) {
-  char buf[400];
+// A whole number's digits and the separator appended to line.
+void appendWholeNumber(double v, std::string& line) {
   // Adding 0.0 turns a negative zero into zero, which prints without a sign.
-  std::snprintf(buf, sizeof buf, "%.0f", v + 0.0);
-  return buf;
+  v += 0.0;
+  char buf[400];
+  if (v == std::floor(v) && std::fabs(v) < 9007199254740992.0) {  // 2^53: exact as an integer
+    line.append(buf, std::to_chars(buf, buf + sizeof buf, static_cast<long long>(v)).ptr);
+  } else {
+    const int n = std::snprintf(buf, sizeof buf, "%.0f", v);
+    if (n > 0) line.append(buf, static_cast<std::size_t>(std::min<int>(n, sizeof buf - 1)));
+  }
+  line += ';';
 }
 
-// The weekly hours rounded up: 2.5 gives 3, 4.0 gives 4. The value is first taken to the
-// field's decimals, so a stored 3.00 read back as 3.0000000001 stays 3.
-std::string weeklyHours(const store::Table& t, const UvdColumns& c) {
-  return wholeNumber(std::ceil(std::round(t.getNumber(c.wstd) * c.wstdScale) / c.wstdScale));
-}
-
-std::string count(const store::Table& t, int field) {
-  return wholeNumber(std::round(t.getNumber(field)));
-}
-
-// The line of the current record.
-std::string uvdLine(const store::Table& t, const UvdColumns& c) {
-  auto quoted = [](const Text& value) { return "\"" + value + "\";"; };
-  std::string line;
-  line += quoted(cut(t, c.klasse, 6));
-  line += quoted(cut(t, c.teilklasse));
-  line += quoted(cut(t, c.jahrgang));
-  line += quoted(cut(t, c.kursart, 2));
-  line += weeklyHours(t, c) + ";";
-  line += quoted(cut(t, c.fach, 2));
-  line += quoted(cut(t, c.lehrer));
-  line += count(t, c.schuelerG) + ";";
-  line += count(t, c.schuelerW) + ";";
-  line += quoted(cut(t, c.bilingual, 1));
-  line += "\"" + cut(t, c.fremde) + lineEnd + crlf;
-  return line;
+// The line of the current record appended to line.
+void appendLine(const store::Table& t, const UvdColumns& c, Text& field, std::string& line) {
+  constexpr std::size_t whole = std::string::npos;
+  auto quoted = [&](int position, std::size_t n) {
+    line += '"';
+    appendCut(t, position, n, field, line);
+    line += "\";";
+  };
+  quoted(c.klasse, 6);
+  quoted(c.teilklasse, whole);
+  quoted(c.jahrgang, whole);
+  quoted(c.kursart, 2);
+  // The weekly hours rounded up: 2.5 gives 3, 4.0 gives 4. The value is first taken to the
+  // field's decimals, so a stored 3.00 read back as 3.0000000001 stays 3.
+  appendWholeNumber(std::ceil(std::round(t.getNumber(c.wstd) * c.wstdScale) / c.wstdScale), line);
+  quoted(c.fach, 2);
+  quoted(c.lehrer, whole);
+  appendWholeNumber(std::round(t.getNumber(c.schuelerG)), line);
+  appendWholeNumber(std::round(t.getNumber(c.schuelerW)), line);
+  quoted(c.bilingual, 1);
+  line += '"';
+  appendCut(t, c.fremde, whole, field, line);
+  line += lineEnd;
+  line += crlf;
 }
 
 // Write the header and every visible record in the table's current order. False when the
@@ -98,8 +107,14 @@ bool writeFile(const std::filesystem::path& file, store::Table& uvd) {
   auto out = store::OutputFile::create(file);
   if (!out) return false;
   const UvdColumns columns(uvd);
-  bool ok = out->write(std::string(header) + crlf);
-  for (uvd.goTop(); ok && !uvd.eof(); uvd.skip()) ok = out->write(uvdLine(uvd, columns));
+  std::string line = std::string(header) + crlf;
+  Text field;
+  bool ok = out->write(line);
+  for (uvd.goTop(); ok && !uvd.eof(); uvd.skip()) {
+    line.clear();
+    appendLine(uvd, columns, field, line);
+    ok = out->write(line);
+  }
   return out->finish();
 }
 

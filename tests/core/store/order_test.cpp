@@ -582,7 +582,7 @@ TEST_F(ReleasedOrders, OrdersCreatedReleasedAreBuiltTogetherAtTheFlush) {
 
 // Enough records for the pass over them to take many blocks and for every order's keys to
 // be sorted in many runs (the numbers with blanks, signs and stars among them, five orders
-// collected on two threads): the files are still those of orders kept in memory.
+// collected together): the files are still those of orders kept in memory.
 TEST(ReleasedOrdersAtScale, ManyBlocksAndRunsGiveTheSameIndexFiles) {
   TempDir dir;
   const Structure fields = {
