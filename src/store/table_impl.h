@@ -3,6 +3,7 @@
 // the cursor, field access, appending, writing) and table_orders.cpp (the orders, their
 // index files and the pack). Nothing outside store/ includes this.
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -115,6 +116,8 @@ struct Table::Impl {
   void writeOrderOrThrow(Order& o);
   int attach(std::unique_ptr<Order> o);
   bool seekKey(Order& o, const std::string& key, bool soft);
+  template <class Value>
+  bool seekValue(const Value& value, bool soft);
 };
 
 template <class Visit>

@@ -364,27 +364,22 @@ fs::path Table::orderFile(int n) const {
   return m->orders[static_cast<std::size_t>(n - 1)]->file();
 }
 
-bool Table::seek(std::string_view key, bool soft) {
-  Order* o = m->currentOrder();
+// A seek in the current order for the key a search value gives (code page 850 text or a
+// number); at eof and not found without an order.
+template <class Value>
+bool Table::Impl::seekValue(const Value& value, bool soft) {
+  Order* o = currentOrder();
   if (!o) {
-    m->positionAtEof();
-    m->wasFound = false;
+    positionAtEof();
+    wasFound = false;
     return false;
   }
   o->resolve();
-  return m->seekKey(*o, o->searchKey(toCp850(key)), soft);
+  return seekKey(*o, o->searchKey(value), soft);
 }
 
-bool Table::seek(double key, bool soft) {
-  Order* o = m->currentOrder();
-  if (!o) {
-    m->positionAtEof();
-    m->wasFound = false;
-    return false;
-  }
-  o->resolve();
-  return m->seekKey(*o, o->searchKey(key), soft);
-}
+bool Table::seek(std::string_view key, bool soft) { return m->seekValue(toCp850(key), soft); }
+bool Table::seek(double key, bool soft) { return m->seekValue(key, soft); }
 
 bool Table::found() const { return m->wasFound; }
 
