@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #ifdef _WIN32
-#include <shellapi.h>
+// windows.h first: shellapi.h builds on it.
 #include <windows.h>
+
+#include <shellapi.h>
 #endif
 
 namespace velmoran::app {
