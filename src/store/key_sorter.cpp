@@ -19,7 +19,8 @@ namespace velmoran::store {
 
 namespace {
 
-// Runs merged at once, so that a merge reads through at most 32 x 8 KB.
+// Runs merged at once. The index files of a table are written two at a time (store/parallel.h),
+// so together their merges read through at most 2 x 32 x 8 KB.
 constexpr std::size_t maxMergeWidth = 32;
 constexpr std::size_t readChunk = 8 * 1024;    // bytes at least read back from each run at a time
 constexpr std::size_t writeChunk = 64 * 1024;  // bytes written to the temporary file at a time

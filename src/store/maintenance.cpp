@@ -1,8 +1,13 @@
 #include "store/maintenance.h"
 
+#include <array>
+#include <iterator>
+#include <mutex>
+#include <optional>
 #include <system_error>
 
 #include "store/files.h"
+#include "store/parallel.h"
 #include "store/schema.h"
 
 namespace velmoran::store {
@@ -52,8 +57,9 @@ Result<void> copyStructure(const fs::path& dataDir, std::unique_ptr<Table>& tabl
   return {};
 }
 
+// upgrades: held while a table is rebuilt in temp.dbf, which all tables share.
 Result<void> maintainOne(const fs::path& dataDir, const TableSpec& spec,
-                         std::unique_ptr<Table> table) {
+                         std::unique_ptr<Table> table, std::mutex& upgrades) {
   fs::path file = findInDir(dataDir, spec.fileName);
   // Every index file of the table, built together in the pack's pass over the records.
   auto attachIndexes = [&]() -> Result<void> {
@@ -75,6 +81,7 @@ Result<void> maintainOne(const fs::path& dataDir, const TableSpec& spec,
     return fail(e.what());
   }
   if (wanted != table->structure()) {
+    std::lock_guard<std::mutex> one(upgrades);
     if (auto r = copyStructure(dataDir, table, file, wanted); !r) return r;
     auto again = Table::open(file, OpenMode::Exclusive);
     if (!again) return fail(again.reason());
@@ -95,23 +102,32 @@ MaintenanceOutcome maintainTables(const fs::path& dataDir) {
   // The order of the tables; the problems are reported in this order.
   static constexpr const char* order[] = {"GPSUL",  "UVD",    "ZULFACH",    "FACH",
                                           "KLASSE", "LEHRER", "MEHR_MINDER"};
+  constexpr std::size_t count = std::size(order);
+  auto open = [&](std::size_t i) {
+    return Table::open(findInDir(dataDir, tableSpec(order[i]).fileName), OpenMode::Exclusive);
+  };
   MaintenanceOutcome outcome;
-  for (const char* name : order) {
-    const TableSpec& spec = tableSpec(name);
-    auto opened = Table::open(findInDir(dataDir, spec.fileName), OpenMode::Exclusive);
-    if (!opened) {
-      // The first table held by another process means another running copy of the program:
-      // nothing is touched.
-      if (name == order[0] && opened.reason().starts_with(lockedReason)) {
-        outcome.locked = true;
-        return outcome;
-      }
-      outcome.problems.push_back(std::string(name) + ": " + opened.reason());
-      continue;
-    }
-    if (auto r = maintainOne(dataDir, spec, std::move(*opened)); !r)
-      outcome.problems.push_back(std::string(name) + ": " + r.reason());
+  // The first table, opened alone, tells whether another running copy of the program holds
+  // the tables: then nothing is touched.
+  auto first = open(0);
+  if (!first && first.reason().starts_with(lockedReason)) {
+    outcome.locked = true;
+    return outcome;
   }
+  // The tables are separate files: two at a time.
+  std::array<std::optional<std::string>, count> problems;
+  std::mutex upgrades;
+  onTwoThreads(count, [&](std::size_t i) {
+    auto opened = i == 0 ? std::move(first) : open(i);
+    if (!opened) {
+      problems[i] = opened.reason();
+      return;
+    }
+    if (auto r = maintainOne(dataDir, tableSpec(order[i]), std::move(*opened), upgrades); !r)
+      problems[i] = r.reason();
+  });
+  for (std::size_t i = 0; i < count; ++i)
+    if (problems[i]) outcome.problems.push_back(std::string(order[i]) + ": " + *problems[i]);
   return outcome;
 }
 

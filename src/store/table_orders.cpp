@@ -8,6 +8,7 @@
 #include "store/files.h"
 #include "store/key_sorter.h"
 #include "store/ntx_index.h"
+#include "store/parallel.h"
 #include "store/table.h"
 #include "store/table_impl.h"
 
@@ -48,9 +49,9 @@ public:
       m_sorters[j]->add(recno, m_key);
     }
   }
-  // Each order's keys into its own index file.
+  // Each order's keys into its own index file, two files at a time.
   void write() {
-    for (std::size_t j = 0; j < m_orders.size(); ++j) {
+    onTwoThreads(m_orders.size(), [&](std::size_t j) {
       Order& o = *m_orders[j];
       auto written = writeNtx(o.file(), o.spec(), o.tagName(), [&](NtxWriter& w) {
         m_sorters[j]->drain([&](std::uint32_t recno, const char* k) { w.add(recno, k); });
@@ -58,7 +59,7 @@ public:
       if (!written) throw IoError(written.reason());
       m_sorters[j].reset();
       o.setWritten();
-    }
+    });
   }
 
 private:
