@@ -53,11 +53,11 @@ struct UvdColumns {
   double wstdScale;
 };
 
-// The first n characters of a field as the table holds it (trailing blanks included, so
-// they count the stored characters), without blanks around them, appended to line; field is
-// a buffer kept from one call to the next.
+// The first n characters of a field as the table holds it, without blanks around them,
+// appended to line (the trailing blanks the field holds would go anyway); field is a buffer
+// kept from one call to the next.
 void appendCut(const store::Table& t, int position, std::size_t n, Text& field, std::string& line) {
-  t.getPadded(position, field);
+  t.getText(position, field);
   line += trimmedView(std::string_view(field).substr(0, n));
 }
 

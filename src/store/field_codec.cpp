@@ -17,31 +17,6 @@ namespace {
 constexpr double powersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                   1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
 
-// Digits with at most one decimal point (or comma) and at most 15 digits in all: the whole
-// digits as an integer divided by a power of ten. Integer and power are exact doubles, so the
-// quotient is the correctly rounded value, the same that from_chars gives. Anything else:
-// nullopt, for the general way.
-std::optional<double> simpleDecimal(std::string_view v) {
-  if (v.empty() || v.size() > 16) return std::nullopt;  // 15 digits and a point at most
-  std::uint64_t digits = 0;
-  std::size_t point = std::string_view::npos;
-  for (std::size_t i = 0; i < v.size(); ++i) {
-    const unsigned d = static_cast<unsigned char>(v[i]) - unsigned{'0'};
-    if (d < 10)
-      digits = digits * 10 + d;
-    else if ((v[i] == '.' || v[i] == ',') && point == std::string_view::npos)
-      point = i;
-    else
-      return std::nullopt;
-  }
-  const bool hasPoint = point != std::string_view::npos;
-  const std::size_t count = v.size() - (hasPoint ? 1 : 0);
-  if (count == 0 || count > 15) return std::nullopt;
-  const std::size_t decimals = hasPoint ? v.size() - point - 1 : 0;
-  if (decimals == 0) return static_cast<double>(digits);
-  return static_cast<double>(digits) / powersOfTen[decimals];
-}
-
 std::optional<double> parseStrict(std::string_view s) {
   s = trimmedView(s);
   if (s.empty()) return 0.0;
@@ -68,6 +43,29 @@ std::optional<double> parseStrict(std::string_view s) {
 }
 
 }  // namespace
+
+// The digits as an integer divided by a power of ten: integer and power are exact doubles, so
+// the quotient is the correctly rounded value, the same that from_chars gives.
+std::optional<double> simpleDecimal(std::string_view v) {
+  if (v.empty() || v.size() > 16) return std::nullopt;  // 15 digits and a point at most
+  std::uint64_t digits = 0;
+  std::size_t point = std::string_view::npos;
+  for (std::size_t i = 0; i < v.size(); ++i) {
+    const unsigned d = static_cast<unsigned char>(v[i]) - unsigned{'0'};
+    if (d < 10)
+      digits = digits * 10 + d;
+    else if ((v[i] == '.' || v[i] == ',') && point == std::string_view::npos)
+      point = i;
+    else
+      return std::nullopt;
+  }
+  const bool hasPoint = point != std::string_view::npos;
+  const std::size_t count = v.size() - (hasPoint ? 1 : 0);
+  if (count == 0 || count > 15) return std::nullopt;
+  const std::size_t decimals = hasPoint ? v.size() - point - 1 : 0;
+  if (decimals == 0) return static_cast<double>(digits);
+  return static_cast<double>(digits) / powersOfTen[decimals];
+}
 
 bool formatNumberInto(double value, int width, int decimals, char* out) {
   if (!std::isfinite(value) || width <= 0 || decimals < 0) return false;

@@ -21,6 +21,9 @@ std::optional<std::string> formatNumber(double value, int width, int decimals);
 bool formatNumberInto(double value, int width, int decimals, char* out);
 // The field content of a number: formatNumber, or `width` stars when it does not fit.
 std::string numberField(double value, int width, int decimals);
+// The value of plain decimal digits with at most one point or comma ("12", "3.5", ",25"),
+// when it can be computed exactly the short way (15 digits at most); nullopt otherwise.
+std::optional<double> simpleDecimal(std::string_view digits);
 // The value of a numeric field's content; blanks and anything unreadable are 0.
 double parseNumber(std::string_view content);
 // Like parseNumber, but nothing for text that is not a number (blanks are 0). A decimal

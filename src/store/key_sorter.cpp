@@ -137,9 +137,7 @@ void KeySorter::add(std::uint32_t recno, const char* key) {
     m_keys.reserve(m_capacity * m_keySize);
     m_recnos.reserve(m_capacity);
   }
-  const std::size_t at = m_keys.size();
-  m_keys.resize(at + m_keySize);
-  if (m_keySize > 0) std::memcpy(m_keys.data() + at, key, m_keySize);
+  m_keys.insert(m_keys.end(), key, key + m_keySize);
   m_recnos.push_back(recno);
   if (m_recnos.size() >= m_capacity && !m_noTemp) spill();
 }

@@ -197,11 +197,9 @@ void Table::Impl::skipBackward(long n) {
 
 // --- fields --------------------------------------------------------------------------------
 
-std::size_t Table::Impl::checkedIndex(int position) const {
-  if (position < 1 || static_cast<std::size_t>(position) > header.fields.size())
-    throw std::out_of_range("table " + path.filename().string() + " has no field " +
-                            std::to_string(position));
-  return static_cast<std::size_t>(position - 1);
+void Table::Impl::throwNoField(int position) const {
+  throw std::out_of_range("table " + path.filename().string() + " has no field " +
+                          std::to_string(position));
 }
 
 int Table::Impl::positionOf(std::string_view name) const {
@@ -370,6 +368,18 @@ Text Table::getText(std::string_view field) const { return getText(m->checkedPos
 Text Table::getText(int position) const {
   std::size_t i = m->checkedIndex(position);
   return contentToText(m->header.fields[i], m->content(i));
+}
+
+void Table::getText(int position, Text& out) const {
+  const std::size_t i = m->checkedIndex(position);
+  const Field& f = m->header.fields[i];
+  if (f.type != 'C') {
+    out = contentToText(f, m->content(i));
+    return;
+  }
+  const std::string_view c = trimmedRight(m->content(i));
+  out.resize(c.size());
+  fromCp850(c, out.data());
 }
 
 double Table::getNumber(std::string_view field) const {

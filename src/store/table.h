@@ -93,6 +93,8 @@ public:
   // T/Y/J as true. put(number) and put(date) into a character field write their text.
   Text getText(std::string_view field) const;
   Text getText(int position) const;
+  // The same into out, whose buffer is reused: for reading many records.
+  void getText(int position, Text& out) const;
   double getNumber(std::string_view field) const;
   double getNumber(int position) const;
   Date getDate(std::string_view field) const;

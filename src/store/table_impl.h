@@ -41,6 +41,7 @@ struct Table::Impl {
   std::size_t positionHint = 0;  // where the current record last was in the current order
 
   std::vector<std::unique_ptr<Order>> orders;
+  std::vector<bool> indexedFields;  // by field: whether an order's key is made from it
   int current = 0;
 
   bool headerStale = false;  // records changed since the header was written
@@ -85,7 +86,12 @@ struct Table::Impl {
 
   // --- fields (table.cpp) ----------------------------------------------------------------
 
-  std::size_t checkedIndex(int position) const;
+  std::size_t checkedIndex(int position) const {
+    if (position < 1 || static_cast<std::size_t>(position) > header.fields.size())
+      throwNoField(position);
+    return static_cast<std::size_t>(position - 1);
+  }
+  [[noreturn]] void throwNoField(int position) const;
   int positionOf(std::string_view name) const;
   int checkedPosition(std::string_view name) const;
   std::string_view content(std::size_t i) const {
@@ -101,7 +107,11 @@ struct Table::Impl {
   // --- orders (table_orders.cpp) ---------------------------------------------------------
 
   // Every order that indexes field i takes the current record's new content.
-  void fieldChanged(std::size_t i);
+  void fieldChanged(std::size_t i) {
+    if (i < indexedFields.size() && indexedFields[i]) keysChanged(i);
+  }
+  void keysChanged(std::size_t i);
+  void ordersChanged();  // after orders were attached or detached
   // Every order takes the record just appended.
   void recordAppended();
   // The keys of every record for an order, read from the records.

@@ -73,7 +73,12 @@ private:
 
 // --- keeping the orders in step ------------------------------------------------------------
 
-void Table::Impl::fieldChanged(std::size_t i) {
+void Table::Impl::ordersChanged() {
+  indexedFields.assign(header.fields.size(), false);
+  for (const auto& o : orders) indexedFields[static_cast<std::size_t>(o->spec().field)] = true;
+}
+
+void Table::Impl::keysChanged(std::size_t i) {
   for (auto& o : orders) {
     if (static_cast<std::size_t>(o->spec().field) != i) continue;
     if (o->resident())
@@ -218,10 +223,12 @@ int Table::Impl::attach(std::unique_ptr<Order> o) {
   for (std::size_t i = 0; i < orders.size(); ++i) {
     if (samePath(orders[i]->file(), o->file())) {
       orders[i] = std::move(o);
+      ordersChanged();
       return static_cast<int>(i + 1);
     }
   }
   orders.push_back(std::move(o));
+  ordersChanged();
   return static_cast<int>(orders.size());
 }
 
@@ -339,6 +346,7 @@ void Table::closeOrders() {
   // Pending changes go to the files first, so that they stay valid for the next open.
   m->writeOrders();
   m->orders.clear();
+  m->ordersChanged();
   m->current = 0;
 }
 

@@ -116,13 +116,15 @@ struct GpsulFields {
 
 // A GPSUL line as the transfer reads it. Texts are padded to their fields' widths, as the
 // rules count on it ("contains", character positions, exact comparisons); the class also as
-// the transfer names it (normalised where the school form wants it).
+// the transfer names it (normalised where the school form wants it). Class, teacher and
+// subject together are the key of the line's row.
 struct Line {
   Text storedClass;
   Text cls;
   Text teacher;
   Text subject;
   Text room;
+  Text key;
   double unr = 0, male = 0, female = 0, pupils = 0, weeklyValue = 0, weeklyHours = 0;
 };
 
@@ -260,6 +262,7 @@ const Line& UvdTransfer::readLine() {
   m_gpsul.getPadded(m_gpsulAt.lehrer, l.teacher);
   m_gpsul.getPadded(m_gpsulAt.fach, l.subject);
   m_gpsul.getPadded(m_gpsulAt.fachraum, l.room);
+  l.key.assign(l.cls).append(l.teacher).append(l.subject);
   l.unr = m_gpsul.getNumber(m_gpsulAt.unr);
   l.male = m_gpsul.getNumber(m_gpsulAt.schuelerM);
   l.female = m_gpsul.getNumber(m_gpsulAt.schuelerW);
@@ -296,22 +299,20 @@ void UvdTransfer::finishLesson() {
 
 void UvdTransfer::collectRecord(const Line& line) {
   if (isNoClass(line.cls)) return;
-  const Text key = line.cls + line.teacher + line.subject;
-
   const double pupils = line.female + line.male > 0 ? line.female + line.male : line.pupils;
   m_lesson.totalPupils += pupils;
   m_lesson.totalFemale += line.female;
 
   auto existing = std::find_if(m_lesson.rows.begin(), m_lesson.rows.end(),
-                               [&](const Row& r) { return r.key == key; });
+                               [&](const Row& r) { return r.key == line.key; });
   if (existing != m_lesson.rows.end()) {
     existing->pupils += pupils;
     existing->female += line.female;
     return;
   }
   const Row& row = m_lesson.rows.emplace_back(
-      Row{key, line.cls, left(line.teacher, teacherWidth), upper(line.subject), upper(line.room),
-          line.weeklyValue, line.weeklyHours, pupils, line.female});
+      Row{line.key, line.cls, left(line.teacher, teacherWidth), upper(line.subject),
+          upper(line.room), line.weeklyValue, line.weeklyHours, pupils, line.female});
   // A subject or class once checked has its FACH or KLASSE record from then on, so checking
   // it again would change nothing. (A class with leading blanks is not found again by its
   // trimmed name and is checked each time.)

@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "store/bulk.h"
+#include "store/field_codec.h"
 #include "untis/export_launch.h"
 #include "untis/line_reader.h"
 
@@ -61,7 +62,8 @@ constexpr std::array<ColumnSpec, lastColumn> columnTable = [] {
 void putColumns(store::Table& gpsul, std::string_view line, char separator) {
   std::size_t start = 0;
   for (const ColumnSpec& spec : columnTable) {
-    const std::size_t end = std::min(line.find(separator, start), line.size());
+    std::size_t end = start;
+    while (end < line.size() && line[end] != separator) ++end;
     const std::string_view field = trimmedView(line.substr(start, end - start));
     switch (spec.conversion) {
       case Conversion::number:
@@ -102,10 +104,15 @@ double untisNumber(std::string_view field) {
   while (i < field.size() && field[i] >= '0' && field[i] <= '9') ++i;
   if (i < field.size() && field[i] == '.') ++i;
   while (i < field.size() && field[i] >= '0' && field[i] <= '9') ++i;
+  const std::string_view digits = field.substr(begin, i - begin);
   double value = 0;
-  const auto r =
-      std::from_chars(field.data() + begin, field.data() + i, value, std::chars_format::fixed);
-  if (r.ec != std::errc()) return 0;
+  if (auto simple = store::simpleDecimal(digits)) {
+    value = *simple;
+  } else {
+    const auto r = std::from_chars(digits.data(), digits.data() + digits.size(), value,
+                                   std::chars_format::fixed);
+    if (r.ec != std::errc()) return 0;
+  }
   return negative ? -value : value;
 }
 
@@ -119,7 +126,16 @@ Text untisText(std::string_view field) {
 
 Date untisDate(std::string_view field) {
   // Positions count the opening quote: characters 2 to 5 are the year, 6 and 7 the month,
-  // 8 and 9 the day.
+  // 8 and 9 the day. Eight digits there (the usual case) are the date straight away.
+  auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+  if (field.size() >= 9 && std::all_of(field.begin() + 1, field.begin() + 9, isDigit)) {
+    auto number = [field](std::size_t from, std::size_t count) {
+      int v = 0;
+      for (char c : field.substr(from, count)) v = v * 10 + (c - '0');
+      return v;
+    };
+    return Date::make(number(1, 4), number(5, 2), number(7, 2)).value_or(Date{});
+  }
   auto part = [field](std::size_t from, std::size_t count) {
     return from < field.size() ? field.substr(from, count) : std::string_view();
   };
