@@ -247,12 +247,19 @@ TEST_F(TableFile, PaddedValuesKeepTheFieldWidth) {
   t->put("BETRAG", 3.5);
   EXPECT_EQ(t->getPadded("NAME"), "\xC4 b" + std::string(9, ' '));
   EXPECT_EQ(t->getPadded("BETRAG"), "3.50    ");
+  t->put("DATUM", *Date::make(2024, 3, 1));
   Text reused = "a longer text than any field";
-  for (int p : {1, 2}) {
+  for (int p = 1; p <= static_cast<int>(everyType.size()); ++p) {
     t->getPadded(p, reused);
     EXPECT_EQ(reused, t->getPadded(p)) << p;
+    t->getText(p, reused);  // into the same buffer: without the trailing blanks
+    EXPECT_EQ(reused, t->getText(p)) << p;
   }
+  EXPECT_EQ(reused, "");  // NR, never set
+  t->getText(1, reused);
+  EXPECT_EQ(reused, "\xC4 b");
   EXPECT_THROW(t->getPadded("NOFIELD"), std::out_of_range);
+  EXPECT_THROW(t->getText(6, reused), std::out_of_range);
 }
 
 TEST_F(TableFile, FieldsByCaseInsensitiveNameOrPosition) {
