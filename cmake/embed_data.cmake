@@ -1,7 +1,7 @@
 # Turns the catalog files of data/ into one C++ source: catalogFileText(name) returns the
 # bytes of data/<name>.tsv (UTF-8). Run at build time whenever a file changes.
 set(out "// Generated from data/*.tsv at build time; edit the .tsv files instead.\n")
-string(APPEND out "#include <string_view>\n\nnamespace velmoran::transfer {\n\nnamespace {\n")
+string(APPEND out "#include <string_view>\n\nnamespace velmoran::catalog {\n\nnamespace {\n")
 set(table "")
 foreach(f ${FILES})
   get_filename_component(name ${f} NAME_WE)
@@ -12,6 +12,6 @@ foreach(f ${FILES})
   string(APPEND out "const char data_${name}[] = {${bytes} 0};\n")
   string(APPEND table "  if (name == \"${name}\") return std::string_view(data_${name}, ${len});\n")
 endforeach()
-string(APPEND out "}  // namespace\n\nstd::string_view catalogFileText(std::string_view name) {\n${table}  return {};\n}\n\n}  // namespace velmoran::transfer\n")
+string(APPEND out "}  // namespace\n\nstd::string_view catalogFileText(std::string_view name) {\n${table}  return {};\n}\n\n}  // namespace velmoran::catalog\n")
 file(WRITE ${OUTPUT}.new "${out}")
 file(COPY_FILE ${OUTPUT}.new ${OUTPUT} ONLY_IF_DIFFERENT)

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/startup.h"
-#include "pages/table_commands.h"
+#include "store/bulk.h"
 
 #ifdef _WIN32
 #include <process.h>
@@ -66,7 +66,7 @@ std::filesystem::path writeInput(const std::uint8_t* data, std::size_t size,
 
 void keepSmall(store::Table& table) {
   if (table.lastRec() <= recordLimit) return;
-  pages::markAllDeleted(table);
+  store::markAllDeleted(table);
   table.pack();
 }
 

@@ -7,9 +7,9 @@
 #include <filesystem>
 
 #include "app/settings_file.h"
+#include "catalog/catalogs.h"
 #include "store/schema.h"
 #include "store/table.h"
-#include "transfer/catalogs.h"
 
 namespace fs = std::filesystem;
 using namespace velmoran;
@@ -20,7 +20,7 @@ bool fillZulfach(const fs::path& file) {
   auto opened = store::Table::open(file, store::OpenMode::Exclusive);
   if (!opened) return false;
   store::Table& t = **opened;
-  for (const auto& row : transfer::shippedZulfach()) {
+  for (const auto& row : catalog::shippedZulfach()) {
     t.append();
     t.put("FACHKURZ", row.fachkurz);
     t.put("FACHLANG", row.fachlang);

@@ -1,6 +1,7 @@
 #include "app/settings_file.h"
 
-#include <cstdlib>
+#include <charconv>
+#include <system_error>
 
 #include "store/files.h"
 
@@ -8,6 +9,7 @@ namespace velmoran::app {
 
 namespace {
 constexpr std::size_t paddedWidth = 32;
+constexpr double defaultMinutes = 45;
 constexpr const char* crlf = "\r\n";
 // An empty date is written the way the date format shows it.
 constexpr const char* emptyDateText = "  .  .    ";
@@ -17,14 +19,17 @@ Text Settings::sf() const { return removeBlanks(left(schoolForm, 2)); }
 
 bool Settings::minuteModelOn() const { return trim(minuteModel) == "J"; }
 
-double Settings::minutesPerLesson() const {
+std::optional<double> Settings::minutesValue() const {
   Text t = trim(minutes);
   for (char& c : t)
     if (c == ',') c = '.';
-  char* end = nullptr;
-  double v = std::strtod(t.c_str(), &end);
-  return end == t.c_str() ? 45.0 : v;
+  double value = 0;
+  const auto r = std::from_chars(t.data(), t.data() + t.size(), value, std::chars_format::fixed);
+  if (r.ec != std::errc()) return std::nullopt;
+  return value;
 }
+
+double Settings::minutesPerLesson() const { return minutesValue().value_or(defaultMinutes); }
 
 Result<Settings> readSettings(const std::filesystem::path& file) {
   auto bytes = store::readFile(file);

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <filesystem>
+#include <optional>
 
 #include "store/date.h"
 #include "store/result.h"
@@ -25,8 +26,12 @@ struct Settings {
 
   // School-form key: the first two characters of the school-form entry without blanks.
   Text sf() const;
+  // The minute model is on when line 8 holds "J" (surrounding blanks aside).
   bool minuteModelOn() const;
-  // Minutes per lesson as a number ("62,25" -> 62.25); 45 when the text holds no number.
+  // The minutes per lesson of line 9: the number at its start, with a decimal comma or point
+  // ("62,25" is 62.25, whatever the locale); nothing when it starts with no number.
+  std::optional<double> minutesValue() const;
+  // The transfer's minutes: minutesValue(), 45 when line 9 holds no number.
   double minutesPerLesson() const;
 };
 

@@ -21,6 +21,7 @@
 #include "app/column_layout_file.h"
 #include "app/command_table.h"
 #include "app/error_log.h"
+#include "app/os_version.h"
 #include "asdpc/lehrer_asd_writer.h"
 #include "asdpc/plausibility.h"
 #include "asdpc/plausibility_dialog.h"
@@ -30,7 +31,6 @@
 #include "help/guide.h"
 #include "help/help_about_dialog.h"
 #include "help/help_kurz_dialog.h"
-#include "help/os_version.h"
 #include "pages/data_window.h"
 #include "pages/page_specs.h"
 #include "pages/table_commands.h"
@@ -83,7 +83,7 @@ std::vector<std::filesystem::path> droppedFiles(const QMimeData* mime) {
 TSWindow::TSWindow(std::unique_ptr<Workspace> workspace, QtUi& ui, QWidget* parent)
     : QMainWindow(parent), m_ws(std::move(workspace)), m_ui(ui), m_tabs(new QTabWidget(this)) {
   setObjectName(QStringLiteral("TSWindow"));
-  setWindowTitle(toQString(help::mainWindowCaption()));
+  setWindowTitle(toQString(mainWindowCaption()));
   QPalette palette = this->palette();
   palette.setColor(QPalette::Window, windowBackground);
   setPalette(palette);

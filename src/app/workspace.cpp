@@ -98,7 +98,7 @@ Result<void> Workspace::saveSettings() {
 }
 
 void Workspace::fillZulFaecher() {
-  catalogs = transfer::fillZulFaecher(settings.schoolForm, table(Page::Zulfach));
+  catalogs = catalog::fillZulFaecher(settings.schoolForm, table(Page::Zulfach));
 }
 
 }  // namespace velmoran::app

@@ -10,10 +10,11 @@
 #include <utility>
 #include <vector>
 
+#include "app/program_title.h"
 #include "app/settings_file.h"
+#include "catalog/catalogs.h"
 #include "store/table.h"
 #include "store/text.h"
-#include "transfer/catalogs.h"
 
 namespace velmoran::app {
 
@@ -32,10 +33,11 @@ const TableInfo& tableInfo(Page page);
 // The table of this name (case-insensitive), or nothing.
 std::optional<Page> pageByTableName(std::string_view name);
 
+// The Untis settings file of the data directory, which AUNTIS_ARRAY is read from.
+inline constexpr const char* untisIniFileName = "Untis.ini";
+
 // A page's saved column layout: per grid column, (width, open position).
 using ColumnLayout = std::vector<std::pair<int, int>>;
-
-inline constexpr const char* programTitle = "Velmoran 2021";
 
 class Workspace {
 public:
@@ -52,7 +54,7 @@ public:
 
   Settings settings;
   std::vector<Text> AUNTIS_ARRAY;
-  transfer::Catalogs catalogs;
+  catalog::Catalogs catalogs;
   std::array<ColumnLayout, pageCount> layouts;  // ATAB1 to ATAB7
   bool LNOSERVER = false;
   bool LRESTORED = false;

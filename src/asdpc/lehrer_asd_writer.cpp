@@ -1,7 +1,6 @@
 #include "asdpc/lehrer_asd_writer.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <string_view>
@@ -57,19 +56,9 @@ struct Header {
   bool sixtyMinutes = false;
 };
 
-// The minutes of settings entry 9 as a number ("62,25" is 62.25); 0 when it holds none.
-double minutesValue(std::string_view minutes) {
-  Text t = trim(minutes);
-  for (char& c : t)
-    if (c == ',') c = '.';
-  double value = 0;
-  auto r = std::from_chars(t.data(), t.data() + t.size(), value, std::chars_format::fixed);
-  return r.ec == std::errc() ? value : 0.0;
-}
-
 Header headerFrom(const app::Settings& s) {
   return {trim(left(s.schoolNumber, schoolNumberWidth)), s.sf(),
-          s.minuteModelOn() && minutesValue(s.minutes) > 0};
+          s.minuteModelOn() && s.minutesValue().value_or(0.0) > 0};
 }
 
 // Field texts of the current record: "full" is the stored value at the field's width,

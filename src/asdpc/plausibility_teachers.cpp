@@ -35,16 +35,16 @@ constexpr const char* personalFields[] = {"LNAME",      "LVORNAME", "LGEBDAT",
 struct CatalogField {
   const char* field;
   const char* label;
-  transfer::Catalog transfer::Catalogs::*catalog;
+  catalog::Catalog catalog::Catalogs::*catalog;
 };
 constexpr CatalogField catalogFields[] = {
-    {"STAATSANGE", "Staatsangehörigkeit", &transfer::Catalogs::ASTAAT},
-    {"RECHTSVER", "Rechtsverhältnis", &transfer::Catalogs::ARECHTSVER},
-    {"BESCHART", "Beschäftigungsart", &transfer::Catalogs::ABESCHART},
-    {"EINSATZ", "Einsatzstatus", &transfer::Catalogs::einsatz},
-    {"LEHRAMT", "Lehramt", &transfer::Catalogs::ALEHRAMT},
-    {"RICHTUNG", "Fachrichtung", &transfer::Catalogs::AFACHRICHT},
-    {"FACH", "Aus./Fortbildungsfach", &transfer::Catalogs::AFACH},
+    {"STAATSANGE", "Staatsangehörigkeit", &catalog::Catalogs::ASTAAT},
+    {"RECHTSVER", "Rechtsverhältnis", &catalog::Catalogs::ARECHTSVER},
+    {"BESCHART", "Beschäftigungsart", &catalog::Catalogs::ABESCHART},
+    {"EINSATZ", "Einsatzstatus", &catalog::Catalogs::einsatz},
+    {"LEHRAMT", "Lehramt", &catalog::Catalogs::ALEHRAMT},
+    {"RICHTUNG", "Fachrichtung", &catalog::Catalogs::AFACHRICHT},
+    {"FACH", "Aus./Fortbildungsfach", &catalog::Catalogs::AFACH},
 };
 
 // The qualification lines (kinds 62 to 64) and the field each is written from.
@@ -60,13 +60,13 @@ constexpr QualificationKind qualificationKinds[] = {
 struct HourKind {
   const char* kind;
   const char* keyField;
-  transfer::Catalog transfer::Catalogs::*catalog;
+  catalog::Catalog catalog::Catalogs::*catalog;
   const char* what;
 };
 constexpr HourKind hourKinds[] = {
-    {"65", "NICHT", &transfer::Catalogs::ANICHT, "der nichtunterrichtlichen Tätigkeiten"},
-    {"66", "MEHR", &transfer::Catalogs::AMEHR, "der Mehrleistungen"},
-    {"67", "MINDER", &transfer::Catalogs::AMINDER, "der Minderleistungen"},
+    {"65", "NICHT", &catalog::Catalogs::ANICHT, "der nichtunterrichtlichen Tätigkeiten"},
+    {"66", "MEHR", &catalog::Catalogs::AMEHR, "der Mehrleistungen"},
+    {"67", "MINDER", &catalog::Catalogs::AMINDER, "der Minderleistungen"},
 };
 constexpr std::size_t hourKeyWidth = 3;
 
@@ -188,7 +188,7 @@ private:
     const Text value = trimRight(m_lehrer.getPadded(c.field));
     if (value.empty()) return;
     const std::size_t width = m_lehrer.getPadded(c.field).size();
-    const transfer::Catalog& catalog = m_ws.catalogs.*c.catalog;
+    const catalog::Catalog& catalog = m_ws.catalogs.*c.catalog;
     const bool isEntry = std::any_of(catalog.begin(), catalog.end(), [&](const Text& entry) {
       return trimRight(left(entry, width)) == value;
     });
@@ -245,7 +245,7 @@ private:
       m_list.error("MEHR_MINDER", recno, "UNTIS_KRZ", noTeacherLineText(code, kind->kind));
   }
 
-  static const Text* findByKey(const transfer::Catalog& catalog, const Text& key) {
+  static const Text* findByKey(const catalog::Catalog& catalog, const Text& key) {
     for (const Text& entry : catalog)
       if (entry.size() > hourKeyWidth && entry[hourKeyWidth] == '=' &&
           left(entry, hourKeyWidth) == key)

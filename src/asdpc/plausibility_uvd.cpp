@@ -45,7 +45,7 @@ bool namesClassesByYear(std::string_view sf) {
 
 // The keys of a catalog: the first `width` characters of each entry that has a
 // key.
-std::set<Text> catalogKeys(const transfer::Catalog& catalog, std::size_t width) {
+std::set<Text> catalogKeys(const catalog::Catalog& catalog, std::size_t width) {
   std::set<Text> keys;
   for (const Text& entry : catalog)
     if (entry.size() > width && entry[width] == '=' && !isBlank(left(entry, width)))

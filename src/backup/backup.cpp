@@ -4,13 +4,12 @@
 #include <vector>
 
 #include "app/column_layout_file.h"
+#include "app/os_version.h"
 #include "app/settings_file.h"
 #include "app/startup.h"
-#include "help/os_version.h"
 #include "store/code_page.h"
 #include "store/date.h"
 #include "store/files.h"
-#include "untis/untis_ini.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -66,11 +65,11 @@ void saveData(app::Workspace& ws, app::Ui& ui) {
     if (saveFile(ws, secure, name))
       saved.emplace_back(name);
     else
-      ui.warning(help::mainWindowCaption(), notSavedText(name));
+      ui.warning(app::mainWindowCaption(), notSavedText(name));
   }
   // The settings files: a failed copy is not reported.
   if (saveFile(ws, secure, app::settingsFileName)) saved.emplace_back(app::settingsFileName);
-  for (const char* optional : {app::columnLayoutFileName, untis::untisIniFileName})
+  for (const char* optional : {app::columnLayoutFileName, app::untisIniFileName})
     if (fs::exists(ws.dataFile(optional), ec) && saveFile(ws, secure, optional))
       saved.emplace_back(optional);
 

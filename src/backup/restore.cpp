@@ -8,7 +8,6 @@
 #include "backup/backup.h"
 #include "store/files.h"
 #include "store/schema.h"
-#include "untis/untis_ini.h"
 
 namespace velmoran::backup {
 
@@ -37,7 +36,7 @@ constexpr Entry entries[] = {
     {"mehr_minder.dbf", "mehr_minder.dbf", Kind::table, Page::MehrMinder},
     {"VELMORAN.INI", app::settingsFileName, Kind::settings, Page::Gpsul},
     {"VELMORAN_Column.INI", app::columnLayoutFileName, Kind::layouts, Page::Gpsul},
-    {"UNTIS.INI", untis::untisIniFileName, Kind::untisSettings, Page::Gpsul},
+    {"UNTIS.INI", app::untisIniFileName, Kind::untisSettings, Page::Gpsul},
 };
 
 Text notRestoredText(std::string_view fileName) {
@@ -150,10 +149,9 @@ bool restoreOne(app::Workspace& ws, app::Ui& ui, const Entry& e, const fs::path&
       return restoreFile(ws, e, copy);
     case Kind::untisSettings:
       if (!restoreFile(ws, e, copy)) return false;
-      // Read again now; a file that cannot be read leaves the list empty, so the next export
-      // launch tries it once more.
+      // The next export launch and the settings dialog read the restored file, as they read
+      // Untis.ini whenever the list is empty.
       ws.AUNTIS_ARRAY.clear();
-      untis::getFromUntisIni(ws);
       return true;
   }
   return false;

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <system_error>
 
-#include "help/os_version.h"
+#include "app/os_version.h"
 #include "store/code_page.h"
 #include "store/files.h"
 
@@ -32,7 +32,7 @@ std::optional<fs::path> appPathsReader() {
   constexpr Candidate candidates[] = {{"AcroRd32.exe", false}, {"Acrobat.exe", true}};
   for (const Candidate& c : candidates) {
     const Text key = Text("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\") + c.program;
-    auto reader = readerFromAppPath(localMachineValue(key, "Path"), c.program, c.trimBlanks,
+    auto reader = readerFromAppPath(app::localMachineValue(key, "Path"), c.program, c.trimBlanks,
                                     [](const Text& file) { return isFile(fs::path(file)); });
     if (reader) return fs::path(*reader);
   }

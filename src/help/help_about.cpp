@@ -3,6 +3,8 @@
 #include <chrono>
 #include <ctime>
 
+#include "store/date.h"
+
 namespace velmoran::help {
 
 namespace {
@@ -51,16 +53,7 @@ Text programFileDate(const std::filesystem::path& programFile) {
   if (ec) return {};
   auto system = std::chrono::time_point_cast<std::chrono::system_clock::duration>(
       written - std::filesystem::file_time_type::clock::now() + std::chrono::system_clock::now());
-  std::time_t t = std::chrono::system_clock::to_time_t(system);
-  std::tm tm{};
-#ifdef _WIN32
-  localtime_s(&tm, &t);
-#else
-  localtime_r(&t, &tm);
-#endif
-  char buf[16];
-  std::strftime(buf, sizeof buf, "%d.%m.%Y", &tm);
-  return buf;
+  return localTimeText(std::chrono::system_clock::to_time_t(system), "%d.%m.%Y");
 }
 
 }  // namespace velmoran::help

@@ -13,7 +13,7 @@
 #include <QVBoxLayout>
 
 #include "app/qt_ui.h"
-#include "transfer/catalogs.h"
+#include "catalog/catalogs.h"
 
 namespace velmoran::help {
 
@@ -70,7 +70,7 @@ HelpAboutDialog::HelpAboutDialog(app::Workspace& ws, app::Ui& ui, const Text& pr
   m_schoolForm->setObjectName(QStringLiteral("ComboBox1"));
   m_schoolForm->setEditable(true);
   m_schoolForm->setInsertPolicy(QComboBox::NoInsert);
-  for (const Text& entry : transfer::schoolForms()) m_schoolForm->addItem(toQString(entry));
+  for (const Text& entry : catalog::schoolForms()) m_schoolForm->addItem(toQString(entry));
   m_schoolForm->setEditText(toQString(v.schoolForm));
   m_schoolForm->setMinimumWidth(300);
   formLayout->addWidget(m_schoolForm, 0, 1);

@@ -134,7 +134,7 @@ const std::vector<PageSpec>& pageSpecs() {
 const PageSpec& pageSpec(app::Page page) { return pageSpecs()[static_cast<std::size_t>(page) - 1]; }
 
 std::vector<Text> comboList(app::Workspace& ws, app::Page page, const char* field) {
-  const transfer::Catalogs& c = ws.catalogs;
+  const catalog::Catalogs& c = ws.catalogs;
   switch (page) {
     case Page::Uvd:
       if (is(field, "KURSART")) return c.AKURSARTEN;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "store/bulk.h"
 #include "store/code_page.h"
 
 namespace velmoran::pages {
@@ -39,23 +40,11 @@ std::optional<double> parseNumber(std::string_view text) {
 
 }  // namespace
 
-void markAllDeleted(store::Table& t) {
-  int order = t.order();
-  bool wasVisible = t.deletedVisible();
-  t.setOrder(0);
-  t.showDeleted(true);
-  for (t.goTop(); !t.eof(); t.skip())
-    if (!t.deleted()) t.remove();
-  t.showDeleted(wasVisible);
-  t.setOrder(order);
-  t.goTop();
-}
-
 bool deleteTable(app::Workspace& ws, app::Ui& ui, app::Page page) {
   if (!ui.askYesNo(app::programTitle, "Wollen Sie die ganze Tabelle wirklich löschen?"))
     return false;
   store::Table& t = ws.table(page);
-  markAllDeleted(t);
+  store::markAllDeleted(t);
   t.flush();
   return true;
 }

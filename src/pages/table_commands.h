@@ -9,11 +9,6 @@
 
 namespace velmoran::pages {
 
-// Replace-by-marking: every live record of the table marked deleted, in record order with
-// deleted records visible for the pass; the order and visibility are restored afterwards and
-// the cursor ends on the first record. The pack at the next start removes them.
-void markAllDeleted(store::Table& table);
-
 // Ask, then mark every record of the page's table deleted (they disappear at the next
 // start's pack). The table keeps its order and ends on its first record. False when declined.
 bool deleteTable(app::Workspace& ws, app::Ui& ui, app::Page page);

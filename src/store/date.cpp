@@ -71,14 +71,24 @@ Date Date::fromDbf(std::string_view s) {
   return make(*y, *m, *d).value_or(Date{});
 }
 
-Date Date::today() {
-  std::time_t t = std::time(nullptr);
+std::tm localTime(std::time_t t) {
   std::tm tm{};
 #ifdef _WIN32
   localtime_s(&tm, &t);
 #else
   localtime_r(&t, &tm);
 #endif
+  return tm;
+}
+
+std::string localTimeText(std::time_t t, const char* format) {
+  const std::tm tm = localTime(t);
+  char buf[64];
+  return std::string(buf, std::strftime(buf, sizeof buf, format, &tm));
+}
+
+Date Date::today() {
+  const std::tm tm = localTime(std::time(nullptr));
   return make(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday).value_or(Date{});
 }
 

@@ -2,6 +2,7 @@
 // A calendar date or empty, as the tables and the settings file hold it. Text form
 // "DD.MM.YYYY"; two-digit years are 1933 to 2032 (the date epoch of the program).
 
+#include <ctime>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -40,5 +41,10 @@ private:
 
 // Two-digit years are read into the hundred years starting at 1933.
 int expandTwoDigitYear(int yy);
+
+// The local calendar time of t (localtime_r here, localtime_s on Windows).
+std::tm localTime(std::time_t t);
+// The local time of t as strftime formats it ("%d.%m.%Y").
+std::string localTimeText(std::time_t t, const char* format);
 
 }  // namespace velmoran

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "store/little_endian.h"
+
 namespace velmoran::store {
 
 namespace {
@@ -10,30 +12,6 @@ namespace {
 constexpr std::size_t maxFields = 128;
 constexpr int maxRecordLength = 4000;
 constexpr std::size_t nameSize = 11;  // ten characters and a NUL
-
-std::uint32_t le32(std::string_view b, std::size_t at) {
-  auto u = [&](std::size_t k) {
-    return static_cast<std::uint32_t>(static_cast<unsigned char>(b[at + k]));
-  };
-  return u(0) | (u(1) << 8) | (u(2) << 16) | (u(3) << 24);
-}
-
-std::uint16_t le16(std::string_view b, std::size_t at) {
-  auto u = [&](std::size_t k) {
-    return static_cast<std::uint16_t>(static_cast<unsigned char>(b[at + k]));
-  };
-  return static_cast<std::uint16_t>(u(0) | (u(1) << 8));
-}
-
-void put32(std::string& b, std::size_t at, std::uint32_t v) {
-  for (int k = 0; k < 4; ++k)
-    b[at + static_cast<std::size_t>(k)] = static_cast<char>((v >> (8 * k)) & 0xFF);
-}
-
-void put16(std::string& b, std::size_t at, std::uint16_t v) {
-  b[at] = static_cast<char>(v & 0xFF);
-  b[at + 1] = static_cast<char>(v >> 8);
-}
 
 bool isNameChar(char c, bool first) {
   if (c >= 'A' && c <= 'Z') return true;
@@ -82,7 +60,7 @@ Result<Field> parseDescriptor(std::string_view d) {
 }  // namespace
 
 std::uint16_t statedHeaderLength(std::string_view fileStart) {
-  return fileStart.size() < dbfFileHeaderSize ? 0 : le16(fileStart, 8);
+  return fileStart.size() < dbfFileHeaderSize ? 0 : le16(fileStart.data() + 8);
 }
 
 Result<DbfHeader> parseDbfHeader(std::string_view bytes, std::uint64_t fileSize) {
@@ -93,9 +71,9 @@ Result<DbfHeader> parseDbfHeader(std::string_view bytes, std::uint64_t fileSize)
     return fail("not a dBASE III table: version byte " + std::to_string(version));
   DbfHeader h;
   h.fileHeader = std::string(bytes.substr(0, dbfFileHeaderSize));
-  h.statedRecordCount = le32(bytes, 4);
-  h.headerLength = le16(bytes, 8);
-  h.recordLength = le16(bytes, 10);
+  h.statedRecordCount = le32(bytes.data() + 4);
+  h.headerLength = le16(bytes.data() + 8);
+  h.recordLength = le16(bytes.data() + 10);
   if (h.headerLength < dbfFileHeaderSize + dbfDescriptorSize + 1)
     return fail("damaged table: header length " + std::to_string(h.headerLength) + " is too small");
   if (h.headerLength > fileSize || h.headerLength > bytes.size())
@@ -186,9 +164,9 @@ std::string fileHeaderBytes(const DbfHeader& header, std::uint32_t recordCount, 
   b[1] = static_cast<char>(year);
   b[2] = static_cast<char>(date.month());
   b[3] = static_cast<char>(date.day());
-  put32(b, 4, recordCount);
-  put16(b, 8, header.headerLength);
-  put16(b, 10, header.recordLength);
+  putLe32(&b[4], recordCount);
+  putLe16(&b[8], header.headerLength);
+  putLe16(&b[10], header.recordLength);
   b[dbfCodePageOffset] = static_cast<char>(dbfCodePage850Mark);
   return b;
 }

@@ -16,34 +16,6 @@ namespace velmoran::store {
 namespace {
 constexpr double powersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                   1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-}  // namespace
-
-// Digits with at most one decimal point (or comma) and at most 15 digits in all: the whole
-// digits as an integer divided by a power of ten. Integer and power are exact doubles, so the
-// quotient is the correctly rounded value, the same that from_chars gives. Anything else:
-// nullopt, for the general way.
-std::optional<double> simpleDecimal(std::string_view v) {
-  if (v.empty() || v.size() > 16) return std::nullopt;  // 15 digits and a point at most
-  std::uint64_t digits = 0;
-  std::size_t point = std::string_view::npos;
-  for (std::size_t i = 0; i < v.size(); ++i) {
-    const unsigned d = static_cast<unsigned char>(v[i]) - unsigned{'0'};
-    if (d < 10)
-      digits = digits * 10 + d;
-    else if ((v[i] == '.' || v[i] == ',') && point == std::string_view::npos)
-      point = i;
-    else
-      return std::nullopt;
-  }
-  const bool hasPoint = point != std::string_view::npos;
-  const std::size_t count = v.size() - (hasPoint ? 1 : 0);
-  if (count == 0 || count > 15) return std::nullopt;
-  const std::size_t decimals = hasPoint ? v.size() - point - 1 : 0;
-  if (decimals == 0) return static_cast<double>(digits);
-  return static_cast<double>(digits) / powersOfTen[decimals];
-}
-
-namespace {
 
 std::optional<double> parseStrict(std::string_view s) {
   s = trimmedView(s);
@@ -71,6 +43,29 @@ std::optional<double> parseStrict(std::string_view s) {
 }
 
 }  // namespace
+
+// The digits as an integer divided by a power of ten: integer and power are exact doubles, so
+// the quotient is the correctly rounded value, the same that from_chars gives.
+std::optional<double> simpleDecimal(std::string_view v) {
+  if (v.empty() || v.size() > 16) return std::nullopt;  // 15 digits and a point at most
+  std::uint64_t digits = 0;
+  std::size_t point = std::string_view::npos;
+  for (std::size_t i = 0; i < v.size(); ++i) {
+    const unsigned d = static_cast<unsigned char>(v[i]) - unsigned{'0'};
+    if (d < 10)
+      digits = digits * 10 + d;
+    else if ((v[i] == '.' || v[i] == ',') && point == std::string_view::npos)
+      point = i;
+    else
+      return std::nullopt;
+  }
+  const bool hasPoint = point != std::string_view::npos;
+  const std::size_t count = v.size() - (hasPoint ? 1 : 0);
+  if (count == 0 || count > 15) return std::nullopt;
+  const std::size_t decimals = hasPoint ? v.size() - point - 1 : 0;
+  if (decimals == 0) return static_cast<double>(digits);
+  return static_cast<double>(digits) / powersOfTen[decimals];
+}
 
 bool formatNumberInto(double value, int width, int decimals, char* out) {
   if (!std::isfinite(value) || width <= 0 || decimals < 0) return false;
@@ -112,52 +107,6 @@ bool formatNumberInto(double value, int width, int decimals, char* out) {
   if (s.size() > w) return false;
   std::memset(out, ' ', w - s.size());
   std::memcpy(out + w - s.size(), s.data(), s.size());
-  return true;
-}
-
-bool formatDecimalInto(bool negative, std::string_view digits, int width, int decimals, char* out) {
-  if (width <= 0 || decimals < 0) return false;
-  const char* d = digits.data();
-  const std::size_t n = digits.size();
-  // Leading zeros of the whole part go (one stays when the point or the end follows).
-  std::size_t first = 0;
-  while (first + 1 < n && d[first] == '0' && d[first + 1] != '.') ++first;
-  std::size_t point = n;
-  bool nonZero = false;
-  for (std::size_t k = first; k < n; ++k) {
-    const char c = d[k];
-    if (c == '.') {
-      if (point != n) return false;
-      point = k;
-    } else if (c < '0' || c > '9') {
-      return false;
-    } else {
-      nonZero = nonZero || c != '0';
-    }
-  }
-  const std::size_t wholeDigits = point - first;  // 0 for ".5": a zero goes before the point
-  const std::size_t fractionDigits = point == n ? 0 : n - point - 1;
-  const auto places = static_cast<std::size_t>(decimals);
-  if (wholeDigits == 0 && fractionDigits == 0) return false;
-  if (fractionDigits > places) return false;  // rounded: the long way
-  const std::size_t wholeOut = wholeDigits == 0 ? 1 : wholeDigits;
-  // Up to 13 digits the value times 10^decimals stays so far below 2^53 that the rounding of
-  // formatNumberInto (nudge included) gives exactly these digits.
-  if (wholeOut + places > 13) return false;
-  const bool minus = negative && nonZero;
-  const std::size_t length = (minus ? 1 : 0) + wholeOut + (places > 0 ? 1 + places : 0);
-  const auto w = static_cast<std::size_t>(width);
-  if (length > w) return false;
-  char* p = out;
-  for (std::size_t k = length; k < w; ++k) *p++ = ' ';
-  if (minus) *p++ = '-';
-  if (wholeDigits == 0) *p++ = '0';
-  for (std::size_t k = first; k < point; ++k) *p++ = d[k];
-  if (places > 0) {
-    *p++ = '.';
-    for (std::size_t k = point + 1; k < n; ++k) *p++ = d[k];
-    for (std::size_t k = fractionDigits; k < places; ++k) *p++ = '0';
-  }
   return true;
 }
 
@@ -215,21 +164,13 @@ std::string numericKey(double value, int width, int decimals) {
   return key;
 }
 
-bool numericKeyOfDecimal(bool negative, std::string_view digits, int width, int decimals,
-                         char* out) {
-  if (!formatDecimalInto(negative, digits, width, decimals, out)) return false;
-  toNumericKey(out, static_cast<std::size_t>(width));
-  return true;
-}
-
 void numericKeyOfContent(std::string_view content, int width, int decimals, char* out) {
-  // Numbers as the table writes them ("    12", "  3.50") the short way, without a double.
-  std::string_view digits = trimmedView(content);
-  const bool negative = !digits.empty() && digits.front() == '-';
-  if (negative || (!digits.empty() && digits.front() == '+')) digits.remove_prefix(1);
-  if (!digits.empty() && numericKeyOfDecimal(negative, digits, width, decimals, out)) return;
-  const std::string key = numericKey(parseNumber(content), width, decimals);
-  std::copy(key.begin(), key.end(), out);
+  const double value = parseNumber(content);
+  const auto w = static_cast<std::size_t>(std::max(width, 0));
+  if (formatNumberInto(value, width, decimals, out))
+    toNumericKey(out, w);
+  else
+    std::memset(out, value < 0 ? 0x00 : 0xFF, w);
 }
 
 bool parseLogical(char content) {
@@ -283,6 +224,50 @@ std::string textToContent(const Field& field, std::string_view text) {
       return s;
     }
   }
+}
+
+void encodeText(const Field& f, std::string_view text, char* out) {
+  if (f.type != 'C') {
+    const std::string content = textToContent(f, text);
+    std::copy(content.begin(), content.end(), out);
+    return;
+  }
+  const auto width = static_cast<std::size_t>(f.length);
+  const std::size_t n = std::min(text.size(), width);
+  toCp850(text.substr(0, n), out);
+  std::fill(out + n, out + width, ' ');
+}
+
+void encodeNumber(const Field& f, double number, char* out) {
+  if (f.type != 'N') return encodeText(f, numberText(number), out);
+  if (!formatNumberInto(number, f.length, f.decimals, out))
+    std::memset(out, '*', static_cast<std::size_t>(std::max(f.length, 0)));
+}
+
+void encodeDate(const Field& f, const Date& date, char* out) {
+  if (f.type != 'D') return encodeText(f, date.format(), out);
+  const std::string content = date.toDbf();
+  std::copy(content.begin(), content.end(), out);
+}
+
+std::string carryOver(const Field& from, std::string_view content, const Field& to) {
+  if (from.type == to.type) {
+    switch (to.type) {
+      case 'C': {
+        std::string s(content.substr(0, static_cast<std::size_t>(to.length)));
+        s.resize(static_cast<std::size_t>(to.length), ' ');
+        return s;
+      }
+      case 'N':
+        if (from.length == to.length && from.decimals == to.decimals) return std::string(content);
+        if (content.find_first_not_of(' ') == std::string_view::npos)
+          return std::string(static_cast<std::size_t>(to.length), ' ');
+        return numberField(parseNumber(content), to.length, to.decimals);
+      default:
+        if (from.length == to.length) return std::string(content);
+    }
+  }
+  return textToContent(to, contentToText(from, content));
 }
 
 }  // namespace velmoran::store

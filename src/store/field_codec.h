@@ -19,11 +19,6 @@ std::optional<std::string> formatNumber(double value, int width, int decimals);
 // The same into out (`width` bytes); false when the number does not fit, and out then holds
 // anything.
 bool formatNumberInto(double value, int width, int decimals, char* out);
-// A number given by its sign and plain decimal digits with at most one point ("12", "3.5",
-// ".25", "007"), formatted the short way exactly as formatNumberInto formats its value: only
-// when that needs no rounding (no more decimals than the field has) and the digits are few
-// enough to be exact (13 with the field's decimals); false otherwise, and out is untouched.
-bool formatDecimalInto(bool negative, std::string_view digits, int width, int decimals, char* out);
 // The field content of a number: formatNumber, or `width` stars when it does not fit.
 std::string numberField(double value, int width, int decimals);
 // The value of plain decimal digits with at most one point or comma ("12", "3.5", ",25"),
@@ -42,10 +37,6 @@ std::string numberText(double value);
 // positives and larger magnitudes lower. A value too wide for the key becomes a key below
 // (negative) or above (positive) every real key.
 std::string numericKey(double value, int width, int decimals);
-// The same key for a number given by its sign and plain decimal digits, written into out
-// (`width` bytes) when formatDecimalInto can format them; false otherwise.
-bool numericKeyOfDecimal(bool negative, std::string_view digits, int width, int decimals,
-                         char* out);
 // The key of a number field's content (as parseNumber reads it) into out, `width` bytes.
 void numericKeyOfContent(std::string_view content, int width, int decimals, char* out);
 
@@ -64,5 +55,17 @@ std::string textToContent(const Field& field, std::string_view text);
 
 // Logical field content: 'T' or 'F'; blank, '?' and anything else read as false.
 bool parseLogical(char content);
+
+// What a put writes into a field of a record (out: the field's `length` bytes). A character
+// field takes text in code page 850, cut or padded to its width; a number field a number
+// right-aligned with its decimals, or stars when it does not fit; a date its YYYYMMDD; and a
+// field of another type the content the value's text gives it.
+void encodeText(const Field& field, std::string_view text, char* out);
+void encodeNumber(const Field& field, double number, char* out);
+void encodeDate(const Field& field, const Date& date, char* out);
+
+// The content of a source field carried into a target field of the same name, as appendFrom
+// does: a wider field keeps the content, a narrower one is cut, another type takes its text.
+std::string carryOver(const Field& from, std::string_view content, const Field& to);
 
 }  // namespace velmoran::store

@@ -4,23 +4,11 @@
 #include <fstream>
 #include <system_error>
 
+#include "store/text.h"
+
 namespace velmoran::store {
 
 namespace fs = std::filesystem;
-
-namespace {
-bool sameIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    auto x = static_cast<unsigned char>(a[i]);
-    auto y = static_cast<unsigned char>(b[i]);
-    if (x >= 'a' && x <= 'z') x -= 32;
-    if (y >= 'a' && y <= 'z') y -= 32;
-    if (x != y) return false;
-  }
-  return true;
-}
-}  // namespace
 
 fs::path findInDir(const fs::path& dir, std::string_view name) {
   fs::path exact = dir / fs::path(std::string(name));
@@ -30,6 +18,12 @@ fs::path findInDir(const fs::path& dir, std::string_view name) {
     if (sameIgnoringCase(it->path().filename().string(), name)) return it->path();
   }
   return exact;
+}
+
+bool samePath(const fs::path& a, const fs::path& b) {
+  std::error_code ec;
+  if (fs::exists(a, ec) && fs::exists(b, ec)) return fs::equivalent(a, b, ec);
+  return fs::absolute(a, ec).lexically_normal() == fs::absolute(b, ec).lexically_normal();
 }
 
 Result<std::string> readFile(const fs::path& file) {

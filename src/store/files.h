@@ -16,6 +16,9 @@ namespace velmoran::store {
 // dir/name as given (the spelling used when it is created).
 std::filesystem::path findInDir(const std::filesystem::path& dir, std::string_view name);
 
+// Whether two paths name the same file (the same spelling, when either does not exist).
+bool samePath(const std::filesystem::path& a, const std::filesystem::path& b);
+
 Result<std::string> readFile(const std::filesystem::path& file);
 // Write into a temporary file in the same folder, then rename it over the target, so a
 // failure leaves the old file whole. Every write is checked.

@@ -19,8 +19,8 @@ namespace velmoran::store {
 
 namespace {
 
-// Runs merged at once. The orders of a table are merged two at a time (on two threads), so
-// together they read through at most 2 x 32 x 8 KB.
+// Runs merged at once. The index files of a table are written two at a time (store/parallel.h),
+// so together their merges read through at most 2 x 32 x 8 KB.
 constexpr std::size_t maxMergeWidth = 32;
 constexpr std::size_t readChunk = 8 * 1024;    // bytes at least read back from each run at a time
 constexpr std::size_t writeChunk = 64 * 1024;  // bytes written to the temporary file at a time
@@ -137,9 +137,7 @@ void KeySorter::add(std::uint32_t recno, const char* key) {
     m_keys.reserve(m_capacity * m_keySize);
     m_recnos.reserve(m_capacity);
   }
-  const std::size_t at = m_keys.size();
-  m_keys.resize(at + m_keySize);
-  if (m_keySize > 0) std::memcpy(m_keys.data() + at, key, m_keySize);
+  m_keys.insert(m_keys.end(), key, key + m_keySize);
   m_recnos.push_back(recno);
   if (m_recnos.size() >= m_capacity && !m_noTemp) spill();
 }

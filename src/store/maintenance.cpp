@@ -57,16 +57,6 @@ Result<void> copyStructure(const fs::path& dataDir, std::unique_ptr<Table>& tabl
   return {};
 }
 
-Result<std::unique_ptr<Table>> openForMaintenance(const fs::path& dataDir, const TableSpec& spec,
-                                                  bool& locked) {
-  auto opened = Table::open(findInDir(dataDir, spec.fileName), OpenMode::Exclusive);
-  if (!opened) {
-    locked = opened.reason().rfind(lockedReason, 0) == 0;
-    return fail(opened.reason());
-  }
-  return std::move(*opened);
-}
-
 // upgrades: held while a table is rebuilt in temp.dbf, which all tables share.
 Result<void> maintainOne(const fs::path& dataDir, const TableSpec& spec,
                          std::unique_ptr<Table> table, std::mutex& upgrades) {
@@ -109,52 +99,35 @@ Result<void> maintainOne(const fs::path& dataDir, const TableSpec& spec,
 }  // namespace
 
 MaintenanceOutcome maintainTables(const fs::path& dataDir) {
-  // The order of the tables; the first one tells whether another copy of the program holds
-  // them, the problems are reported in this order.
+  // The order of the tables; the problems are reported in this order.
   static constexpr const char* order[] = {"GPSUL",  "UVD",    "ZULFACH",    "FACH",
                                           "KLASSE", "LEHRER", "MEHR_MINDER"};
   constexpr std::size_t count = std::size(order);
+  auto open = [&](std::size_t i) {
+    return Table::open(findInDir(dataDir, tableSpec(order[i]).fileName), OpenMode::Exclusive);
+  };
   MaintenanceOutcome outcome;
-  std::array<std::optional<std::string>, count> problems;
-
-  std::unique_ptr<Table> first;
-  {
-    bool locked = false;
-    auto opened = openForMaintenance(dataDir, tableSpec(order[0]), locked);
-    if (!opened) {
-      if (locked) {
-        outcome.locked = true;
-        return outcome;
-      }
-      problems[0] = opened.reason();
-    } else {
-      first = std::move(*opened);
-    }
+  // The first table, opened alone, tells whether another running copy of the program holds
+  // the tables: then nothing is touched.
+  auto first = open(0);
+  if (!first && first.reason().starts_with(lockedReason)) {
+    outcome.locked = true;
+    return outcome;
   }
-
   // The tables are separate files: two at a time.
+  std::array<std::optional<std::string>, count> problems;
   std::mutex upgrades;
   onTwoThreads(count, [&](std::size_t i) {
-    const TableSpec& spec = tableSpec(order[i]);
-    std::unique_ptr<Table> table;
-    if (i == 0) {
-      if (!first) return;
-      table = std::move(first);
-    } else {
-      bool locked = false;
-      auto opened = openForMaintenance(dataDir, spec, locked);
-      if (!opened) {
-        problems[i] = opened.reason();
-        return;
-      }
-      table = std::move(*opened);
+    auto opened = i == 0 ? std::move(first) : open(i);
+    if (!opened) {
+      problems[i] = opened.reason();
+      return;
     }
-    if (auto r = maintainOne(dataDir, spec, std::move(table), upgrades); !r)
+    if (auto r = maintainOne(dataDir, tableSpec(order[i]), std::move(*opened), upgrades); !r)
       problems[i] = r.reason();
   });
-  for (std::size_t i = 0; i < count; ++i) {
+  for (std::size_t i = 0; i < count; ++i)
     if (problems[i]) outcome.problems.push_back(std::string(order[i]) + ": " + *problems[i]);
-  }
   return outcome;
 }
 

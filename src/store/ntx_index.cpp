@@ -1,11 +1,11 @@
 #include "store/ntx_index.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 #include <functional>
 #include <optional>
 
+#include "store/little_endian.h"
 #include "store/order.h"
 #include "store/os_file.h"
 
@@ -23,29 +23,6 @@ constexpr std::size_t tagOffset = 538;
 constexpr std::size_t tagSize = 12;
 constexpr std::size_t maxDepth = 64;
 
-std::uint32_t le32(const char* p) {
-  auto u = [&](int k) { return static_cast<std::uint32_t>(static_cast<unsigned char>(p[k])); };
-  return u(0) | (u(1) << 8) | (u(2) << 16) | (u(3) << 24);
-}
-
-std::uint16_t le16(const char* p) {
-  auto u = [&](int k) { return static_cast<std::uint16_t>(static_cast<unsigned char>(p[k])); };
-  return static_cast<std::uint16_t>(u(0) | (u(1) << 8));
-}
-
-void put32(char* p, std::uint32_t v) {
-  if constexpr (std::endian::native == std::endian::little) {
-    std::memcpy(p, &v, 4);
-  } else {
-    for (int k = 0; k < 4; ++k) p[k] = static_cast<char>((v >> (8 * k)) & 0xFF);
-  }
-}
-
-void put16(char* p, std::uint16_t v) {
-  p[0] = static_cast<char>(v & 0xFF);
-  p[1] = static_cast<char>(v >> 8);
-}
-
 std::string cString(const char* p, std::size_t max) {
   std::size_t n = 0;
   while (n < max && p[n] != '\0') ++n;
@@ -62,15 +39,15 @@ bool fitsPage(std::size_t maxItems, std::size_t itemSize) {
 std::string headerPage(const KeySpec& spec, std::string_view tagName, std::uint32_t rootOffset,
                        std::uint16_t maxItems) {
   std::string h(ntxPageSize, '\0');
-  put16(&h[0], ntxSignature);
-  put16(&h[2], 1);
-  put32(&h[4], rootOffset);
-  put32(&h[8], 0);
-  put16(&h[12], static_cast<std::uint16_t>(spec.size + 8));
-  put16(&h[14], static_cast<std::uint16_t>(spec.size));
-  put16(&h[16], static_cast<std::uint16_t>(spec.decimals));
-  put16(&h[18], maxItems);
-  put16(&h[20], static_cast<std::uint16_t>(maxItems / 2));
+  putLe16(&h[0], ntxSignature);
+  putLe16(&h[2], 1);
+  putLe32(&h[4], rootOffset);
+  putLe32(&h[8], 0);
+  putLe16(&h[12], static_cast<std::uint16_t>(spec.size + 8));
+  putLe16(&h[14], static_cast<std::uint16_t>(spec.size));
+  putLe16(&h[16], static_cast<std::uint16_t>(spec.decimals));
+  putLe16(&h[18], maxItems);
+  putLe16(&h[20], static_cast<std::uint16_t>(maxItems / 2));
   std::memcpy(&h[expressionOffset], spec.expression.data(),
               std::min(spec.expression.size(), expressionSize - 1));
   std::memcpy(&h[tagOffset], tagName.data(), std::min<std::size_t>(tagName.size(), 10));
@@ -205,7 +182,7 @@ NtxWriter::NtxWriter(const KeySpec& spec, std::string_view tagName, PageSink sin
   const std::size_t firstSlot = firstItemOffset(m_maxItems);
   m_empty.assign(ntxPageSize, '\0');
   for (std::size_t j = 0; j <= m_maxItems; ++j)
-    put16(m_empty.data() + 2 + 2 * j, static_cast<std::uint16_t>(firstSlot + j * itemSize));
+    putLe16(m_empty.data() + 2 + 2 * j, static_cast<std::uint16_t>(firstSlot + j * itemSize));
   m_page.resize(ntxPageSize);
 }
 
@@ -226,14 +203,14 @@ void NtxWriter::emit(std::uint32_t number, const Page& page) {
   const std::size_t firstSlot = firstItemOffset(m_maxItems);
   char* p = m_page.data();
   std::memcpy(p, m_empty.data(), ntxPageSize);
-  put16(p, static_cast<std::uint16_t>(page.recnos.size()));
+  putLe16(p, static_cast<std::uint16_t>(page.recnos.size()));
   for (std::size_t j = 0; j < page.children.size(); ++j) {
     char* slot = p + firstSlot + j * itemSize;
-    put32(slot, page.children[j] * static_cast<std::uint32_t>(ntxPageSize));
+    putLe32(slot, page.children[j] * static_cast<std::uint32_t>(ntxPageSize));
     // The pseudo item after the last key carries only its child; its record number and key
     // stay zero (other readers would report stale bytes there as keys).
     if (j == page.recnos.size()) break;
-    put32(slot + 4, page.recnos[j]);
+    putLe32(slot + 4, page.recnos[j]);
     std::memcpy(slot + 8, page.keys.data() + j * keySize, keySize);
   }
   m_sink(number, p);

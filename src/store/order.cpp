@@ -26,9 +26,8 @@ std::string upperAscii(std::string_view s) {
 }
 
 int findField(const Structure& structure, std::string_view name) {
-  std::string wanted = upperAscii(name);
   for (std::size_t i = 0; i < structure.size(); ++i)
-    if (upperAscii(structure[i].name) == wanted) return static_cast<int>(i);
+    if (sameIgnoringCase(structure[i].name, name)) return static_cast<int>(i);
   return -1;
 }
 

@@ -93,6 +93,8 @@ public:
   // T/Y/J as true. put(number) and put(date) into a character field write their text.
   Text getText(std::string_view field) const;
   Text getText(int position) const;
+  // The same into out, whose buffer is reused: for reading many records.
+  void getText(int position, Text& out) const;
   double getNumber(std::string_view field) const;
   double getNumber(int position) const;
   Date getDate(std::string_view field) const;
@@ -101,13 +103,6 @@ public:
   bool getLogical(int position) const;
   // The raw field content as Text (numbers and dates as stored, trailing blanks kept).
   Text getRaw(int position) const;
-  // The current record as stored: the deleted flag, then the fields one after the other;
-  // empty at eof. Valid until the cursor moves or a field is put. RecordFields reads a copy.
-  std::string_view recordBytes() const;
-  // recordBytes() of up to `max` records appended to out: the current one and those that
-  // skip() visits after it, the cursor left where skip() would leave it after the last one.
-  // Returns the records copied (0 at eof). In record order they are read in one piece.
-  std::size_t copyRecords(std::size_t max, std::string& out);
   // getText padded with blanks to the field's width: what the fixed-width field holds, so
   // that character positions and exact comparisons count the stored characters (a character
   // field comes back exactly as stored).
@@ -127,9 +122,6 @@ public:
 
   // Append a blank record and put the cursor on it.
   void append();
-  // Append a record made by a RecordBuilder of this table (all its bytes) and put the cursor
-  // on it; a record of another length throws std::invalid_argument.
-  void append(std::string_view record);
 
   // Record locks in the Clipper convention (a byte at 1,000,000,000 + recno).
   bool lock(std::uint32_t recno);
@@ -158,10 +150,10 @@ public:
   Result<int> openOrder(const std::filesystem::path& ntxFile, OrderKeys keys = OrderKeys::inMemory);
   // Detach every order; their files stay, with any change not yet written written first.
   void closeOrders();
-  // Drop every order's keys from memory, before a bulk append: appends and changes then
-  // leave the orders alone, flush() builds their index files from the records in bounded
-  // memory, goTop() finds the first record through the index file, and an order comes back
-  // into memory when other navigation or a seek needs it.
+  // Drop every order's keys from memory, before a bulk append (see store/bulk.h): appends and
+  // changes then leave the orders alone, flush() builds their index files from the records in
+  // bounded memory, goTop() finds the first record through the index file, and an order comes
+  // back into memory when other navigation or a seek needs it.
   void releaseOrders();
   int orderCount() const;
   void setOrder(int n);  // 0 = record order; the cursor stays on its record
@@ -180,57 +172,9 @@ public:
   void flush();
 
 private:
-  friend class RecordLayout;
   struct Impl;
   explicit Table(std::unique_ptr<Impl> impl);
   std::unique_ptr<Impl> m;
-};
-
-// Where a table's fields lie in its records, for reading and making records away from the
-// table: on another thread, say. An unknown position throws std::out_of_range.
-class RecordLayout {
-public:
-  explicit RecordLayout(const Table& table);
-  std::size_t size() const { return m_size; }  // of a record
-
-protected:
-  std::size_t checkedIndex(int position) const;
-  std::size_t offset(std::size_t i) const { return static_cast<std::size_t>(m_offsets[i]); }
-
-  Structure m_fields;
-  std::vector<int> m_offsets;  // as in the table's header
-  std::size_t m_size;
-};
-
-// The fields of a copied record (Table::recordBytes) read as the table's getText and
-// getNumber read them.
-class RecordFields : public RecordLayout {
-public:
-  using RecordLayout::RecordLayout;
-  Text text(std::string_view record, int position) const;
-  double number(std::string_view record, int position) const;
-  // text() cut to its first `length` characters, without blanks around them, appended to out.
-  void appendText(std::string_view record, int position, std::string& out,
-                  std::size_t length = std::string::npos) const;
-
-private:
-  std::string_view content(std::string_view record, std::size_t i) const;
-};
-
-// Records made away from the table, field by field exactly as the table's put writes its
-// fields, then appended whole with Table::append(record): another thread can make the next
-// records while the table appends the ones before. A record is size() bytes the caller holds.
-class RecordBuilder : public RecordLayout {
-public:
-  using RecordLayout::RecordLayout;
-  void blank(char* record) const;  // not deleted, every field blank
-  void put(char* record, int position, std::string_view text) const;
-  void put(char* record, int position, double number) const;
-  void put(char* record, int position, const Date& date) const;
-  // A number by its sign and plain decimal digits ("12", "3.5", ".25"), written the short way
-  // when that is exactly what put of its value writes (see formatDecimalInto); false, and the
-  // field untouched, otherwise.
-  bool putDecimal(char* record, int position, bool negative, std::string_view digits) const;
 };
 
 }  // namespace velmoran::store

@@ -69,6 +69,14 @@ Text padLeft(std::string_view s, std::size_t n) {
 
 Text left(std::string_view s, std::size_t n) { return Text(s.substr(0, std::min(n, s.size()))); }
 
+bool sameIgnoringCase(std::string_view a, std::string_view b) {
+  auto up = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; };
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (up(a[i]) != up(b[i])) return false;
+  return true;
+}
+
 Text removeBlanks(std::string_view s) {
   Text out;
   out.reserve(s.size());

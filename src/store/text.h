@@ -28,6 +28,8 @@ Text padRight(std::string_view s, std::size_t n);
 Text padLeft(std::string_view s, std::size_t n);
 // The first n characters (all of s when shorter).
 Text left(std::string_view s, std::size_t n);
+// Whether a and b are the same apart from the case of a-z (names of fields and files).
+bool sameIgnoringCase(std::string_view a, std::string_view b);
 // Every blank removed.
 Text removeBlanks(std::string_view s);
 

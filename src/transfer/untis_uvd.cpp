@@ -1,7 +1,6 @@
 #include "transfer/untis_uvd.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <cstdint>
 #include <initializer_list>
@@ -11,8 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "pages/table_commands.h"
-#include "store/parallel.h"
+#include "store/bulk.h"
 #include "transfer/conversion.h"
 
 namespace velmoran::transfer {
@@ -117,70 +115,18 @@ struct GpsulFields {
   int fach, fachraum, klasse, lehrer, schuelerG, schuelerM, schuelerW, unr, wochenwert, wstd;
 };
 
-// GPSUL lines as the transfer reads them, taken from the table on one thread while the
-// lines before are turned into UVD records on the other: each line's texts (one after the
-// other in `texts`) and its numbers. The class as stored, the class as the transfer names it
-// (normalised where the school form wants it), teacher and subject padded to their fields'
-// widths, then the subject and the room upper-cased. The normalised class, teacher and
-// subject lie together: they are the line's key.
-struct GpsulLine {
-  enum Part { storedClass, cls, teacher, subject, upperSubject, upperRoom, parts };
-  std::array<std::uint32_t, parts + 1> at;  // part k runs from at[k] to at[k + 1]
-  double unr, male, female, pupils, weeklyValue, weeklyHours;
-};
-
-struct GpsulLines {
-  static constexpr std::size_t lines = 512;
-  std::vector<GpsulLine> line = std::vector<GpsulLine>(lines);
-  std::size_t count = 0;
-  Text texts;
-
-  std::string_view text(const GpsulLine& l, GpsulLine::Part k) const {
-    return std::string_view(texts).substr(l.at[k], l.at[k + 1] - l.at[k]);
-  }
-  std::string_view key(const GpsulLine& l) const {
-    return std::string_view(texts).substr(l.at[GpsulLine::cls],
-                                          l.at[GpsulLine::upperSubject] - l.at[GpsulLine::cls]);
-  }
-  // The next lines of GPSUL from its current record on, the table left after the last.
-  void read(store::Table& gpsul, const GpsulFields& at, bool normalises) {
-    count = 0;
-    texts.clear();
-    for (; count < lines && !gpsul.eof(); ++count, gpsul.skip()) {
-      GpsulLine& l = line[count];
-      auto begin = [&](GpsulLine::Part k) { l.at[k] = static_cast<std::uint32_t>(texts.size()); };
-      auto part = [&](GpsulLine::Part k, std::string_view value) {
-        begin(k);
-        texts += value;
-      };
-      gpsul.getPadded(at.klasse, field);
-      part(GpsulLine::storedClass, field);
-      begin(GpsulLine::cls);
-      if (normalises)
-        appendNormalisedClass(field, texts);
-      else
-        texts += field;
-      gpsul.getPadded(at.lehrer, field);
-      part(GpsulLine::teacher, field);
-      gpsul.getPadded(at.fach, field);
-      part(GpsulLine::subject, field);
-      makeUpper(field);
-      part(GpsulLine::upperSubject, field);
-      gpsul.getPadded(at.fachraum, field);
-      makeUpper(field);
-      part(GpsulLine::upperRoom, field);
-      l.at[GpsulLine::parts] = static_cast<std::uint32_t>(texts.size());
-      l.unr = gpsul.getNumber(at.unr);
-      l.male = gpsul.getNumber(at.schuelerM);
-      l.female = gpsul.getNumber(at.schuelerW);
-      l.pupils = gpsul.getNumber(at.schuelerG);
-      l.weeklyValue = gpsul.getNumber(at.wochenwert);
-      l.weeklyHours = gpsul.getNumber(at.wstd);
-    }
-  }
-
-private:
-  Text field;
+// A GPSUL line as the transfer reads it. Texts are padded to their fields' widths, as the
+// rules count on it ("contains", character positions, exact comparisons); the class also as
+// the transfer names it (normalised where the school form wants it). Class, teacher and
+// subject together are the key of the line's row.
+struct Line {
+  Text storedClass;
+  Text cls;
+  Text teacher;
+  Text subject;
+  Text room;
+  Text key;
+  double unr = 0, male = 0, female = 0, pupils = 0, weeklyValue = 0, weeklyHours = 0;
 };
 
 struct UvdFields {
@@ -205,14 +151,14 @@ struct CourseKind {
 class UvdTransfer {
 public:
   explicit UvdTransfer(app::Workspace& ws);
-  void run();
+  // Replaces the records of uvd by those made from GPSUL.
+  void run(store::Table& uvd);
 
 private:
-  void takeLine(const GpsulLines& lines, const GpsulLine& line);
-  void startLesson(double number);
+  const Line& readLine();
+  void takeLine(const Line& line);
   void finishLesson();
-  void collectRecord(Lesson& lesson, const GpsulLines& lines, const GpsulLine& line);
-  Row& newRow(Lesson& lesson);
+  void collectRecord(const Line& line);
   void checkSubject(const Row& row);
   bool zulfachSeek(const Text& key);
   void skipZulfach();
@@ -229,13 +175,13 @@ private:
   std::string_view kindEntry(std::string_view key) const;
 
   store::Table& m_gpsul;
-  store::Table& m_uvd;
+  store::Table* m_uvd = nullptr;  // the table replaceRecords gives the new records to
   const GpsulFields m_gpsulAt;
   const UvdFields m_uvdAt;
   store::Table& m_zulfach;
   store::Table& m_fach;
   store::Table& m_klasse;
-  const Catalog& m_kinds;
+  const catalog::Catalog& m_kinds;
   Text m_sf;
   Text m_zulfachForm;  // the school form the ZULFACH look-ups are limited to
   bool m_normalises;   // school forms with year classes named "5.1" in Untis
@@ -244,12 +190,11 @@ private:
   double m_minutes;
   std::unordered_set<Text> m_checkedSubjects;
   std::unordered_set<Text> m_checkedClasses;
-  // The lesson being collected (from the line with its number on), and the rows of the
-  // lessons before, kept so that their texts' buffers serve the next rows.
+  Line m_line;  // the GPSUL line just read
+  // The lesson being collected, from the line with its number on.
   Lesson m_lesson;
   bool m_inLesson = false;
   double m_lessonNumber = 0;
-  std::vector<Row> m_spareRows;
   // Per lesson while its rows are written.
   bool m_marked = false;
   std::uint32_t m_current = 0;
@@ -258,9 +203,8 @@ private:
 
 UvdTransfer::UvdTransfer(app::Workspace& ws)
     : m_gpsul(ws.table(Page::Gpsul)),
-      m_uvd(ws.table(Page::Uvd)),
       m_gpsulAt(m_gpsul),
-      m_uvdAt(m_uvd),
+      m_uvdAt(ws.table(Page::Uvd)),
       m_zulfach(ws.table(Page::Zulfach)),
       m_fach(ws.table(Page::Fach)),
       m_klasse(ws.table(Page::Klasse)),
@@ -278,7 +222,7 @@ UvdTransfer::UvdTransfer(app::Workspace& ws)
   m_hasCourseKinds = yearClasses || m_sf.starts_with("H");
 }
 
-void UvdTransfer::run() {
+void UvdTransfer::run(store::Table& uvd) {
   const int gpsulOrder = m_gpsul.order();
   const int zulfachOrder = m_zulfach.order();
   const int fachOrder = m_fach.order();
@@ -288,32 +232,15 @@ void UvdTransfer::run() {
   m_zulfach.setOrder(1);
   m_fach.setOrder(1);
   m_klasse.setOrder(1);
-  m_gpsul.goTop();
 
-  pages::markAllDeleted(m_uvd);
-  // UVD is only appended to and changed by record number from here on: its index files are
-  // built once at the flush instead of kept in step with every record.
-  m_uvd.releaseOrders();
-
-  // The other thread reads GPSUL (and only it), this one writes UVD and looks up the
-  // catalogs.
-  std::array<GpsulLines, 3> batches;
-  store::inTwoStages(
-      batches.size(),
-      [&](std::size_t slot) {
-        batches[slot].read(m_gpsul, m_gpsulAt, m_normalises);
-        return batches[slot].count > 0;
-      },
-      [&](std::size_t slot) {
-        const GpsulLines& b = batches[slot];
-        for (std::size_t i = 0; i < b.count; ++i) takeLine(b, b.line[i]);
-      });
-  if (m_inLesson) finishLesson();
+  store::replaceRecords(uvd, [this](store::Table& target) {
+    m_uvd = &target;
+    for (m_gpsul.goTop(); !m_gpsul.eof(); m_gpsul.skip()) takeLine(readLine());
+    if (m_inLesson) finishLesson();
+  });
 
   m_gpsul.setOrder(gpsulOrder);
   m_gpsul.goTop();
-  m_uvd.flush();
-  m_uvd.goTop();
   m_zulfach.setOrder(zulfachOrder);
   m_zulfach.goTop();
   m_fach.setOrder(fachOrder);
@@ -324,30 +251,45 @@ void UvdTransfer::run() {
   m_klasse.flush();
 }
 
+// The current GPSUL record, read into the buffers of the line before.
+const Line& UvdTransfer::readLine() {
+  Line& l = m_line;
+  m_gpsul.getPadded(m_gpsulAt.klasse, l.storedClass);
+  l.cls.clear();
+  if (m_normalises)
+    appendNormalisedClass(l.storedClass, l.cls);
+  else
+    l.cls = l.storedClass;
+  m_gpsul.getPadded(m_gpsulAt.lehrer, l.teacher);
+  m_gpsul.getPadded(m_gpsulAt.fach, l.subject);
+  m_gpsul.getPadded(m_gpsulAt.fachraum, l.room);
+  l.key.assign(l.cls).append(l.teacher).append(l.subject);
+  l.unr = m_gpsul.getNumber(m_gpsulAt.unr);
+  l.male = m_gpsul.getNumber(m_gpsulAt.schuelerM);
+  l.female = m_gpsul.getNumber(m_gpsulAt.schuelerW);
+  l.pupils = m_gpsul.getNumber(m_gpsulAt.schuelerG);
+  l.weeklyValue = m_gpsul.getNumber(m_gpsulAt.wochenwert);
+  l.weeklyHours = m_gpsul.getNumber(m_gpsulAt.wstd);
+  return l;
+}
+
 // The lines with one lesson number, from one whose class is neither blank nor "?", make a
 // lesson; the first line with another number ends it. Lines outside a lesson whose class is
 // blank or "?" are passed over.
-void UvdTransfer::takeLine(const GpsulLines& lines, const GpsulLine& line) {
+void UvdTransfer::takeLine(const Line& line) {
   if (m_inLesson) {
     if (line.unr == m_lessonNumber) {
       ++m_lesson.extraLines;
-      collectRecord(m_lesson, lines, line);
+      collectRecord(line);
       return;
     }
     finishLesson();
   }
-  if (isNoClass(lines.text(line, GpsulLine::storedClass))) return;
-  startLesson(line.unr);
-  collectRecord(m_lesson, lines, line);
-}
-
-void UvdTransfer::startLesson(double number) {
-  std::vector<Row> rows = std::move(m_lesson.rows);
-  for (Row& row : rows) m_spareRows.push_back(std::move(row));
-  rows.clear();  // its capacity stays
-  m_lesson = Lesson{std::move(rows)};
+  if (isNoClass(line.storedClass)) return;
+  m_lesson = Lesson{};
   m_inLesson = true;
-  m_lessonNumber = number;
+  m_lessonNumber = line.unr;
+  collectRecord(line);
 }
 
 void UvdTransfer::finishLesson() {
@@ -356,47 +298,27 @@ void UvdTransfer::finishLesson() {
   if (!m_lesson.rows.empty() && !isBlank(m_lesson.rows.front().teacher)) writeLesson(m_lesson);
 }
 
-void UvdTransfer::collectRecord(Lesson& lesson, const GpsulLines& lines, const GpsulLine& line) {
-  const std::string_view cls = lines.text(line, GpsulLine::cls);
-  if (isNoClass(cls)) return;
-  const std::string_view key = lines.key(line);
+void UvdTransfer::collectRecord(const Line& line) {
+  if (isNoClass(line.cls)) return;
+  const double pupils = line.female + line.male > 0 ? line.female + line.male : line.pupils;
+  m_lesson.totalPupils += pupils;
+  m_lesson.totalFemale += line.female;
 
-  const double male = line.male;
-  const double female = line.female;
-  const double pupils = female + male > 0 ? female + male : line.pupils;
-  lesson.totalPupils += pupils;
-  lesson.totalFemale += female;
-
-  auto existing = std::find_if(lesson.rows.begin(), lesson.rows.end(),
-                               [&](const Row& r) { return r.key == key; });
-  if (existing != lesson.rows.end()) {
+  auto existing = std::find_if(m_lesson.rows.begin(), m_lesson.rows.end(),
+                               [&](const Row& r) { return r.key == line.key; });
+  if (existing != m_lesson.rows.end()) {
     existing->pupils += pupils;
-    existing->female += female;
+    existing->female += line.female;
     return;
   }
-  Row& row = newRow(lesson);
-  row.key = key;
-  row.cls = cls;
-  row.teacher = lines.text(line, GpsulLine::teacher).substr(0, teacherWidth);
-  row.subject = lines.text(line, GpsulLine::upperSubject);
-  row.room = lines.text(line, GpsulLine::upperRoom);
-  row.weeklyValue = line.weeklyValue;
-  row.weeklyHours = line.weeklyHours;
-  row.pupils = pupils;
-  row.female = female;
+  const Row& row = m_lesson.rows.emplace_back(
+      Row{line.key, line.cls, left(line.teacher, teacherWidth), upper(line.subject),
+          upper(line.room), line.weeklyValue, line.weeklyHours, pupils, line.female});
   // A subject or class once checked has its FACH or KLASSE record from then on, so checking
   // it again would change nothing. (A class with leading blanks is not found again by its
   // trimmed name and is checked each time.)
   if (m_checkedSubjects.insert(row.subject).second) checkSubject(row);
   if (row.cls.starts_with(' ') || m_checkedClasses.insert(row.cls).second) checkClass(row);
-}
-
-// A row at the end of the lesson, its texts' buffers taken from a row of a lesson before.
-Row& UvdTransfer::newRow(Lesson& lesson) {
-  if (m_spareRows.empty()) return lesson.rows.emplace_back();
-  lesson.rows.push_back(std::move(m_spareRows.back()));
-  m_spareRows.pop_back();
-  return lesson.rows.back();
 }
 
 // ZULFACH is looked at only through the records of the settings' own school form: those
@@ -481,28 +403,28 @@ double UvdTransfer::hours(double weeklyValue) const {
 
 void UvdTransfer::writeRow(Lesson& lesson, std::size_t i) {
   Row& row = lesson.rows[i];
-  m_uvd.append();
-  m_current = m_uvd.recno();
-  m_uvd.put(m_uvdAt.klasse, row.cls);
-  m_uvd.put(m_uvdAt.lehrer, row.teacher);
-  m_uvd.put(m_uvdAt.fach, row.subject);
+  m_uvd->append();
+  m_current = m_uvd->recno();
+  m_uvd->put(m_uvdAt.klasse, row.cls);
+  m_uvd->put(m_uvdAt.lehrer, row.teacher);
+  m_uvd->put(m_uvdAt.fach, row.subject);
 
   const double h = hours(row.weeklyValue);
   row.weeklyValue = h;
   row.weeklyHours = h;
-  m_uvd.put(m_uvdAt.wstd, h);
+  m_uvd->put(m_uvdAt.wstd, h);
 
   const bool bk = m_sf == "BK";
-  m_uvd.put(m_uvdAt.schuelerG, bk ? 0.0 : row.pupils);
-  m_uvd.put(m_uvdAt.schuelerW, bk ? 0.0 : row.female);
+  m_uvd->put(m_uvdAt.schuelerG, bk ? 0.0 : row.pupils);
+  m_uvd->put(m_uvdAt.schuelerW, bk ? 0.0 : row.female);
 
   const char language = charAt(row.subject, 3);
-  if (isOneOf(language, bilingualLetters)) m_uvd.put(m_uvdAt.bilingual, std::string(1, language));
+  if (isOneOf(language, bilingualLetters)) m_uvd->put(m_uvdAt.bilingual, std::string(1, language));
 
   if (m_hasCourseKinds) {
     if (auto kind = courseKind(lesson, row)) {
-      m_uvd.put(m_uvdAt.kursart, kindEntry(kind->key));
-      if (kind->cutSubject) m_uvd.put(m_uvdAt.fach, left(row.subject, 2));
+      m_uvd->put(m_uvdAt.kursart, kindEntry(kind->key));
+      if (kind->cutSubject) m_uvd->put(m_uvdAt.fach, left(row.subject, 2));
     }
   }
   if (lesson.isCoupled()) applyCoupled(lesson, i);
@@ -546,18 +468,18 @@ std::optional<CourseKind> UvdTransfer::courseKind(const Lesson& lesson, const Ro
 }
 
 void UvdTransfer::clearClassAndSubject() {
-  m_uvd.put(m_uvdAt.klasse, "");
-  m_uvd.put(m_uvdAt.fach, "");
-  m_uvd.put(m_uvdAt.schuelerG, 0.0);
-  m_uvd.put(m_uvdAt.schuelerW, 0.0);
+  m_uvd->put(m_uvdAt.klasse, "");
+  m_uvd->put(m_uvdAt.fach, "");
+  m_uvd->put(m_uvdAt.schuelerG, 0.0);
+  m_uvd->put(m_uvdAt.schuelerW, 0.0);
 }
 
 // Change the record written for the row before, then return to the current one.
 template <typename F>
 void UvdTransfer::onPrevious(F change) {
-  m_uvd.goTo(m_previous);
+  m_uvd->goTo(m_previous);
   change();
-  m_uvd.goTo(m_current);
+  m_uvd->goTo(m_current);
 }
 
 // Team teaching (one class, several teachers) and lessons shared by several classes; row i
@@ -566,8 +488,8 @@ void UvdTransfer::applyCoupled(Lesson& lesson, std::size_t i) {
   const bool bk = m_sf == "BK";
   if (i == 0) {
     if (bk) {
-      m_uvd.put(m_uvdAt.schuelerG, 0.0);
-      m_uvd.put(m_uvdAt.schuelerW, 0.0);
+      m_uvd->put(m_uvdAt.schuelerG, 0.0);
+      m_uvd->put(m_uvdAt.schuelerW, 0.0);
     }
     return;
   }
@@ -584,9 +506,9 @@ void UvdTransfer::applyCoupled(Lesson& lesson, std::size_t i) {
     sumFemale += r.female;
   }
   auto markWithSums = [&] {
-    m_uvd.put(m_uvdAt.teilklasse, "A");
-    m_uvd.put(m_uvdAt.schuelerG, sumPupils);
-    m_uvd.put(m_uvdAt.schuelerW, sumFemale);
+    m_uvd->put(m_uvdAt.teilklasse, "A");
+    m_uvd->put(m_uvdAt.schuelerG, sumPupils);
+    m_uvd->put(m_uvdAt.schuelerW, sumFemale);
   };
 
   if (sameClass && sameSubject && !sameTeacher &&
@@ -597,9 +519,9 @@ void UvdTransfer::applyCoupled(Lesson& lesson, std::size_t i) {
         if (bk) {
           markWithSums();
         } else {
-          m_uvd.put(m_uvdAt.teilklasse, "T");
-          m_uvd.put(m_uvdAt.schuelerG, m_uvd.getNumber(m_uvdAt.schuelerG) + row.pupils);
-          m_uvd.put(m_uvdAt.schuelerW, m_uvd.getNumber(m_uvdAt.schuelerW) + row.female);
+          m_uvd->put(m_uvdAt.teilklasse, "T");
+          m_uvd->put(m_uvdAt.schuelerG, m_uvd->getNumber(m_uvdAt.schuelerG) + row.pupils);
+          m_uvd->put(m_uvdAt.schuelerW, m_uvd->getNumber(m_uvdAt.schuelerW) + row.female);
         }
       });
       m_marked = true;
@@ -611,43 +533,43 @@ void UvdTransfer::applyCoupled(Lesson& lesson, std::size_t i) {
       m_marked = true;
     }
   } else if (bk && sameTeacher && !isBlank(row.teacher)) {  // case 3
-    m_uvd.put(m_uvdAt.teilklasse, "A");
-    m_uvd.put(m_uvdAt.lehrer, "");
-    m_uvd.put(m_uvdAt.fach, "");
-    m_uvd.put(m_uvdAt.schuelerG, row.pupils);
-    m_uvd.put(m_uvdAt.schuelerW, row.female);
-    m_uvd.put(m_uvdAt.wstd, 0.0);
+    m_uvd->put(m_uvdAt.teilklasse, "A");
+    m_uvd->put(m_uvdAt.lehrer, "");
+    m_uvd->put(m_uvdAt.fach, "");
+    m_uvd->put(m_uvdAt.schuelerG, row.pupils);
+    m_uvd->put(m_uvdAt.schuelerW, row.female);
+    m_uvd->put(m_uvdAt.wstd, 0.0);
     onPrevious([&] {
-      m_uvd.put(m_uvdAt.teilklasse, "A");
-      m_uvd.put(m_uvdAt.schuelerG, before.pupils);
-      m_uvd.put(m_uvdAt.schuelerW, before.female);
+      m_uvd->put(m_uvdAt.teilklasse, "A");
+      m_uvd->put(m_uvdAt.schuelerG, before.pupils);
+      m_uvd->put(m_uvdAt.schuelerW, before.female);
     });
   } else if (sameTeacher && sameSubject && row.weeklyHours != 0) {  // case 4
-    m_uvd.put(m_uvdAt.teilklasse, "T");
-    m_uvd.put(m_uvdAt.lehrer, "");
-    m_uvd.put(m_uvdAt.fach, "");
-    m_uvd.put(m_uvdAt.schuelerG, row.pupils);
-    m_uvd.put(m_uvdAt.schuelerW, row.female);
-    m_uvd.put(m_uvdAt.wstd, 0.0);
-    m_uvd.put(m_uvdAt.kursart, "");
+    m_uvd->put(m_uvdAt.teilklasse, "T");
+    m_uvd->put(m_uvdAt.lehrer, "");
+    m_uvd->put(m_uvdAt.fach, "");
+    m_uvd->put(m_uvdAt.schuelerG, row.pupils);
+    m_uvd->put(m_uvdAt.schuelerW, row.female);
+    m_uvd->put(m_uvdAt.wstd, 0.0);
+    m_uvd->put(m_uvdAt.kursart, "");
     onPrevious([&] {
-      m_uvd.put(m_uvdAt.teilklasse, "T");
+      m_uvd->put(m_uvdAt.teilklasse, "T");
       if (i == 1) {
-        m_uvd.put(m_uvdAt.schuelerG, lesson.rows[0].pupils);
-        m_uvd.put(m_uvdAt.schuelerW, lesson.rows[0].female);
+        m_uvd->put(m_uvdAt.schuelerG, lesson.rows[0].pupils);
+        m_uvd->put(m_uvdAt.schuelerW, lesson.rows[0].female);
       }
     });
   } else if (bk && !sameTeacher && row.weeklyHours != 0) {  // case 5
-    m_uvd.put(m_uvdAt.teilklasse, "");
-    m_uvd.put(m_uvdAt.lehrer, row.teacher);
-    m_uvd.put(m_uvdAt.schuelerG, 0.0);
-    m_uvd.put(m_uvdAt.schuelerW, 0.0);
+    m_uvd->put(m_uvdAt.teilklasse, "");
+    m_uvd->put(m_uvdAt.lehrer, row.teacher);
+    m_uvd->put(m_uvdAt.schuelerG, 0.0);
+    m_uvd->put(m_uvdAt.schuelerW, 0.0);
     if (isBlank(row.subject)) row.subject = before.subject;
-    m_uvd.put(m_uvdAt.fach, row.subject);
+    m_uvd->put(m_uvdAt.fach, row.subject);
   } else if (bk) {  // case 6
     m_marked = false;
-    m_uvd.put(m_uvdAt.schuelerG, lesson.totalPupils);
-    m_uvd.put(m_uvdAt.schuelerW, lesson.totalFemale);
+    m_uvd->put(m_uvdAt.schuelerG, lesson.totalPupils);
+    m_uvd->put(m_uvdAt.schuelerW, lesson.totalFemale);
   } else {  // case 7
     m_marked = false;
   }
@@ -688,7 +610,7 @@ void untisUvd(app::Workspace& ws, app::Ui& ui) {
     return;
   {
     BusyGuard busy(ui);
-    UvdTransfer(ws).run();
+    UvdTransfer(ws).run(ws.table(Page::Uvd));
   }
   ui.showPage(static_cast<int>(Page::Uvd));
   const Text lacking = lackingNamesText(ws);

@@ -3,14 +3,12 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
-#include <cstdint>
 #include <ctime>
 #include <string>
-#include <vector>
+#include <system_error>
 
-#include "pages/table_commands.h"
+#include "store/bulk.h"
 #include "store/field_codec.h"
-#include "store/parallel.h"
 #include "untis/export_launch.h"
 #include "untis/line_reader.h"
 
@@ -59,125 +57,34 @@ constexpr std::array<ColumnSpec, lastColumn> columnTable = [] {
   return t;
 }();
 
-// The sign and the digits untisNumber reads: "-12.5x" is "-" and "12.5"; without a digit
-// ("", ".", "-x") the digits are "0".
-struct UntisDecimal {
-  bool negative = false;
-  std::string_view digits;
-};
-
-UntisDecimal untisDecimal(std::string_view field) {
-  std::size_t i = 0;
-  bool negative = false;
-  if (i < field.size() && (field[i] == '-' || field[i] == '+')) negative = field[i++] == '-';
-  const std::size_t begin = i;
-  while (i < field.size() && field[i] >= '0' && field[i] <= '9') ++i;
-  if (i < field.size() && field[i] == '.') ++i;
-  while (i < field.size() && field[i] >= '0' && field[i] <= '9') ++i;
-  const std::string_view digits = field.substr(begin, i - begin);
-  if (digits.empty() || digits == ".") return {negative, "0"};
-  return {negative, digits};
-}
-
-// The GPSUL record of a line. Quotes do not protect a separator; a line with fewer columns
-// leaves the remaining fields blank.
-void makeRecord(std::string_view line, char separator, const store::RecordBuilder& gpsul,
-                char* record, Text& text) {
-  gpsul.blank(record);
-  // Where the columns begin, found in one pass over the line: column c + 1 runs from
-  // begin[c] up to the separator before begin[c + 1]; the last column the line has ends with it.
-  std::array<std::size_t, lastColumn + 1> begin;
-  std::size_t separators = 0;  // found, up to the one after the last column read
-  begin[0] = 0;
-  for (std::size_t i = 0; i < line.size() && separators < lastColumn; ++i)
-    if (line[i] == separator) begin[++separators] = i + 1;
-  const std::size_t columns = std::min<std::size_t>(separators + 1, lastColumn);
-  if (separators < lastColumn) begin[separators + 1] = line.size() + 1;
-  for (std::size_t c = 0; c < columns; ++c) {
-    const ColumnSpec& spec = columnTable[c];
-    if (spec.position == 0) continue;
-    std::string_view field = trimmedView(line.substr(begin[c], begin[c + 1] - 1 - begin[c]));
+// The GPSUL record of a line, put field by field into the current record. Quotes do not
+// protect a separator; a line with fewer columns leaves the remaining fields blank.
+void putColumns(store::Table& gpsul, std::string_view line, char separator) {
+  std::size_t start = 0;
+  for (const ColumnSpec& spec : columnTable) {
+    std::size_t end = start;
+    while (end < line.size() && line[end] != separator) ++end;
+    const std::string_view field = trimmedView(line.substr(start, end - start));
     switch (spec.conversion) {
-      case Conversion::number: {
-        const UntisDecimal d = untisDecimal(field);
-        if (!gpsul.putDecimal(record, spec.position, d.negative, d.digits))
-          gpsul.put(record, spec.position, untisNumber(field));
+      case Conversion::number:
+        gpsul.put(spec.position, untisNumber(field));
         break;
-      }
-      case Conversion::text: {
-        // Mostly "text" with no quote inside: the text between the quotes as it stands.
-        std::string_view value = field;
-        if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
-          value = value.substr(1, value.size() - 2);
-        if (value.find('"') != std::string_view::npos) {
-          text.clear();
-          appendUntisText(field, text);
-          value = text;
-        }
-        gpsul.put(record, spec.position, value);
+      case Conversion::text:
+        gpsul.put(spec.position, untisText(field));
         break;
-      }
       case Conversion::date:
-        gpsul.put(record, spec.position, untisDate(field));
+        gpsul.put(spec.position, untisDate(field));
         break;
       case Conversion::none:
         break;
     }
+    if (end == line.size()) return;
+    start = end + 1;
   }
 }
-
-// The GPSUL records of up to 256 lines. The thread that reads the lines makes the records of
-// the first 160 and keeps the other lines, whose records the appending thread makes before
-// it appends them all. (Appending costs more than reading the lines: so both threads are
-// about equally busy.)
-struct Batch {
-  static constexpr std::size_t lines = 256;
-  static constexpr std::size_t madeOnReading = 160;
-  std::string records;  // `count` records one after the other
-  std::size_t count = 0;
-  Text kept;  // the lines from madeOnReading on, one after the other
-  std::vector<std::size_t> keptEnds;
-
-  void fill(LineReader& reader, char separator, const store::RecordBuilder& gpsul, Text& text) {
-    records.resize(lines * gpsul.size());
-    count = 0;
-    kept.clear();
-    keptEnds.clear();
-    for (; count < lines; ++count) {
-      auto line = reader.next();
-      if (!line) break;
-      if (count < madeOnReading) {
-        makeRecord(*line, separator, gpsul, records.data() + count * gpsul.size(), text);
-      } else {
-        kept += *line;
-        keptEnds.push_back(kept.size());
-      }
-    }
-  }
-
-  void makeKept(char separator, const store::RecordBuilder& gpsul, Text& text) {
-    std::size_t from = 0;
-    for (std::size_t k = 0; k < keptEnds.size(); ++k) {
-      const std::string_view line = std::string_view(kept).substr(from, keptEnds[k] - from);
-      makeRecord(line, separator, gpsul, records.data() + (madeOnReading + k) * gpsul.size(), text);
-      from = keptEnds[k];
-    }
-  }
-};
 
 // "06.12.2026 um  18:28:28": the date and time of the import as the info dialog shows it.
-Text importStamp() {
-  std::time_t now = std::time(nullptr);
-  std::tm tm{};
-#ifdef _WIN32
-  localtime_s(&tm, &now);
-#else
-  localtime_r(&now, &tm);
-#endif
-  char buf[32];
-  std::strftime(buf, sizeof buf, "%d.%m.%Y um  %H:%M:%S", &tm);
-  return buf;
-}
+Text importStamp() { return localTimeText(std::time(nullptr), "%d.%m.%Y um  %H:%M:%S"); }
 
 }  // namespace
 
@@ -189,27 +96,31 @@ std::optional<char> findSeparator(std::string_view head) {
 }
 
 double untisNumber(std::string_view field) {
-  const UntisDecimal d = untisDecimal(field);
+  // The sign and the digits: "-12.5x" is -12.5; without a digit ("", ".", "-x") it is 0.
+  std::size_t i = 0;
+  bool negative = false;
+  if (i < field.size() && (field[i] == '-' || field[i] == '+')) negative = field[i++] == '-';
+  const std::size_t begin = i;
+  while (i < field.size() && field[i] >= '0' && field[i] <= '9') ++i;
+  if (i < field.size() && field[i] == '.') ++i;
+  while (i < field.size() && field[i] >= '0' && field[i] <= '9') ++i;
+  const std::string_view digits = field.substr(begin, i - begin);
   double value = 0;
-  if (auto simple = store::simpleDecimal(d.digits)) {
+  if (auto simple = store::simpleDecimal(digits)) {
     value = *simple;
   } else {
-    auto r = std::from_chars(d.digits.data(), d.digits.data() + d.digits.size(), value,
-                             std::chars_format::fixed);
+    const auto r = std::from_chars(digits.data(), digits.data() + digits.size(), value,
+                                   std::chars_format::fixed);
     if (r.ec != std::errc()) return 0;
   }
-  return d.negative ? -value : value;
-}
-
-void appendUntisText(std::string_view field, Text& out) {
-  for (char c : field)
-    if (c != '"') out += c;
+  return negative ? -value : value;
 }
 
 Text untisText(std::string_view field) {
   Text out;
   out.reserve(field.size());
-  appendUntisText(field, out);
+  for (char c : field)
+    if (c != '"') out += c;
   return out;
 }
 
@@ -228,12 +139,7 @@ Date untisDate(std::string_view field) {
   auto part = [field](std::size_t from, std::size_t count) {
     return from < field.size() ? field.substr(from, count) : std::string_view();
   };
-  char joined[10];  // "dd.mm.yyyy" at most
-  std::size_t n = 0;
-  for (std::string_view piece :
-       {part(7, 2), std::string_view("."), part(5, 2), std::string_view("."), part(1, 4)})
-    for (char c : piece) joined[n++] = c;
-  return Date::parse(std::string_view(joined, n));
+  return Date::parse(Text(part(7, 2)) + "." + Text(part(5, 2)) + "." + Text(part(1, 4)));
 }
 
 void getFromUntis(app::Workspace& ws, app::Ui& ui) {
@@ -264,32 +170,13 @@ void importGpu002(app::Workspace& ws, app::Ui& ui, const std::filesystem::path& 
     return;
   }
 
-  store::Table& gpsul = ws.table(app::Page::Gpsul);
   ui.busy(true);
-  pages::markAllDeleted(gpsul);
-  // The orders are built once from the records at the flush, not kept in step with every
-  // appended line.
-  gpsul.releaseOrders();
-  const store::RecordBuilder records(gpsul);
-  const std::size_t recordSize = records.size();
-  std::array<Batch, 3> batches;
-  // A text column without its quotes, one for each thread that makes records.
-  Text readingText, appendingText;
-  store::inTwoStages(
-      batches.size(),
-      [&](std::size_t slot) {
-        batches[slot].fill(*reader, *separator, records, readingText);
-        return batches[slot].count > 0;
-      },
-      [&](std::size_t slot) {
-        Batch& b = batches[slot];
-        b.makeKept(*separator, records, appendingText);
-        const std::string_view all = b.records;
-        for (std::size_t i = 0; i < b.count; ++i)
-          gpsul.append(all.substr(i * recordSize, recordSize));
-      });
-  gpsul.flush();
-  gpsul.goTop();
+  store::replaceRecords(ws.table(app::Page::Gpsul), [&](store::Table& gpsul) {
+    while (auto line = reader->next()) {
+      gpsul.append();
+      putColumns(gpsul, *line, *separator);
+    }
+  });
   ui.busy(false);
   ui.showPage(static_cast<int>(app::Page::Gpsul));
 

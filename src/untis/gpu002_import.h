@@ -29,9 +29,8 @@ std::optional<char> findSeparator(std::string_view head);
 // Number: the decimal number at the start of the text, point as decimal sign ("2,5" is 2);
 // anything else 0.
 double untisNumber(std::string_view field);
-// Text: every double quote removed (appended to out).
+// Text: every double quote removed.
 Text untisText(std::string_view field);
-void appendUntisText(std::string_view field, Text& out);
 // Date: an eight-digit year-month-day between double quotes ("\"20210801\"" is 01.08.2021),
 // taken by position; anything that is no valid date gives the empty date.
 Date untisDate(std::string_view field);

@@ -5,9 +5,9 @@
 #include <optional>
 #include <variant>
 
+#include "catalog/catalogs.h"
 #include "store/code_page.h"
 #include "store/table.h"
-#include "transfer/catalogs.h"
 #include "untis/export_launch.h"
 #include "untis/gpu002_import.h"
 #include "untis/line_reader.h"
@@ -114,7 +114,7 @@ Date dateFromDigits(std::string_view text) {
 
 // A legal relationship given by its letter becomes the catalog entry beginning with it; a
 // letter no entry begins with stays as it is.
-Text legalRelationship(std::string_view text, const transfer::Catalog& catalog) {
+Text legalRelationship(std::string_view text, const catalog::Catalog& catalog) {
   const Text letter = upper(left(text, 1));
   if (letter.empty()) return letter;
   for (const Text& entry : catalog)
@@ -122,7 +122,7 @@ Text legalRelationship(std::string_view text, const transfer::Catalog& catalog) 
   return letter;
 }
 
-Value convert(Rule rule, const Text& text, const transfer::Catalogs& catalogs) {
+Value convert(Rule rule, const Text& text, const catalog::Catalogs& catalogs) {
   switch (rule) {
     case Rule::sex:
       return Text(text == "1" ? "W" : text == "2" ? "M" : "");
@@ -159,7 +159,7 @@ void appendLocked(store::Table& t, Fill fill) {
 
 class Importer {
 public:
-  Importer(store::Table& lehrer, const transfer::Catalogs& catalogs, char separator)
+  Importer(store::Table& lehrer, const catalog::Catalogs& catalogs, char separator)
       : m_t(lehrer), m_catalogs(catalogs), m_separator(separator), m_targets(targetsFor(lehrer)) {
     const int krz = lehrer.fieldIndex("UNTIS_KRZ");
     m_keyWidth =
@@ -200,7 +200,7 @@ public:
 
 private:
   store::Table& m_t;
-  const transfer::Catalogs& m_catalogs;
+  const catalog::Catalogs& m_catalogs;
   char m_separator;
   std::array<Target, gpu004Columns> m_targets;
   std::size_t m_keyWidth;

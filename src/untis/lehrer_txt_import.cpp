@@ -1,9 +1,9 @@
 #include "untis/lehrer_txt_import.h"
 
-#include <charconv>
+#include <algorithm>
 #include <cmath>
 
-#include "pages/table_commands.h"
+#include "store/bulk.h"
 #include "store/code_page.h"
 #include "store/table.h"
 #include "untis/gpu002_import.h"
@@ -39,23 +39,13 @@ std::string_view at(std::string_view line, Span s) {
 }
 
 // The first catalog entry whose first three characters are the key; the key itself when none.
-Text expandKey(std::string_view key, const transfer::Catalog& catalog) {
+Text expandKey(std::string_view key, const catalog::Catalog& catalog) {
   for (const Text& entry : catalog)
     if (left(entry, keySpan.length) == key) return entry;
   return Text(key);
 }
 
 double roundToCents(double v) { return std::round(v * 100) / 100; }
-
-// The minutes text of the settings as a number ("45,00" is 45); 0 when it holds none.
-double minutesNumber(std::string_view minutes) {
-  Text t = trim(minutes);
-  for (char& c : t)
-    if (c == ',') c = '.';
-  double value = 0;
-  auto r = std::from_chars(t.data(), t.data() + t.size(), value, std::chars_format::fixed);
-  return r.ec == std::errc() ? value : 0.0;
-}
 
 void storeRecord(store::Table& t, const LehrerTxtRecord& r) {
   t.append();
@@ -75,13 +65,12 @@ void storeRecord(store::Table& t, const LehrerTxtRecord& r) {
 }  // namespace
 
 double minuteFactor(const app::Settings& settings) {
-  if (!settings.minuteModel.starts_with("J")) return 0;
-  const double minutes = minutesNumber(settings.minutes);
-  return minutes > 0 ? minutes : 0;
+  if (!settings.minuteModelOn()) return 0;
+  return std::max(settings.minutesValue().value_or(0.0), 0.0);
 }
 
 LehrerTxtRecord parseLehrerTxtLine(std::string_view line, double factor,
-                                   const transfer::Catalogs& catalogs) {
+                                   const catalog::Catalogs& catalogs) {
   LehrerTxtRecord r;
   r.art = Text(at(line, artSpan));
   r.abbreviation = upper(at(line, abbreviationSpan));
@@ -121,7 +110,7 @@ void importLehrerTxt(app::Workspace& ws, app::Ui& ui, const std::filesystem::pat
   store::Table& mm = ws.table(app::Page::MehrMinder);
   const std::uint32_t recordsBefore = mm.lastRec();
   ui.busy(true);
-  pages::markAllDeleted(mm);
+  store::markAllDeleted(mm);
   if (mm.orderCount() > 0) mm.setOrder(1);
   // The whole file is read, block by block, down to its last complete line.
   while (auto line = reader->next())

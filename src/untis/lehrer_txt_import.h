@@ -9,8 +9,8 @@
 
 #include "app/ui.h"
 #include "app/workspace.h"
+#include "catalog/catalogs.h"
 #include "store/text.h"
-#include "transfer/catalogs.h"
 
 namespace velmoran::untis {
 
@@ -31,10 +31,10 @@ struct LehrerTxtRecord {
 
 // `minuteFactor` is 0 when the minute model is off.
 LehrerTxtRecord parseLehrerTxtLine(std::string_view line, double minuteFactor,
-                                   const transfer::Catalogs& catalogs);
+                                   const catalog::Catalogs& catalogs);
 
 // The factor of the minute model: the minutes of a lesson (settings entry 9, decimal comma)
-// when entry 8 begins with "J" and that number is above 0; otherwise 0 (hours stay hours).
+// when the minute model is on and that number is above 0; otherwise 0 (hours stay hours).
 double minuteFactor(const app::Settings& settings);
 
 }  // namespace velmoran::untis

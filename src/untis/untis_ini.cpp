@@ -73,7 +73,7 @@ std::string formatUntisIni(const std::array<Text, untisEntryCount>& entries) {
 }
 
 bool getFromUntisIni(app::Workspace& ws) {
-  std::filesystem::path file = ws.dataFile(untisIniFileName);
+  std::filesystem::path file = ws.dataFile(app::untisIniFileName);
   std::error_code ec;
   if (!std::filesystem::is_regular_file(file, ec)) return false;
   auto bytes = store::readFile(file);
@@ -92,7 +92,7 @@ UntisEdits untisDialogInit(app::Workspace& ws) {
 }
 
 bool untisDialogSave(app::Workspace& ws, app::Ui& ui, const UntisEdits& edits) {
-  if (!store::writeFileAtomically(ws.dataFile(untisIniFileName), formatUntisIni(edits))) {
+  if (!store::writeFileAtomically(ws.dataFile(app::untisIniFileName), formatUntisIni(edits))) {
     ui.error(untisDialogCaption, cannotCreateText);
     return false;
   }

@@ -15,7 +15,6 @@
 
 namespace velmoran::untis {
 
-inline constexpr const char* untisIniFileName = "Untis.ini";
 // The caption of the settings dialog and of its messages.
 inline constexpr const char* untisDialogCaption = "Velmoran 2021 / Untis - Einstellungen";
 // User and password are stored as exactly this many characters.

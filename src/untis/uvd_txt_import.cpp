@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "pages/table_commands.h"
+#include "store/bulk.h"
 #include "untis/gpu002_import.h"
 #include "untis/line_reader.h"
 
@@ -70,17 +70,12 @@ void importUvd(app::Workspace& ws, app::Ui& ui, const std::filesystem::path& fil
     return;
   }
 
-  store::Table& uvd = ws.table(app::Page::Uvd);
   ui.busy(true);
-  pages::markAllDeleted(uvd);
-  // The orders are built once from the records at the flush, not kept in step with every
-  // appended line.
-  uvd.releaseOrders();
-  Text scratch;
-  while (auto line = reader->next())
-    if (!isHeaderLine(*line)) appendRecord(uvd, *line, scratch);
-  uvd.flush();
-  uvd.goTop();
+  store::replaceRecords(ws.table(app::Page::Uvd), [&](store::Table& uvd) {
+    Text scratch;
+    while (auto line = reader->next())
+      if (!isHeaderLine(*line)) appendRecord(uvd, *line, scratch);
+  });
   ui.busy(false);
   ui.showPage(static_cast<int>(app::Page::Uvd));
   ui.status("UVD.TXT: " +

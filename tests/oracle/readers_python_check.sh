@@ -3,7 +3,7 @@
 # widths and decimals, umlauts (decoded through the code-page mark 0x02 = cp850), numbers
 # with decimals, dates, logicals, unset values and the deleted record.
 #
-#   readers_python_check.sh BUILD_DIR SHARED_DIR
+#   readers_python_check.sh BUILD_DIR
 set -euo pipefail
 build=$1
 tmp=$(mktemp -d)

@@ -3,7 +3,7 @@
 # single 0x0D terminator, field offsets in the descriptors, '?' for an unset logical) read by
 # our table layer, with an index we build over it.
 #
-#   written_by_python_check.sh BUILD_DIR SHARED_DIR
+#   written_by_python_check.sh BUILD_DIR
 set -euo pipefail
 build=$1
 tmp=$(mktemp -d)

@@ -45,6 +45,5 @@ void writeBytes(const fs::path& file, std::string_view bytes) {
 
 fs::path sourceDir() { return VELMORAN_SOURCE_DIR; }
 fs::path programDir() { return VELMORAN_PROGRAM_DIR; }
-fs::path sharedDir() { return VELMORAN_SHARED_DIR; }
 
 }  // namespace velmoran::test

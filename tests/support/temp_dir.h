@@ -26,9 +26,8 @@ private:
 std::string readBytes(const std::filesystem::path& file);
 void writeBytes(const std::filesystem::path& file, std::string_view bytes);
 
-// Paths of the project's source tree, the built program folder and the shared reference files.
+// Paths of the project's source tree and the built program folder.
 std::filesystem::path sourceDir();
 std::filesystem::path programDir();
-std::filesystem::path sharedDir();
 
 }  // namespace velmoran::test

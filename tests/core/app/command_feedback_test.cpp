@@ -11,6 +11,7 @@
 #include "backup/backup.h"
 #include "backup/restore.h"
 #include "core/transfer/lesson_lines.h"
+#include "store/bulk.h"
 #include "store/code_page.h"
 #include "support/test_workspace.h"
 #include "transfer/conversion.h"
@@ -165,7 +166,7 @@ TEST(Question, TransferAsksBeforeItRebuildsUvdAndNoKeepsIt) {
 TEST(Question, TransferDoesNotAskWhenUvdHoldsOnlyDeletedRecords) {
   test::TestWorkspace t;
   addRejectedRecord(t);
-  pages::markAllDeleted(t.table(Page::Uvd));
+  store::markAllDeleted(t.table(Page::Uvd));
   test::addLines(t.table(Page::Gpsul), {LessonLine(1, "05A", "MUE", "D", "R1", 4)});
   transfer::untisUvd(t.ws(), t.ui());
   EXPECT_EQ(t.ui().onlyMessage().kind, "info");

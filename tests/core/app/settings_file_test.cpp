@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "support/temp_dir.h"
 
 namespace velmoran::app {
@@ -76,6 +78,40 @@ TEST(SettingsFile, MinutesWithDecimalComma) {
   EXPECT_DOUBLE_EQ(s.minutesPerLesson(), 45.0);
   s.minutes = "62,5";
   EXPECT_DOUBLE_EQ(s.minutesPerLesson(), 62.5);
+}
+
+// Every command reads line 9 through minutesValue: the transfer falls back to 45, the teacher
+// commands take "no number" as "no minutes".
+TEST(SettingsFile, MinutesValueIsTheNumberAtTheStartOfLineNine) {
+  Settings s;
+  for (auto [text, value] : {std::pair{"62,25", 62.25},
+                             {" 62.25 ", 62.25},
+                             {"0", 0.0},
+                             {"50 Minuten", 50.0},
+                             {"-5", -5.0}}) {
+    s.minutes = text;
+    ASSERT_TRUE(s.minutesValue().has_value()) << text;
+    EXPECT_DOUBLE_EQ(*s.minutesValue(), value) << text;
+    EXPECT_DOUBLE_EQ(s.minutesPerLesson(), value) << text;
+  }
+  for (const char* text : {"", "   ", "Minuten", "+45", "x5"}) {
+    s.minutes = text;
+    EXPECT_FALSE(s.minutesValue().has_value()) << text;
+    EXPECT_DOUBLE_EQ(s.minutesPerLesson(), 45.0) << text;
+  }
+}
+
+TEST(SettingsFile, MinuteModelIsOnForJAlone) {
+  Settings s;
+  for (auto [text, on] : {std::pair{"J", true},
+                          {" J  ", true},
+                          {"", false},
+                          {"Ja", false},
+                          {"j", false},
+                          {"N", false}}) {
+    s.minuteModel = text;
+    EXPECT_EQ(s.minuteModelOn(), on) << text;
+  }
 }
 
 TEST(SettingsFile, MissingFileFails) {

@@ -99,8 +99,7 @@ TEST(WriteUvd, EachVisibleRecordIsOneLineInRecordOrder) {
   EXPECT_EQ(uvd.recno(), 1u);
 }
 
-// More records than are handed between the threads at a time (and not a multiple of it):
-// every visible one in order, each exactly once.
+// Many records, every seventh deleted: every visible one in order, each exactly once.
 TEST(WriteUvd, ManyRecordsComeOutInOrderEachOnce) {
   test::TestWorkspace t;
   store::Table& uvd = t.table(Page::Uvd);

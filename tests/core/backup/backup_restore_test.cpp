@@ -4,11 +4,12 @@
 #include <set>
 
 #include "app/column_layout_file.h"
+#include "app/os_version.h"
 #include "app/settings_file.h"
 #include "backup/backup.h"
 #include "backup/restore.h"
-#include "help/os_version.h"
 #include "pages/table_commands.h"
+#include "store/bulk.h"
 #include "support/test_workspace.h"
 #include "untis/untis_ini.h"
 
@@ -69,10 +70,10 @@ TEST(SaveData, CopiesTheTablesAndTheSettingsFileWithoutOptionalFiles) {
 TEST(SaveData, CopiesTheColumnLayoutsAndUntisIniWhenPresent) {
   test::TestWorkspace t;
   test::writeBytes(t.dir() / app::columnLayoutFileName, "layouts");
-  test::writeBytes(t.dir() / untis::untisIniFileName, "untis\r\n");
+  test::writeBytes(t.dir() / app::untisIniFileName, "untis\r\n");
   saveData(t.ws(), t.ui());
   EXPECT_EQ(test::readBytes(t.dir() / "SECURE" / app::columnLayoutFileName), "layouts");
-  EXPECT_EQ(test::readBytes(t.dir() / "SECURE" / untis::untisIniFileName), "untis\r\n");
+  EXPECT_EQ(test::readBytes(t.dir() / "SECURE" / app::untisIniFileName), "untis\r\n");
 }
 
 TEST(SaveData, CopiesWhatTheOpenTablesHoldAndOverwritesTheLastBackup) {
@@ -114,7 +115,7 @@ TEST(SaveData, ATableThatCannotBeCopiedIsNamedAndTheOthersAreStillCopied) {
   fs::create_directory(t.dir() / "SECURE" / "uvd.dbf");
   saveData(t.ws(), t.ui());
   ASSERT_EQ(kinds(t.ui()), (std::vector<std::string>{"warning", "warning", "info"}));
-  EXPECT_EQ(t.ui().messages[0].caption, help::mainWindowCaption());
+  EXPECT_EQ(t.ui().messages[0].caption, app::mainWindowCaption());
   EXPECT_EQ(t.ui().messages[0].text, "Die Datei \"klasse.dbf\" konnte nicht gesichert werden !");
   EXPECT_EQ(t.ui().messages[1].text, "Die Datei \"uvd.dbf\" konnte nicht gesichert werden !");
   EXPECT_TRUE(fs::exists(t.dir() / "SECURE" / "zulfach.dbf"));
@@ -144,7 +145,7 @@ TEST(RestoreData, BringsBackEveryFileByteForByteUnderTheOpenTables) {
   test::TestWorkspace t;
   fill(t);
   test::writeBytes(t.dir() / app::columnLayoutFileName, "layouts");
-  test::writeBytes(t.dir() / untis::untisIniFileName,
+  test::writeBytes(t.dir() / app::untisIniFileName,
                    untis::formatUntisIni({"C:\\Untis.exe", "DB", "u", "p", "", ""}));
   saveData(t.ws(), t.ui());
   std::map<std::string, std::string> saved;
@@ -153,7 +154,7 @@ TEST(RestoreData, BringsBackEveryFileByteForByteUnderTheOpenTables) {
 
   for (Page page : {Page::Gpsul, Page::Lehrer, Page::MehrMinder, Page::Uvd}) {
     store::Table& table = t.table(page);
-    pages::markAllDeleted(table);
+    store::markAllDeleted(table);
     table.append();
     table.flush();
   }
@@ -161,8 +162,8 @@ TEST(RestoreData, BringsBackEveryFileByteForByteUnderTheOpenTables) {
   t.ws().settings.schoolNumber = "999999";
   ASSERT_TRUE(t.ws().saveSettings());
   test::writeBytes(t.dir() / app::columnLayoutFileName, "changed");
-  test::writeBytes(t.dir() / untis::untisIniFileName, "");
-  t.ws().AUNTIS_ARRAY.clear();
+  test::writeBytes(t.dir() / app::untisIniFileName, "");
+  t.ws().AUNTIS_ARRAY.assign(6, "stale");
 
   t.ui().messages.clear();
   t.ui().answers = {true};
@@ -170,7 +171,9 @@ TEST(RestoreData, BringsBackEveryFileByteForByteUnderTheOpenTables) {
   EXPECT_EQ(kinds(t.ui()), (std::vector<std::string>{"question", "info"}));
   for (const auto& [name, bytes] : saved) EXPECT_EQ(test::readBytes(t.dir() / name), bytes) << name;
   EXPECT_EQ(t.ws().settings.schoolNumber, schoolNumber);
-  EXPECT_EQ(t.ws().AUNTIS_ARRAY.size(), 6u);
+  // The Untis settings held in memory are let go, so that the restored file is read next.
+  EXPECT_TRUE(t.ws().AUNTIS_ARRAY.empty());
+  EXPECT_EQ(untis::untisDialogInit(t.ws())[0], "C:\\Untis.exe");
   EXPECT_TRUE(t.ws().LRESTORED);
   // The tables are open again, on their first record, with indexes built for the content.
   store::Table& lehrer = t.table(Page::Lehrer);
@@ -191,7 +194,7 @@ TEST(RestoreData, OnlyTheChosenFilesAreRestored) {
   fill(t);
   saveData(t.ws(), t.ui());
   for (Page page : {Page::Lehrer, Page::Klasse}) {
-    pages::markAllDeleted(t.table(page));
+    store::markAllDeleted(t.table(page));
     t.table(page).flush();
   }
   const std::string klasse = test::readBytes(t.dir() / "klasse.dbf");
@@ -229,7 +232,7 @@ TEST(RestoreData, ARestoredSettingsFileIsReadAgainAtOnce) {
   EXPECT_EQ(t.ws().settings.sf(), "BK");
   // The catalogs follow the restored school form.
   EXPECT_EQ(t.ws().catalogs.qualart,
-            transfer::buildCatalogs("BK=Berufskolleg", transfer::shippedZulfach()).qualart);
+            catalog::buildCatalogs("BK=Berufskolleg", catalog::shippedZulfach()).qualart);
 }
 
 TEST(RestoreData, AMissingCopyIsSkippedAndTheTableStaysUsable) {
@@ -240,7 +243,7 @@ TEST(RestoreData, AMissingCopyIsSkippedAndTheTableStaysUsable) {
   EXPECT_EQ(t.ui().onlyMessage().kind, "info");
   EXPECT_EQ(test::readBytes(t.dir() / "mehr_minder.dbf"), before);
   EXPECT_EQ(liveCount(t.table(Page::MehrMinder)), 3u);
-  EXPECT_FALSE(fs::exists(t.dir() / untis::untisIniFileName));
+  EXPECT_FALSE(fs::exists(t.dir() / app::untisIniFileName));
 }
 
 TEST(RestoreData, ACopyThatIsNoTableIsRefusedAndTheTableStaysAsItWas) {

@@ -10,6 +10,7 @@
 #include <tuple>
 
 #include "store/code_page.h"
+#include "store/little_endian.h"
 #include "store/table.h"
 #include "support/temp_dir.h"
 
@@ -19,7 +20,10 @@ namespace {
 namespace fs = std::filesystem;
 using test::TempDir;
 
-fs::path fixtureDir(const std::string& set) { return test::sharedDir() / "ntx-fixtures" / set; }
+// Tables and index files written by Harbour (see the README there).
+fs::path fixtureDir(const std::string& set) {
+  return test::sourceDir() / "tests" / "fixtures" / "store" / "harbour" / set;
+}
 
 // A writable copy of a fixture folder.
 void copyFixtures(const std::string& set, const TempDir& dir) {
@@ -244,29 +248,19 @@ struct PageView {
   friend bool operator==(const PageView&, const PageView&) = default;
 };
 
-std::uint32_t le32(const std::string& b, std::size_t at) {
-  std::uint32_t v = 0;
-  for (int k = 3; k >= 0; --k)
-    v = (v << 8) | static_cast<unsigned char>(b[at + static_cast<std::size_t>(k)]);
-  return v;
-}
-std::uint16_t le16(const std::string& b, std::size_t at) {
-  return static_cast<std::uint16_t>(static_cast<unsigned char>(b[at]) |
-                                    (static_cast<unsigned char>(b[at + 1]) << 8));
-}
-
 std::map<std::size_t, PageView> pagesOf(const fs::path& file) {
   std::string b = test::readBytes(file);
-  std::size_t keySize = le16(b, 14);
+  std::size_t keySize = le16(b.data() + 14);
   std::map<std::size_t, PageView> pages;
   for (std::size_t page = 1024; page + 1024 <= b.size(); page += 1024) {
-    PageView v{le16(b, page), {}, 0};
+    PageView v{le16(b.data() + page), {}, 0};
     for (std::size_t i = 0; i <= v.count; ++i) {
-      std::size_t item = page + le16(b, page + 2 + 2 * i);
+      std::size_t item = page + le16(b.data() + page + 2 + 2 * i);
       if (i < v.count)
-        v.items.emplace_back(le32(b, item), le32(b, item + 4), b.substr(item + 8, keySize));
+        v.items.emplace_back(le32(b.data() + item), le32(b.data() + item + 4),
+                             b.substr(item + 8, keySize));
       else
-        v.rightChild = le32(b, item);
+        v.rightChild = le32(b.data() + item);
     }
     pages[page] = v;
   }

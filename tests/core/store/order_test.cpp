@@ -9,6 +9,7 @@
 #include <set>
 
 #include "store/code_page.h"
+#include "store/little_endian.h"
 #include "store/table.h"
 #include "support/temp_dir.h"
 #include "table_fixture.h"
@@ -21,17 +22,6 @@ using test::TempDir;
 using test::writeBytes;
 using namespace testing;
 using Recnos = std::vector<std::uint32_t>;
-
-std::uint32_t le32(const std::string& b, std::size_t at) {
-  std::uint32_t v = 0;
-  for (int k = 3; k >= 0; --k)
-    v = (v << 8) | static_cast<unsigned char>(b[at + static_cast<std::size_t>(k)]);
-  return v;
-}
-std::uint16_t le16(const std::string& b, std::size_t at) {
-  return static_cast<std::uint16_t>(static_cast<unsigned char>(b[at]) |
-                                    (static_cast<unsigned char>(b[at + 1]) << 8));
-}
 
 class Orders : public ::testing::Test {
 protected:
@@ -201,13 +191,13 @@ TEST_F(Orders, NumericKeysAreWrittenInClipperForm) {
   // One leaf page behind the header; items in slots after the offset table.
   auto keys = [&](const char* file, std::size_t keySize) {
     std::string b = readBytes(dir / file);
-    std::size_t maxItems = le16(b, 18);
+    std::size_t maxItems = le16(b.data() + 18);
     std::vector<std::string> out;
-    for (std::size_t i = 0; i < le16(b, 1024); ++i) {
-      std::size_t item = 1024 + le16(b, 1024 + 2 + 2 * i);
+    for (std::size_t i = 0; i < le16(b.data() + 1024); ++i) {
+      std::size_t item = 1024 + le16(b.data() + 1024 + 2 + 2 * i);
       out.push_back(b.substr(item + 8, keySize));
     }
-    EXPECT_EQ(le16(b, 1024 + 2), 2 + 2 * (maxItems + 1));
+    EXPECT_EQ(le16(b.data() + 1024 + 2), 2 + 2 * (maxItems + 1));
     return out;
   };
   EXPECT_EQ(keys("B.NTX", 8), (std::vector<std::string>{",,,,).*'", ",,,,,.',", "00012.50"}));
@@ -293,24 +283,24 @@ TEST_F(Orders, CreateOrderWritesAClipperNtxHeader) {
   ASSERT_TRUE(t->createOrder(ntx, "UPPER(NAME)", "UNAME").ok());
   std::string b = readBytes(ntx);
   ASSERT_EQ(b.size(), 2048u);
-  EXPECT_EQ(le16(b, 0), 6);      // Clipper 5 signature
-  EXPECT_EQ(le16(b, 2), 1);      // version of a fresh index
-  EXPECT_EQ(le32(b, 4), 1024u);  // root
-  EXPECT_EQ(le32(b, 8), 0u);     // no free pages
-  EXPECT_EQ(le16(b, 12), 28);    // item size
-  EXPECT_EQ(le16(b, 14), 20);    // key size
-  EXPECT_EQ(le16(b, 16), 0);
-  EXPECT_EQ(le16(b, 18), 32);  // keys per page for key size 20
-  EXPECT_EQ(le16(b, 20), 16);
+  EXPECT_EQ(le16(b.data() + 0), 6);      // Clipper 5 signature
+  EXPECT_EQ(le16(b.data() + 2), 1);      // version of a fresh index
+  EXPECT_EQ(le32(b.data() + 4), 1024u);  // root
+  EXPECT_EQ(le32(b.data() + 8), 0u);     // no free pages
+  EXPECT_EQ(le16(b.data() + 12), 28);    // item size
+  EXPECT_EQ(le16(b.data() + 14), 20);    // key size
+  EXPECT_EQ(le16(b.data() + 16), 0);
+  EXPECT_EQ(le16(b.data() + 18), 32);  // keys per page for key size 20
+  EXPECT_EQ(le16(b.data() + 20), 16);
   EXPECT_EQ(b.substr(22, 12), std::string("UPPER(NAME)\0", 12));
   EXPECT_EQ(b.substr(538, 6), std::string("UNAME\0", 6));
-  EXPECT_EQ(le16(b, 1024), 2);  // root leaf with two keys
-  std::size_t first = 1024 + le16(b, 1024 + 2);
-  EXPECT_EQ(le32(b, first), 0u);
-  EXPECT_EQ(le32(b, first + 4), 2u);
+  EXPECT_EQ(le16(b.data() + 1024), 2);  // root leaf with two keys
+  std::size_t first = 1024 + le16(b.data() + 1024 + 2);
+  EXPECT_EQ(le32(b.data() + first), 0u);
+  EXPECT_EQ(le32(b.data() + first + 4), 2u);
   EXPECT_EQ(b.substr(first + 8, 20), "A" + std::string(19, ' '));
   // The pseudo item after the last key holds no record number and no key.
-  std::size_t pseudo = 1024 + le16(b, 1024 + 2 + 2 * 2);
+  std::size_t pseudo = 1024 + le16(b.data() + 1024 + 2 + 2 * 2);
   EXPECT_EQ(b.substr(pseudo, 28), std::string(28, '\0'));
 }
 
@@ -319,8 +309,8 @@ TEST_F(Orders, AnEmptyTableGetsARootLeafWithoutKeys) {
   ASSERT_TRUE(t->createOrder(ntx, "NAME").ok());
   std::string b = readBytes(ntx);
   ASSERT_EQ(b.size(), 2048u);
-  EXPECT_EQ(le32(b, 4), 1024u);
-  EXPECT_EQ(le16(b, 1024), 0);
+  EXPECT_EQ(le32(b.data() + 4), 1024u);
+  EXPECT_EQ(le16(b.data() + 1024), 0);
 }
 
 TEST_F(Orders, FlushWritesChangedOrdersAndOthersCanReadThem) {
@@ -349,7 +339,7 @@ TEST_F(Orders, AnIndexThatDisagreesWithTheTableIsRebuilt) {
   ASSERT_TRUE(t->openOrder(ntx).ok());
   t->setOrder(1);
   EXPECT_EQ(walk(*t), (Recnos{2, 3, 1}));
-  EXPECT_EQ(le16(readBytes(ntx), 1024), 3);  // and written again
+  EXPECT_EQ(le16(readBytes(ntx).data() + 1024), 3);  // and written again
 }
 
 TEST_F(Orders, ADamagedIndexIsRebuilt) {
@@ -429,31 +419,31 @@ TEST_F(Orders, ManyKeysMakeABalancedTreeWithEveryKeyOnce) {
   }
   ASSERT_TRUE(t->createOrder(ntx, "NAME").ok());
   std::string b = readBytes(ntx);
-  const std::size_t maxItems = le16(b, 18);
+  const std::size_t maxItems = le16(b.data() + 18);
   // Walk the tree: depth of every leaf, keys in order, fill of every page but the root.
   std::vector<std::pair<std::string, std::uint32_t>> keys;
   std::set<std::size_t> leafDepths;
   std::function<void(std::uint32_t, std::size_t)> visit = [&](std::uint32_t page,
                                                               std::size_t depth) {
-    std::size_t count = le16(b, page);
-    if (page != le32(b, 4)) {
+    std::size_t count = le16(b.data() + page);
+    if (page != le32(b.data() + 4)) {
       EXPECT_GE(count, maxItems / 2);
     }
     for (std::size_t i = 0; i <= count; ++i) {
-      std::size_t item = page + le16(b, page + 2 + 2 * i);
-      std::uint32_t child = le32(b, item);
+      std::size_t item = page + le16(b.data() + page + 2 + 2 * i);
+      std::uint32_t child = le32(b.data() + item);
       if (child)
         visit(child, depth + 1);
       else
         leafDepths.insert(depth);
       if (i < count) {
-        keys.emplace_back(b.substr(item + 8, 20), le32(b, item + 4));
+        keys.emplace_back(b.substr(item + 8, 20), le32(b.data() + item + 4));
       } else {
         EXPECT_EQ(b.substr(item + 4, 24), std::string(24, '\0'));
       }
     }
   };
-  visit(le32(b, 4), 0);
+  visit(le32(b.data() + 4), 0);
   EXPECT_EQ(leafDepths.size(), 1u);
   ASSERT_EQ(keys.size(), static_cast<std::size_t>(n));
   EXPECT_TRUE(std::is_sorted(keys.begin(), keys.end()));
@@ -592,7 +582,7 @@ TEST_F(ReleasedOrders, OrdersCreatedReleasedAreBuiltTogetherAtTheFlush) {
 
 // Enough records for the pass over them to take many blocks and for every order's keys to
 // be sorted in many runs (the numbers with blanks, signs and stars among them, five orders
-// collected on two threads): the files are still those of orders kept in memory.
+// collected together): the files are still those of orders kept in memory.
 TEST(ReleasedOrdersAtScale, ManyBlocksAndRunsGiveTheSameIndexFiles) {
   TempDir dir;
   const Structure fields = {

@@ -1,8 +1,8 @@
-// Work on two threads: every piece done exactly once, failures reported after all are done.
+// The table layer's helper thread: every piece done exactly once, failures reported after all
+// are done, and never more than two threads.
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <atomic>
 #include <chrono>
 #include <stdexcept>
@@ -50,60 +50,6 @@ TEST(OnTwoThreads, NestedWorkStaysOnItsThread) {
   });
   EXPECT_EQ(inner.load(), 24);
   EXPECT_EQ(elsewhere.load(), 0);
-}
-
-// A stream of pieces: each used once, in the order filled, on this thread; a failure on
-// either side ends the stream and reaches the caller.
-TEST(InTwoStages, PiecesArriveInOrderAndFailuresEndTheStream) {
-  constexpr std::size_t pieces = 1000;
-  std::array<std::size_t, 3> slots{};
-  std::size_t next = 0;
-  std::vector<std::size_t> used;
-  const auto caller = std::this_thread::get_id();
-  bool elsewhere = false;
-  inTwoStages(
-      slots.size(),
-      [&](std::size_t slot) {
-        if (next == pieces) return false;
-        slots[slot] = next++;
-        return true;
-      },
-      [&](std::size_t slot) {
-        used.push_back(slots[slot]);
-        elsewhere |= std::this_thread::get_id() != caller;
-      });
-  ASSERT_EQ(used.size(), pieces);
-  for (std::size_t i = 0; i < pieces; ++i) ASSERT_EQ(used[i], i);
-  EXPECT_FALSE(elsewhere);
-
-  // use fails at piece 10: fill stops soon after (at most the slots ahead), nothing more used.
-  std::atomic<std::size_t> filled{0};
-  std::size_t taken = 0;
-  EXPECT_THROW(inTwoStages(
-                   3, [&](std::size_t) { return ++filled < 1000000; },
-                   [&](std::size_t) {
-                     if (++taken == 10) throw std::runtime_error("use");
-                   }),
-               std::runtime_error);
-  EXPECT_EQ(taken, 10u);
-  EXPECT_LE(filled.load(), 12u);  // pieces 0 .. 8 used: fill may reach piece 11
-
-  // fill fails at piece 5: the four filled before it are still used.
-  std::size_t n = 0;
-  taken = 0;
-  try {
-    inTwoStages(
-        3,
-        [&](std::size_t) {
-          if (++n == 5) throw std::runtime_error("fill");
-          return true;
-        },
-        [&](std::size_t) { ++taken; });
-    FAIL() << "no exception";
-  } catch (const std::runtime_error& e) {
-    EXPECT_STREQ(e.what(), "fill");
-  }
-  EXPECT_EQ(taken, 4u);
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #endif
 
 #include "store/field_codec.h"
+#include "store/little_endian.h"
 #include "store/table.h"
 #include "support/temp_dir.h"
 #include "table_fixture.h"
@@ -33,17 +34,6 @@ const Structure everyType = {{"NAME", 'C', 12, 0},
                              {"DATUM", 'D', 8, 0},
                              {"AKTIV", 'L', 1, 0},
                              {"NR", 'N', 5, 0}};
-
-std::uint32_t le32(const std::string& b, std::size_t at) {
-  std::uint32_t v = 0;
-  for (int k = 3; k >= 0; --k)
-    v = (v << 8) | static_cast<unsigned char>(b[at + static_cast<std::size_t>(k)]);
-  return v;
-}
-std::uint16_t le16(const std::string& b, std::size_t at) {
-  return static_cast<std::uint16_t>(static_cast<unsigned char>(b[at]) |
-                                    (static_cast<unsigned char>(b[at + 1]) << 8));
-}
 
 class TableFile : public ::testing::Test {
 protected:
@@ -63,9 +53,9 @@ TEST_F(TableFile, CreateWritesAClipperStyleHeader) {
   EXPECT_EQ(static_cast<unsigned char>(b[1]), today.year() - 1900);
   EXPECT_EQ(b[2], static_cast<char>(today.month()));
   EXPECT_EQ(b[3], static_cast<char>(today.day()));
-  EXPECT_EQ(le32(b, 4), 0u);
-  EXPECT_EQ(le16(b, 8), headerLength);
-  EXPECT_EQ(le16(b, 10), 1 + 12 + 8 + 8 + 1 + 5);
+  EXPECT_EQ(le32(b.data() + 4), 0u);
+  EXPECT_EQ(le16(b.data() + 8), headerLength);
+  EXPECT_EQ(le16(b.data() + 10), 1 + 12 + 8 + 8 + 1 + 5);
   EXPECT_EQ(b[29], '\x02');
   EXPECT_EQ(b.substr(32, 11), std::string("NAME\0\0\0\0\0\0\0", 11));
   EXPECT_EQ(b[32 + 11], 'C');
@@ -94,7 +84,7 @@ TEST_F(TableFile, RecordsAreWrittenFieldByFieldAndCountedInTheHeader) {
   }
   std::string b = readBytes(file);
   const std::size_t h = 32 * 6 + 2, len = 35;
-  EXPECT_EQ(le32(b, 4), 2u);
+  EXPECT_EQ(le32(b.data() + 4), 2u);
   EXPECT_EQ(b.substr(h, len), " M\x81ller         12.5020240301T   -7");
   EXPECT_EQ(b.substr(h + len, len), "*" + std::string(len - 1, ' '));
   EXPECT_EQ(b.size(), h + 2 * len + 1);
@@ -184,50 +174,6 @@ TEST(NumberFields, ReadAsStrtodReadsThem) {
   }
 }
 
-// A number given by its digits is formatted the short way only when that is exactly what
-// formatting its value gives: every digit string the short way takes must agree with the
-// value's field text and key, and the common ones must take it.
-TEST(NumberFields, DecimalDigitsFormatAsTheirValue) {
-  std::mt19937 rng(7122026);
-  const std::string alphabet = "00123456789.";
-  int shortWays = 0;
-  for (int k = 0; k < 60000; ++k) {
-    std::string digits;
-    for (unsigned n = 1 + rng() % 16; n > 0; --n) digits += alphabet[rng() % alphabet.size()];
-    const bool negative = rng() % 4 == 0;
-    const int width = 1 + static_cast<int>(rng() % 19);
-    const int decimals = static_cast<int>(rng() % std::min(width, 6));
-    std::string out(static_cast<std::size_t>(width), '#');
-    if (!formatDecimalInto(negative, digits, width, decimals, out.data())) {
-      ASSERT_EQ(out, std::string(static_cast<std::size_t>(width), '#')) << digits;  // untouched
-      continue;
-    }
-    ++shortWays;
-    const double value = (negative ? -1 : 1) * std::strtod(digits.c_str(), nullptr);
-    ASSERT_EQ(out, numberField(value, width, decimals))
-        << digits << " " << width << " " << decimals;
-    std::string key(static_cast<std::size_t>(width), '#');
-    ASSERT_TRUE(numericKeyOfDecimal(negative, digits, width, decimals, key.data()));
-    ASSERT_EQ(key, numericKey(value, width, decimals)) << digits << " " << width << " " << decimals;
-  }
-  EXPECT_GT(shortWays, 10000);
-  auto formatted = [](bool negative, std::string_view digits, int width, int decimals) {
-    std::string out(static_cast<std::size_t>(width), '#');
-    return formatDecimalInto(negative, digits, width, decimals, out.data()) ? out
-                                                                            : std::string("-");
-  };
-  EXPECT_EQ(formatted(false, "12", 8, 3), "  12.000");
-  EXPECT_EQ(formatted(false, "007.5", 5, 1), "  7.5");
-  EXPECT_EQ(formatted(false, ".25", 5, 2), " 0.25");
-  EXPECT_EQ(formatted(true, "0.0", 4, 1), " 0.0");  // no sign for zero
-  EXPECT_EQ(formatted(true, "3.5", 5, 1), " -3.5");
-  EXPECT_EQ(formatted(false, "5.", 3, 0), "  5");
-  EXPECT_EQ(formatted(false, "1.25", 6, 1), "-");    // rounded: the long way
-  EXPECT_EQ(formatted(false, "123456", 5, 0), "-");  // too wide: stars, the long way
-  EXPECT_EQ(formatted(false, "", 5, 0), "-");
-  EXPECT_EQ(formatted(false, "1,5", 5, 1), "-");
-}
-
 TEST_F(TableFile, UmlautsAreStoredInCodePage850) {
   {
     auto t = createTable(file, {{"NAME", 'C', 20, 0}});
@@ -275,152 +221,6 @@ TEST_F(TableFile, EveryFieldTypeRoundTripsThroughTheFile) {
   EXPECT_EQ(t->getText("AKTIV"), "");
 }
 
-// A copy of a record reads as the table reads the record itself, also after the cursor
-// has moved on (and a character field holding a number reads as that number).
-TEST_F(TableFile, CopiedRecordsReadAsTheTableReadsThem) {
-  auto t = createTable(file, everyType);
-  t->append();
-  t->put("NAME", " 12,5 \xD6");
-  t->put("BETRAG", -120.75);
-  t->put("DATUM", *Date::make(1999, 12, 31));
-  t->putLogical("AKTIV", true);
-  t->append();
-  t->put("NAME", "7,25");
-  t->append();  // blank
-  const RecordFields fields(*t);
-  std::vector<std::string> copies;
-  std::vector<std::vector<Text>> texts;
-  std::vector<std::vector<double>> numbers;
-  for (t->goTop(); !t->eof(); t->skip()) {
-    copies.emplace_back(t->recordBytes());
-    texts.emplace_back();
-    numbers.emplace_back();
-    for (int p = 1; p <= static_cast<int>(everyType.size()); ++p) {
-      texts.back().push_back(t->getText(p));
-      numbers.back().push_back(t->getNumber(p));
-    }
-  }
-  EXPECT_TRUE(t->recordBytes().empty());  // at eof
-  ASSERT_EQ(copies.size(), 3u);
-  for (std::size_t r = 0; r < copies.size(); ++r)
-    for (int p = 1; p <= static_cast<int>(everyType.size()); ++p) {
-      const auto i = static_cast<std::size_t>(p - 1);
-      EXPECT_EQ(fields.text(copies[r], p), texts[r][i]) << r << " " << p;
-      EXPECT_EQ(fields.number(copies[r], p), numbers[r][i]) << r << " " << p;
-    }
-  // appendText: the text cut and trimmed, appended to what is there.
-  for (std::size_t r = 0; r < copies.size(); ++r)
-    for (int p = 1; p <= static_cast<int>(everyType.size()); ++p)
-      for (std::size_t n : {std::size_t{1}, std::size_t{2}, std::size_t{6}, std::string::npos}) {
-        std::string out = "x";
-        fields.appendText(copies[r], p, out, n);
-        EXPECT_EQ(
-            out,
-            "x" + trim(std::string_view(texts[r][static_cast<std::size_t>(p - 1)]).substr(0, n)))
-            << r << " " << p << " " << n;
-      }
-  std::string cut;
-  fields.appendText(copies[0], 1, cut, 6);
-  EXPECT_EQ(cut, "12,5");
-  cut.clear();
-  fields.appendText(copies[0], 1, cut);
-  EXPECT_EQ(cut, "12,5 \xD6");
-  EXPECT_EQ(fields.number(copies[1], 1), 7.25);
-  EXPECT_EQ(fields.text(copies[0], 2), "-120.75");
-  EXPECT_THROW(fields.text(copies[0], 0), std::out_of_range);
-  EXPECT_THROW(fields.number(copies[0], 99), std::out_of_range);
-}
-
-// A record made away from the table holds the bytes the table's own puts give it, and is
-// appended whole.
-TEST_F(TableFile, BuiltRecordsAreWhatThePutsWrite) {
-  auto t = createTable(file, everyType);
-  auto putAll = [](auto put) {
-    put(1, Text("\xC4rger mit einem langen Namen"));  // Ärger…, cut to 12
-    put(2, 123456.789);                               // too wide: stars
-    put(3, *Date::make(2026, 12, 8));
-    put(5, 42.0);
-  };
-  t->append();
-  putAll([&](int p, auto v) { t->put(p, v); });
-  const std::string byPuts(t->recordBytes());
-  t->append();
-  t->put(1, 12.5);  // a number into a character field
-  t->put(2, "3,5");
-  const std::string mixed(t->recordBytes());
-
-  const RecordBuilder builder(*t);
-  ASSERT_EQ(builder.size(), byPuts.size());
-  std::string record(builder.size(), '#');
-  builder.blank(record.data());
-  putAll([&](int p, auto v) { builder.put(record.data(), p, v); });
-  EXPECT_EQ(record, byPuts);
-  EXPECT_EQ(record.substr(13, 8), "********");
-  std::string second(builder.size(), '#');
-  builder.blank(second.data());
-  builder.put(second.data(), 1, 12.5);
-  EXPECT_FALSE(builder.putDecimal(second.data(), 1, false, "3.5"));  // not a number field
-  EXPECT_TRUE(builder.putDecimal(second.data(), 2, false, "3.5"));
-  EXPECT_EQ(second, mixed);
-  EXPECT_THROW(builder.put(record.data(), 6, 1.0), std::out_of_range);
-
-  t->append(record);
-  t->append(second);
-  EXPECT_THROW(t->append(record.substr(1)), std::invalid_argument);
-  EXPECT_EQ(t->lastRec(), 4u);
-  t->flush();
-  const std::string b = readBytes(file);
-  const std::size_t at = b.size() - 1 - 4 * byPuts.size();
-  EXPECT_EQ(b.substr(at, 2 * byPuts.size()), byPuts + mixed);
-  EXPECT_EQ(b.substr(at + 2 * byPuts.size(), 2 * byPuts.size()), byPuts + mixed);
-}
-
-// Records copied in bulk are those the cursor visits one by one, with the cursor left where
-// the visits leave it: deleted records among them, in record and in key order.
-TEST_F(TableFile, CopiedRecordsInBulkAreThoseSkipVisits) {
-  auto t = createTable(file, everyType);
-  ASSERT_TRUE(t->createOrder(dir / "t.ntx", "NAME").ok());
-  for (int i = 0; i < 700; ++i) {
-    t->append();
-    t->put(1, "n" + std::to_string((i * 37) % 101));
-    t->put(5, static_cast<double>(i));
-    if (i % 3 == 0 || (i >= 200 && i < 460)) t->remove();  // a long gap among others
-  }
-  t->goTo(5);
-  t->put(1, "changed");  // in the cache, not yet in the file
-  for (bool showDeleted : {false, true})
-    for (int order : {0, 1})
-      for (std::size_t max :
-           {std::size_t{1}, std::size_t{7}, std::size_t{300}, std::size_t{1000}}) {
-        t->showDeleted(showDeleted);
-        t->setOrder(order);
-        t->goTop();
-        t->skip(2);
-        std::string expected;
-        std::size_t visited = 0;
-        for (; visited < max && !t->eof(); ++visited, t->skip()) expected += t->recordBytes();
-        const std::uint32_t after = t->recno();
-        t->goTop();
-        t->skip(2);
-        std::string got = "x";
-        std::size_t copied = 0, step = 0;
-        do {
-          step = t->copyRecords(max - copied, got);
-          copied += step;
-        } while (step > 0 && copied < max);
-        const auto where = ::testing::Message() << showDeleted << " " << order << " " << max;
-        EXPECT_EQ(copied, visited) << where;
-        EXPECT_EQ(got, "x" + expected) << where;
-        EXPECT_EQ(t->recno(), after) << where;
-        EXPECT_EQ(t->copyRecords(0, got), 0u);
-      }
-  t->goBottom();
-  t->skip();
-  std::string none;
-  EXPECT_EQ(t->copyRecords(10, none), 0u);  // at eof
-  EXPECT_TRUE(none.empty());
-}
-
 TEST_F(TableFile, TextPutsFollowTheFieldType) {
   auto t = createTable(file, everyType);
   t->append();
@@ -447,12 +247,19 @@ TEST_F(TableFile, PaddedValuesKeepTheFieldWidth) {
   t->put("BETRAG", 3.5);
   EXPECT_EQ(t->getPadded("NAME"), "\xC4 b" + std::string(9, ' '));
   EXPECT_EQ(t->getPadded("BETRAG"), "3.50    ");
+  t->put("DATUM", *Date::make(2024, 3, 1));
   Text reused = "a longer text than any field";
-  for (int p : {1, 2}) {
+  for (int p = 1; p <= static_cast<int>(everyType.size()); ++p) {
     t->getPadded(p, reused);
     EXPECT_EQ(reused, t->getPadded(p)) << p;
+    t->getText(p, reused);  // into the same buffer: without the trailing blanks
+    EXPECT_EQ(reused, t->getText(p)) << p;
   }
+  EXPECT_EQ(reused, "");  // NR, never set
+  t->getText(1, reused);
+  EXPECT_EQ(reused, "\xC4 b");
   EXPECT_THROW(t->getPadded("NOFIELD"), std::out_of_range);
+  EXPECT_THROW(t->getText(6, reused), std::out_of_range);
 }
 
 TEST_F(TableFile, FieldsByCaseInsensitiveNameOrPosition) {
@@ -607,7 +414,7 @@ TEST_F(TableFile, AShortFileIsReadAsFarAsItGoesAndRepairedByPack) {
     t->pack();
   }
   std::string packed = readBytes(file);
-  EXPECT_EQ(le32(packed, 4), 3u);
+  EXPECT_EQ(le32(packed.data() + 4), 3u);
   EXPECT_EQ(packed.size(), h + 3 * len + 1);
   EXPECT_EQ(packed.back(), '\x1A');
 }
@@ -760,7 +567,7 @@ TEST_F(TableFile, PackRemovesDeletedRecordsAndTruncates) {
     EXPECT_EQ(names, (std::vector<std::string>{"A", "C", "E"}));
   }
   std::string b = readBytes(file);
-  EXPECT_EQ(le32(b, 4), 3u);
+  EXPECT_EQ(le32(b.data() + 4), 3u);
   EXPECT_EQ(b.size(), 32 * 2 + 2 + 3 * 11 + 1);
   EXPECT_EQ(b.substr(32 * 2 + 2), " A          C          E         \x1A");
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "pages/table_commands.h"
+#include "store/bulk.h"
 #include "store/table.h"
 #include "store/text.h"
 
@@ -63,7 +64,7 @@ struct ZulfachEntry {
 
 // Replace the shipped allowed subjects by these, in this record order.
 inline void replaceZulfach(store::Table& zulfach, const std::vector<ZulfachEntry>& rows) {
-  pages::markAllDeleted(zulfach);
+  store::markAllDeleted(zulfach);
   for (const ZulfachEntry& r : rows) {
     zulfach.append();
     zulfach.put("FACHKURZ", r.fachkurz);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/transfer/lesson_lines.h"
+#include "store/bulk.h"
 #include "support/test_workspace.h"
 
 namespace velmoran::transfer {
@@ -53,7 +54,7 @@ TEST(UntisUvd, EmptyGpsulWarnsAndLeavesEveryTableAsItWas) {
 TEST(UntisUvd, GpsulWithOnlyDeletedRecordsCountsAsEmpty) {
   test::TestWorkspace t;
   test::addLines(t.table(Page::Gpsul), {{1, "05A", "MUE", "D", "", 4}});
-  pages::markAllDeleted(t.table(Page::Gpsul));
+  store::markAllDeleted(t.table(Page::Gpsul));
   untisUvd(t.ws(), t.ui());
   EXPECT_EQ(t.ui().onlyMessage().text, "Sie haben noch keine Daten aus Untis eingelesen !");
   EXPECT_EQ(t.table(Page::Uvd).lastRec(), 0u);

@@ -108,7 +108,7 @@ TEST(Gpu004Import, AsksForTheFileWhenUntisIsNotSetUp) {
 TEST(Gpu004Import, StartsUntisWithTheExportSwitchWhenItIsSetUp) {
   test::TestWorkspace t;
   UntisEdits edits{"C:\\Untis\\Untis.exe", "DB~1", "user", "secret", "", ""};
-  test::writeBytes(t.dir() / untisIniFileName, formatUntisIni(edits));
+  test::writeBytes(t.dir() / app::untisIniFileName, formatUntisIni(edits));
   readGpu004Txt(t.ws(), t.ui());
   ASSERT_EQ(t.ui().launches.size(), 1u);
   const Text target = t.ws().dataDirText() + "gpu004.txt";

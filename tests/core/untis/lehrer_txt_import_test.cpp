@@ -57,7 +57,7 @@ std::vector<Record> live(store::Table& t) {
 
 TEST(LehrerTxtImport, StoresKindsHoursAndExpandedKeys) {
   test::TestWorkspace t;
-  const Text nicht510 = *transfer::findByKey(t.ws().catalogs.ANICHT, "510");
+  const Text nicht510 = *catalog::findByKey(t.ws().catalogs.ANICHT, "510");
   ASSERT_TRUE(nicht510.starts_with("510="));
   import(t, line("LS", "mue", "25.50") + line("66", "MUE", " 1.00", "110") +
                 line("66", "MUE", " 2.00", "999") + line("65", "MUE", " 0.50", "510") +
@@ -177,7 +177,7 @@ TEST(LehrerTxtImport, AFileThatCannotBeOpenedIsNamed) {
 }
 
 TEST(ParseLehrerTxtLine, ShortLinesGiveEmptyParts) {
-  transfer::Catalogs none;
+  catalog::Catalogs none;
   LehrerTxtRecord r = parseLehrerTxtLine("66123456AB", 0, none);
   EXPECT_EQ(r.art, "66");
   EXPECT_EQ(r.abbreviation, "AB");

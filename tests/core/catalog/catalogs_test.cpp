@@ -1,4 +1,4 @@
-#include "transfer/catalogs.h"
+#include "catalog/catalogs.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include "store/table.h"
 #include "support/temp_dir.h"
 
-namespace velmoran::transfer {
+namespace velmoran::catalog {
 namespace {
 
 Catalogs forForm(std::string_view schoolFormEntry) {
@@ -459,4 +459,4 @@ TEST(ShippedTable, GivesTheSubjectsOfTheShippedRows) {
 }
 
 }  // namespace
-}  // namespace velmoran::transfer
+}  // namespace velmoran::catalog

@@ -12,7 +12,7 @@ namespace velmoran::store {
 class Table;
 }
 
-namespace velmoran::transfer {
+namespace velmoran::catalog {
 
 using Catalog = std::vector<Text>;
 
@@ -71,4 +71,4 @@ Catalog subjectCatalog(std::string_view schoolFormEntry, const std::vector<Zulfa
 // record.
 std::vector<ZulfachRow> zulfachRows(store::Table& zulfach);
 
-}  // namespace velmoran::transfer
+}  // namespace velmoran::catalog

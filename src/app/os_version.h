@@ -9,7 +9,7 @@
 
 #include "store/text.h"
 
-namespace velmoran::help {
+namespace velmoran::app {
 
 // The version record of Windows as the system reports it.
 struct OsVersionRecord {
@@ -49,4 +49,4 @@ Text mainWindowCaption();
 // or the value is missing, and always nothing elsewhere than on Windows.
 std::optional<Text> localMachineValue(std::string_view key, std::string_view name);
 
-}  // namespace velmoran::help
+}  // namespace velmoran::app

@@ -1,14 +1,14 @@
-#include "transfer/catalogs.h"
+#include "catalog/catalogs.h"
 
 #include <algorithm>
 #include <stdexcept>
 
+#include "catalog/catalog_data.h"
+#include "catalog/catalog_texts.h"
 #include "store/code_page.h"
 #include "store/table.h"
-#include "transfer/catalog_data.h"
-#include "transfer/catalog_texts.h"
 
-namespace velmoran::transfer {
+namespace velmoran::catalog {
 
 namespace {
 
@@ -204,4 +204,4 @@ const std::vector<ZulfachRow>& shippedZulfach() {
   return rows;
 }
 
-}  // namespace velmoran::transfer
+}  // namespace velmoran::catalog

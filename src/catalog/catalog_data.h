@@ -3,9 +3,9 @@
 
 #include <string_view>
 
-namespace velmoran::transfer {
+namespace velmoran::catalog {
 
 // The bytes (UTF-8, tab-separated with a header line) of data/<name>.tsv, or empty.
 std::string_view catalogFileText(std::string_view name);
 
-}  // namespace velmoran::transfer
+}  // namespace velmoran::catalog

@@ -1,9 +1,9 @@
-#include "help/os_version.h"
+#include "app/os_version.h"
 
 #include <cstring>
 #include <string>
 
-#include "app/workspace.h"
+#include "app/program_title.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -11,7 +11,7 @@
 #include <sys/utsname.h>
 #endif
 
-namespace velmoran::help {
+namespace velmoran::app {
 
 namespace {
 
@@ -196,6 +196,6 @@ Text GetOSVersion() {
 #endif
 }
 
-Text mainWindowCaption() { return Text(app::programTitle) + "     < " + GetOSVersion() + " >"; }
+Text mainWindowCaption() { return Text(programTitle) + "     < " + GetOSVersion() + " >"; }
 
-}  // namespace velmoran::help
+}  // namespace velmoran::app

@@ -7,7 +7,7 @@
 
 #include <span>
 
-namespace velmoran::transfer::texts {
+namespace velmoran::catalog::texts {
 
 using Literals = std::span<const char* const>;
 
@@ -38,4 +38,4 @@ struct FixedTexts {
 
 const FixedTexts& fixedTexts();
 
-}  // namespace velmoran::transfer::texts
+}  // namespace velmoran::catalog::texts

@@ -1,6 +1,6 @@
-#include "transfer/catalog_texts.h"
+#include "catalog/catalog_texts.h"
 
-namespace velmoran::transfer::texts {
+namespace velmoran::catalog::texts {
 
 namespace {
 
@@ -392,4 +392,4 @@ constexpr FixedTexts fixed{fwKinds,         bkKinds,      geKinds,          gyKi
 
 const FixedTexts& fixedTexts() { return fixed; }
 
-}  // namespace velmoran::transfer::texts
+}  // namespace velmoran::catalog::texts

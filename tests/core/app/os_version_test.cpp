@@ -1,8 +1,8 @@
-#include "help/os_version.h"
+#include "app/os_version.h"
 
 #include <gtest/gtest.h>
 
-namespace velmoran::help {
+namespace velmoran::app {
 namespace {
 
 using Platform = OsVersionRecord::Platform;
@@ -112,4 +112,4 @@ TEST(GetOSVersion, NamesTheRunningSystemInTheSameShape) {
 }
 
 }  // namespace
-}  // namespace velmoran::help
+}  // namespace velmoran::app
