@@ -212,8 +212,12 @@ TEST(RestoreData, TheColumnLayoutEntrySetsLrestored) {
   test::TestWorkspace t;
   ASSERT_TRUE(restoreData(t.ws(), t.ui(), {"VELMORAN_Column.INI"}));
   EXPECT_TRUE(t.ws().LRESTORED);
-  // No copy to put back: nothing asked, and the report says so.
-  EXPECT_EQ(t.ui().onlyMessage().text, "Es wurde keine Datei zurückgeholt.");
+  // No copy to put back: nothing asked, and the warning names the missing copy.
+  const test::Message& m = t.ui().onlyMessage();
+  EXPECT_EQ(m.kind, "warning");
+  EXPECT_EQ(m.text,
+            "Es wurde keine Datei zurückgeholt.\r\n\r\nNicht zurückgeholt:\r\n"
+            "VELMORAN_Column.INI: keine Kopie im Ordner SECURE");
 }
 
 TEST(RestoreData, ARestoredSettingsFileIsReadAgainAtOnce) {
@@ -235,12 +239,17 @@ TEST(RestoreData, ARestoredSettingsFileIsReadAgainAtOnce) {
             catalog::buildCatalogs("BK=Berufskolleg", catalog::shippedZulfach()).qualart);
 }
 
-TEST(RestoreData, AMissingCopyIsSkippedAndTheTableStaysUsable) {
+TEST(RestoreData, AMissingCopyIsNamedAndTheTableStaysUsable) {
   test::TestWorkspace t;
   fill(t);
   const std::string before = test::readBytes(t.dir() / "mehr_minder.dbf");
   ASSERT_TRUE(restoreData(t.ws(), t.ui(), {"mehr_minder.dbf", "UNTIS.INI"}));
-  EXPECT_EQ(t.ui().onlyMessage().kind, "info");
+  const test::Message& m = t.ui().onlyMessage();
+  EXPECT_EQ(m.kind, "warning");
+  EXPECT_EQ(m.text,
+            "Es wurde keine Datei zurückgeholt.\r\n\r\nNicht zurückgeholt:\r\n"
+            "mehr_minder.dbf: keine Kopie im Ordner SECURE\r\n"
+            "UNTIS.INI: keine Kopie im Ordner SECURE");
   EXPECT_EQ(test::readBytes(t.dir() / "mehr_minder.dbf"), before);
   EXPECT_EQ(liveCount(t.table(Page::MehrMinder)), 3u);
   EXPECT_FALSE(fs::exists(t.dir() / app::untisIniFileName));
@@ -251,12 +260,14 @@ TEST(RestoreData, ACopyThatIsNoTableIsRefusedAndTheTableStaysAsItWas) {
   fill(t);
   test::writeBytes(t.dir() / "SECURE" / "lehrer.dbf", "no table");
   const std::string before = test::readBytes(t.dir() / "lehrer.dbf");
-  t.ui().answers = {true};
   ASSERT_TRUE(restoreData(t.ws(), t.ui(), {"lehrer.dbf"}));
-  ASSERT_EQ(kinds(t.ui()), (std::vector<std::string>{"question", "warning", "info"}));
-  const auto& m = t.ui().messages[1];
+  // Refused before anything is asked or touched.
+  const test::Message& m = t.ui().onlyMessage();
+  EXPECT_EQ(m.kind, "warning");
   EXPECT_EQ(m.caption, "Velmoran 2021 / Daten aus Sicherung einlesen");
-  EXPECT_EQ(m.text, "Die Datei \"lehrer.dbf\" konnte nicht zurückgelesen werden !");
+  EXPECT_EQ(m.text,
+            "Es wurde keine Datei zurückgeholt.\r\n\r\nNicht zurückgeholt:\r\n"
+            "lehrer.dbf: die Kopie ist keine Tabelle");
   EXPECT_EQ(test::readBytes(t.dir() / "lehrer.dbf"), before);
   EXPECT_EQ(liveCount(t.table(Page::Lehrer)), 3u);
   EXPECT_EQ(filesIn(t.dir()).count("lehrer.dbf.previous"), 0u);
