@@ -174,8 +174,10 @@ std::unique_ptr<Workspace> startUp(const StartRequest& request, Ui& ui) {
     showSingleUserWarning(ui);
     return nullptr;
   }
-  // A restore a kill interrupted is completed before anything reads the tables.
+  // A restore a kill interrupted is completed before anything reads the tables; the copies
+  // a killed backup left unfinished go (the previous copies beside them are whole).
   store::finishStagedFiles(dataDir);
+  store::removeUnfinishedOutputs(store::findInDir(dataDir, secureFolderName));
   std::vector<std::string> provisioned;
   if (named) provisioned = provisionDataDirectory(request.programDir, dataDir);
   auto ws = std::make_unique<Workspace>(request.programDir, dataDir);

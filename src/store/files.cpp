@@ -176,4 +176,13 @@ bool OutputFile::finish(const AcceptFile& accept) {
   return true;
 }
 
+void removeUnfinishedOutputs(const fs::path& dir) {
+  std::error_code ec;
+  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+    std::error_code removed;
+    if (it->path().extension() == ".tmp" && it->is_regular_file(removed))
+      fs::remove(it->path(), removed);
+  }
+}
+
 }  // namespace velmoran::store

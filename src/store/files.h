@@ -74,4 +74,8 @@ private:
   bool m_ok = true;
 };
 
+// Remove the temporary files ("*.tmp") a killed OutputFile left in a folder that holds the
+// program's own files alone (the backup folder): the files they were to replace are whole.
+void removeUnfinishedOutputs(const std::filesystem::path& dir);
+
 }  // namespace velmoran::store

@@ -157,6 +157,9 @@ class Driver:
                 self.fail(point, f"SECURE/{name} is neither the previous copy nor the new one")
             elif name.lower().endswith(".dbf") and not complete(path):
                 self.fail(point, f"SECURE/{name} is not complete")
+        for name in os.listdir(secure):
+            if name.endswith(".tmp"):
+                self.fail(point, f"SECURE/{name} left after the next start")
 
     def check_restore(self, point, d, before, after):
         seen = set()

@@ -234,5 +234,17 @@ TEST(InterruptedRestore, WithoutItsListIsRolledBack) {
   EXPECT_EQ(after.size(), before.size());
 }
 
+// A backup killed while it wrote a copy leaves the copy's temporary file beside the previous
+// copy; the next start removes it and keeps the previous copy.
+TEST(InterruptedBackup, ItsUnfinishedCopyIsRemovedAtTheNextStart) {
+  test::TestWorkspace t;
+  backup::saveData(t.ws(), t.ui());
+  const std::string copy = test::readBytes(t.dir() / "SECURE" / "gpsul.dbf");
+  test::writeBytes(t.dir() / "SECURE" / "gpsul.dbf.tmp", copy.substr(0, copy.size() / 2));
+  t.restart();
+  EXPECT_FALSE(fs::exists(t.dir() / "SECURE" / "gpsul.dbf.tmp"));
+  EXPECT_EQ(test::readBytes(t.dir() / "SECURE" / "gpsul.dbf"), copy);
+}
+
 }  // namespace
 }  // namespace velmoran::app
