@@ -1,9 +1,10 @@
 #!/usr/bin/python3
 """Crash safety of the commands that write copies and exports: backup, restore, write-uvd and
-write-lehrer-asd. Each one is killed (SIGKILL) at random moments of its run and exactly at
-each of its renames (strace injects the kill as the rename is entered, so every step between
-two renames is hit); then the program is started again (velmoran-cli tables) and the
-contents are checked, file by file and record by record:
+write-lehrer-asd. Each one is killed (SIGKILL) at random moments of its run, exactly at each
+of its renames (strace injects the kill as the rename is entered, so every step between two
+renames is hit) and at writes spread over the run (files cut mid-way); then the program is
+started again (velmoran-cli tables) and the contents are checked, file by file and record by
+record:
 
   backup            every copy in SECURE is the previous copy or the new one, byte for byte,
                     and a complete table;
@@ -14,7 +15,7 @@ contents are checked, file by file and record by record:
 
     kill_writers_test.py --build BUILD_DIR [--points N] [--seed S] [--lines L]
 
-N random kill points per command (default 25), besides one kill at each rename.
+N random kill points per command (default 25), besides the kills at renames and writes.
 """
 import argparse
 import math
@@ -34,6 +35,8 @@ TABLES = ["gpsul.dbf", "uvd.dbf", "zulfach.dbf", "fach.dbf", "klasse.dbf", "lehr
           "mehr_minder.dbf"]
 RESTORED = ["gpsul.dbf", "uvd.dbf", "fach.dbf", "klasse.dbf"]
 STRACE = shutil.which("strace")
+SYSCALLS = ("rename", "renameat", "renameat2", "write")
+WRITE_POINTS = 6  # kills at writes, spread over the run's writes (the files' contents)
 
 
 def find(directory, name):
@@ -193,19 +196,19 @@ class Driver:
 
     # --- one command -------------------------------------------------------------------------
 
-    def renames(self, tpl, command):
-        """How many renames a whole run of the command makes."""
+    def syscalls(self, tpl, command):
+        """How many renames and writes a whole run of the command makes."""
         d = tpl + "-count"
         shutil.copytree(tpl, d)
         out = os.path.join(self.work, "strace.txt")
-        subprocess.run([STRACE, "-f", "-c", "-o", out, "-e", "trace=rename,renameat,renameat2",
+        subprocess.run([STRACE, "-f", "-c", "-o", out, "-e", "trace=" + ",".join(SYSCALLS),
                         self.cli, "-" + d, "--no-wait", *self.in_place(d, command)],
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
         shutil.rmtree(d)
         count = {}
         for line in open(out):
             parts = line.split()
-            if parts and parts[-1] in ("rename", "renameat", "renameat2"):
+            if parts and parts[-1] in SYSCALLS:
                 count[parts[-1]] = int(parts[3])
         return count
 
@@ -219,21 +222,27 @@ class Driver:
         if delay is not None:
             time.sleep(delay)
             child.send_signal(signal.SIGKILL)
-        child.wait()
+        return child.wait() == -signal.SIGKILL
 
     def scenario(self, name, tpl, command, check, points, rng):
         before, after, whole = self.states(tpl, command)
         kills = [(f"after {10 ** e * 1e3:.3f} ms", {"delay": 10 ** e})
                  for e in (rng.uniform(-5, max(-4.9, math.log10(whole)))
                            for _ in range(points))]
-        renames = self.renames(tpl, command) if STRACE else {}
-        for syscall, n in renames.items():
+        calls = self.syscalls(tpl, command) if STRACE else {}
+        writes = calls.pop("write", 0)
+        renames = sum(calls.values())
+        for syscall, n in calls.items():
             kills += [(f"at {syscall} #{i}", {"syscall": syscall, "nth": i})
                       for i in range(1, n + 1)]
+        for i in sorted({1 + k * (writes - 1) // max(1, WRITE_POINTS - 1)
+                         for k in range(WRITE_POINTS)} if writes else ()):
+            kills.append((f"at write #{i}", {"syscall": "write", "nth": i}))
         d = os.path.join(self.work, "run-" + name)
+        killed = 0
         for label, how in kills:
             shutil.copytree(tpl, d)
-            self.kill_at(d, command, **how)
+            killed += self.kill_at(d, command, **how)
             point = f"{name} {label}"
             r = self.run(d, "tables", check=False)
             if r.returncode != 0:
@@ -241,8 +250,9 @@ class Driver:
             else:
                 check(point, d, before, after)
             shutil.rmtree(d)
-        print(f"{name:17s} {points:3d} random kill points, {sum(renames.values()):3d} at "
-              f"renames, whole run {whole * 1e3:.0f} ms")
+        print(f"{name:17s} {points:3d} random kill points, {renames:2d} at renames, "
+              f"{min(writes, WRITE_POINTS)} at writes, {killed:3d} killed mid-run, "
+              f"whole run {whole * 1e3:.0f} ms")
 
 
 def main():
@@ -256,7 +266,7 @@ def main():
     rng = random.Random(seed)
     print(f"kill test of the writers: seed {seed}")
     if not STRACE:
-        print("strace not found: no kills at the renames")
+        print("strace not found: no kills at the renames and writes")
     with tempfile.TemporaryDirectory(prefix="velmoran-kill-writers-") as work:
         driver = Driver(os.path.abspath(a.build), work)
         for scenario in driver.prepare(a.lines):
