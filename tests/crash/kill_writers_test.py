@@ -13,6 +13,9 @@ record:
   write-uvd,        the export is the previous file or the new one, byte for byte.
   write-lehrer-asd
 
+Then two copies are started 0 to 120 ms apart on one data directory, N times: each one
+works undisturbed or ends at once with the single-user message, and GPSUL is whole.
+
     kill_writers_test.py --build BUILD_DIR [--points N] [--seed S] [--lines L]
 
 N random kill points per command (default 25), besides the kills at renames and writes.
@@ -94,6 +97,7 @@ class Driver:
         subprocess.run([self.demo, "--lines", str(lines), exports], check=True,
                        stdout=subprocess.DEVNULL)
         files = {n: find(exports, n) for n in ("GPU002.TXT", "GPU004.TXT", "LEHRER.TXT")}
+        self.gpu002 = files["GPU002.TXT"]
         d = os.path.join(self.work, "tpl")
         os.makedirs(d)
         self.run(d, "settings", "--school-form", "GY=Gymnasium", "--school-number", "123456")
@@ -114,6 +118,7 @@ class Driver:
         with open(os.path.join(d, "LEHRER_ASD.TXT"), "wb") as f:
             f.write(b"the previous LEHRER_ASD.TXT\r\n" * 100)
         self.run(d, "tables")
+        self.gpsul_lines = self.run(d, "dump", "GPSUL").stdout.count(b"\n")
         return [
             ("backup", d, ["--answer", "yes", "backup"], self.check_backup),
             ("restore", restore, ["--answer", "yes", "restore", *RESTORED], self.check_restore),
@@ -255,6 +260,39 @@ class Driver:
               f"whole run {whole * 1e3:.0f} ms")
 
 
+    def two_copies(self, tpl, tries, rng):
+        """Two copies started 0 to 120 ms apart on one data directory, each importing GPU002.TXT:
+        each one either works undisturbed (exit 0) or ends at once with the single-user
+        message; never a failure to open a table."""
+        d = os.path.join(self.work, "run-two")
+        single = "Velmoran 2021 ist ein Einzelplatzprogramm !"
+        refused = 0
+        for i in range(tries):
+            shutil.copytree(tpl, d)
+            offset = rng.uniform(0, 0.12)
+            args = [self.cli, "-" + d, "--no-wait", "import-gpu002", self.gpu002]
+            first = subprocess.Popen(args, stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+            time.sleep(offset)
+            second = subprocess.Popen(args, stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+            for copy, child in (("first", first), ("second", second)):
+                out = child.communicate()[0].decode("utf-8", "replace")
+                point = f"two copies #{i} {offset * 1e3:.0f} ms apart, {copy}"
+                if single in out:
+                    refused += 1
+                    if child.returncode == 0 or "abgeschlossen" in out:
+                        self.fail(point, "the single-user message, yet it worked")
+                elif child.returncode != 0:
+                    self.fail(point, f"exit {child.returncode}: {out[-300:]}")
+            r = self.run(d, "dump", "GPSUL", check=False)
+            lines = r.stdout.count(b"\n")
+            if r.returncode != 0 or lines != self.gpsul_lines:
+                self.fail(f"two copies #{i}", f"GPSUL dumps {lines} lines, expected "
+                                              f"{self.gpsul_lines}")
+            shutil.rmtree(d)
+        print(f"two copies       {tries:3d} tries, {refused:3d} copies refused with the "
+              f"single-user message")
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--build", required=True)
@@ -269,8 +307,10 @@ def main():
         print("strace not found: no kills at the renames and writes")
     with tempfile.TemporaryDirectory(prefix="velmoran-kill-writers-") as work:
         driver = Driver(os.path.abspath(a.build), work)
-        for scenario in driver.prepare(a.lines):
+        scenarios = driver.prepare(a.lines)
+        for scenario in scenarios:
             driver.scenario(*scenario, a.points, rng)
+        driver.two_copies(scenarios[0][1], a.points, rng)
         for f in driver.failures[:50]:
             print("FAIL", f)
         print(f"{len(driver.failures)} failures")
