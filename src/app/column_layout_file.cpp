@@ -55,9 +55,9 @@ std::optional<std::array<ColumnLayout, pageCount>> parseColumnLayouts(std::strin
 
 std::optional<std::array<ColumnLayout, pageCount>> readColumnLayouts(
     const std::filesystem::path& file) {
-  std::error_code ec;
-  if (!std::filesystem::exists(file, ec)) return std::nullopt;
-  auto bytes = store::readFile(file);
+  // A layout file that cannot be read (a folder, or far too big for 66 lines) counts as
+  // missing: the pages keep their built-in layouts.
+  auto bytes = store::readFile(file, store::smallFileLimit);
   if (!bytes) return std::nullopt;
   return parseColumnLayouts(*bytes);
 }

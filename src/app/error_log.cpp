@@ -1,27 +1,74 @@
 #include "app/error_log.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <ctime>
 #include <string>
 
+#include "store/code_page.h"
 #include "store/date.h"
 #include "store/files.h"
 
 namespace velmoran::app {
 
-void appendErrorLog(const std::filesystem::path& dataDir, std::string_view what) {
-  const std::string stamp = localTimeText(std::time(nullptr), "%d.%m.%Y %H:%M:%S");
-  std::filesystem::path file = store::findInDir(dataDir, errorLogFileName);
-  if (std::FILE* f = std::fopen(file.string().c_str(), "ab")) {
-    std::string line = stamp + "  " + std::string(what) + "\r\n";
-    std::fwrite(line.data(), 1, line.size(), f);
-    std::fclose(f);
+namespace {
+
+LogOutcome outcomeOf(int error) {
+  switch (error) {
+    case ENOSPC:
+#ifdef EDQUOT
+    case EDQUOT:
+#endif
+      return LogOutcome::diskFull;
+    case EACCES:
+    case EPERM:
+#ifdef EROFS
+    case EROFS:
+#endif
+      return LogOutcome::writeProtected;
+    default:
+      return LogOutcome::failed;
   }
 }
 
-std::string unforeseenErrorText(std::string_view what) {
-  return "Ein unerwarteter Fehler ist aufgetreten:\r\n" + std::string(what) +
-         "\r\nDie Einzelheiten stehen in der Datei " + errorLogFileName + ".";
+}  // namespace
+
+LogOutcome appendErrorLog(const std::filesystem::path& dataDir, std::string_view what) {
+  const std::string stamp = localTimeText(std::time(nullptr), "%d.%m.%Y %H:%M:%S");
+  std::filesystem::path file = store::findInDir(dataDir, errorLogFileName);
+  errno = 0;
+#ifdef _WIN32
+  std::FILE* f = _wfopen(file.c_str(), L"ab");
+#else
+  std::FILE* f = std::fopen(file.c_str(), "ab");
+#endif
+  if (!f) return outcomeOf(errno);
+  const std::string line = stamp + "  " + std::string(what) + "\r\n";
+  bool ok = std::fwrite(line.data(), 1, line.size(), f) == line.size();
+  ok = std::fflush(f) == 0 && ok;
+  const int error = errno;
+  ok = std::fclose(f) == 0 && ok;
+  return ok ? LogOutcome::written : outcomeOf(error ? error : errno);
+}
+
+Text reportUnforeseenError(const std::filesystem::path& dataDir, std::string_view what) {
+  const Text happened = "Ein unerwarteter Fehler ist aufgetreten.";
+  if (dataDir.empty()) return happened;
+  const Text log = store::pathText(store::findInDir(dataDir, errorLogFileName));
+  switch (appendErrorLog(dataDir, what)) {
+    case LogOutcome::written:
+      return happened + "\r\nDie Einzelheiten stehen in der Datei " + log + ".";
+    case LogOutcome::diskFull:
+      return happened + "\r\nDie Einzelheiten konnten nicht in die Datei " + log +
+             " geschrieben werden: der Datenträger ist voll.";
+    case LogOutcome::writeProtected:
+      return happened + "\r\nDie Einzelheiten konnten nicht in die Datei " + log +
+             " geschrieben werden: der Ordner oder die Datei ist schreibgeschützt.";
+    case LogOutcome::failed:
+      break;
+  }
+  return happened + "\r\nDie Einzelheiten konnten nicht in die Datei " + log +
+         " geschrieben werden.";
 }
 
 }  // namespace velmoran::app

@@ -32,7 +32,8 @@ std::optional<double> Settings::minutesValue() const {
 double Settings::minutesPerLesson() const { return minutesValue().value_or(defaultMinutes); }
 
 Result<Settings> readSettings(const std::filesystem::path& file) {
-  auto bytes = store::readFile(file);
+  // A folder, or a file far too big for ten lines, cannot be the settings file.
+  auto bytes = store::readFile(file, store::smallFileLimit);
   if (!bytes) return fail(bytes.reason());
   Settings s;
   const std::string& text = *bytes;

@@ -9,6 +9,7 @@
 #include "store/files.h"
 #include "store/maintenance.h"
 #include "store/schema.h"
+#include "store/staged_files.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -42,10 +43,36 @@ bool liesUnderHome(const fs::path& dir) {
   return hi == h.end() && di != d.end();
 }
 
-void copyIfMissing(const fs::path& from, const fs::path& to) {
+// True when the file was missing and the copy made.
+bool copyIfMissing(const fs::path& from, const fs::path& to) {
   std::error_code ec;
-  if (fs::exists(to, ec)) return;
-  fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec);  // a failure stays silent
+  if (fs::exists(to, ec)) return false;
+  // A failure stays silent: the table's open fails later and says so.
+  return fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec) && !ec;
+}
+
+void showSingleUserWarning(Ui& ui) {
+  ui.warning(programTitle, std::string(programTitle) + " ist ein Einzelplatzprogramm !\r\n" +
+                               "Schließen Sie bitte ein schon laufendes " + programTitle +
+                               " Programm !");
+}
+
+// A table that was missing has been made anew, empty. When the backup folder holds a copy of
+// it, the person learns of it, and from when it is, so that it can be restored.
+void noteBackupsOfMissingTables(const Workspace& ws, Ui& ui,
+                                const std::vector<std::string>& provisioned) {
+  const fs::path secure = store::findInDir(ws.dataDir(), secureFolderName);
+  for (const std::string& name : provisioned) {
+    const fs::path copy = store::findInDir(secure, name);
+    std::error_code ec;
+    if (!fs::is_regular_file(copy, ec)) continue;
+    ui.warning(programTitle, "Im Datenordner fehlte die Tabelle " + name +
+                                 "; sie wurde leer angelegt.\r\nIm Ordner SECURE liegt eine "
+                                 "Sicherung vom " +
+                                 fileTimeText(copy, "%d.%m.%Y, %H:%M") +
+                                 " Uhr: Sie können sie über Datensicherung / Datensicherung "
+                                 "einlesen zurückholen.");
+  }
 }
 
 }  // namespace
@@ -95,20 +122,38 @@ fs::path programDirectory(const char* argv0) {
   return fs::absolute(fs::path(argv0 ? argv0 : "."), ec).parent_path();
 }
 
-void provisionDataDirectory(const fs::path& programDir, const fs::path& dataDir) {
+void createDataFolders(const fs::path& dataDir) {
   std::error_code ec;
   if (dataDir.string().find("Users") != std::string::npos || liesUnderHome(dataDir)) {
     fs::create_directories(dataDir, ec);
     fs::create_directory(dataDir / secureFolderName, ec);
   }
+}
+
+std::vector<std::string> provisionDataDirectory(const fs::path& programDir,
+                                                const fs::path& dataDir) {
+  createDataFolders(dataDir);
+  std::error_code ec;
   copyIfMissing(programDir / settingsFileName, store::findInDir(dataDir, settingsFileName));
   fs::path secure = store::findInDir(dataDir, secureFolderName);
   if (!fs::exists(store::findInDir(secure, settingsFileName), ec)) {
     fs::create_directory(secure, ec);
     copyIfMissing(programDir / settingsFileName, secure / settingsFileName);
   }
+  std::vector<std::string> copied;
   for (const auto& spec : store::tableSpecs())
-    copyIfMissing(programDir / spec.fileName, store::findInDir(dataDir, spec.fileName));
+    if (copyIfMissing(programDir / spec.fileName, store::findInDir(dataDir, spec.fileName)))
+      copied.emplace_back(spec.fileName);
+  return copied;
+}
+
+std::optional<store::OsFile> lockDataDirectory(const fs::path& dataDir) {
+  auto file =
+      store::OsFile::open(store::findInDir(dataDir, runLockFileName),
+                          store::OsFile::Access::ReadWrite, store::OsFile::Create::IfMissing);
+  if (!file) return store::OsFile();
+  if (!file->lock(0, 0, true)) return std::nullopt;
+  return std::move(*file);
 }
 
 std::unique_ptr<Workspace> startUp(const StartRequest& request, Ui& ui) {
@@ -119,17 +164,34 @@ std::unique_ptr<Workspace> startUp(const StartRequest& request, Ui& ui) {
   if (named) {
     std::error_code ec;
     dataDir = fs::absolute(fs::path(*named), ec);
-    provisionDataDirectory(request.programDir, dataDir);
+    createDataFolders(dataDir);
   }
-  auto ws = std::make_unique<Workspace>(request.programDir, dataDir.lexically_normal());
+  dataDir = dataDir.lexically_normal();
+  // One copy at a time, from before the first file of the data directory is touched to the
+  // end of the run: a second copy ends here, whatever the first is doing.
+  auto runLock = lockDataDirectory(dataDir);
+  if (!runLock) {
+    showSingleUserWarning(ui);
+    return nullptr;
+  }
+  // A restore a kill interrupted is completed before anything reads the tables; the copies
+  // a killed backup left unfinished go (the previous copies beside them are whole).
+  store::finishStagedFiles(dataDir);
+  store::removeUnfinishedOutputs(store::findInDir(dataDir, secureFolderName));
+  std::vector<std::string> provisioned;
+  if (named) provisioned = provisionDataDirectory(request.programDir, dataDir);
+  auto ws = std::make_unique<Workspace>(request.programDir, dataDir);
+  ws->holdRunLock(std::move(*runLock));
 
   store::MaintenanceOutcome maintenance = store::maintainTables(ws->dataDir());
   ws->LNOSERVER = maintenance.locked;
-  for (const auto& problem : maintenance.problems) appendErrorLog(ws->dataDir(), problem);
-  if (!ws->LNOSERVER) {
-    if (auto layouts = readColumnLayouts(ws->dataFile(columnLayoutFileName)))
-      ws->layouts = *layouts;
+  if (ws->LNOSERVER) {
+    // Another program holds the tables (a copy of the program older than the lock file).
+    showSingleUserWarning(ui);
+    return nullptr;
   }
+  for (const auto& problem : maintenance.problems) appendErrorLog(ws->dataDir(), problem);
+  if (auto layouts = readColumnLayouts(ws->dataFile(columnLayoutFileName))) ws->layouts = *layouts;
 
   auto settings = readSettings(ws->dataFile(settingsFileName));
   if (!settings) {
@@ -137,12 +199,6 @@ std::unique_ptr<Workspace> startUp(const StartRequest& request, Ui& ui) {
     return nullptr;
   }
   ws->settings = *settings;
-  if (ws->LNOSERVER) {
-    ui.warning(programTitle, std::string(programTitle) + " ist ein Einzelplatzprogramm !\r\n" +
-                                 "Schließen Sie bitte ein schon laufendes " + programTitle +
-                                 " Programm !");
-    return nullptr;
-  }
   // The warning names the table file; why it failed (in the table layer's words) goes to
   // the error log.
   for (const auto& info : tableInfos()) {
@@ -153,6 +209,7 @@ std::unique_ptr<Workspace> startUp(const StartRequest& request, Ui& ui) {
       return nullptr;
     }
   }
+  noteBackupsOfMissingTables(*ws, ui, provisioned);
   ws->fillZulFaecher();
   return ws;
 }

@@ -11,6 +11,7 @@
 
 #include "app/ui.h"
 #include "app/workspace.h"
+#include "store/os_file.h"
 
 namespace velmoran::app {
 
@@ -33,11 +34,23 @@ CommandLine joinArguments(const std::vector<std::string>& args);
 // The folder that holds the running executable.
 std::filesystem::path programDirectory(const char* argv0);
 
+// Create the data folder and its SECURE folder when the data folder lies under a user profile
+// ("Users") or under the home directory.
+void createDataFolders(const std::filesystem::path& dataDir);
+
 // Copy the settings file and the seven tables from the program folder into the data folder
-// where they are missing; create the data folder and its SECURE folder first when it lies
-// under a user profile ("Users") or under the home directory.
-void provisionDataDirectory(const std::filesystem::path& programDir,
-                            const std::filesystem::path& dataDir);
+// where they are missing (creating the folders first, as createDataFolders does). Returns the
+// names of the tables it copied.
+std::vector<std::string> provisionDataDirectory(const std::filesystem::path& programDir,
+                                                const std::filesystem::path& dataDir);
+
+// The lock that lets one copy of the program at a time work in a data directory, on the file
+// "velmoran.lck" there, taken before any other file of the directory is touched and held for
+// the whole run. Nothing when another running copy holds it. Where the lock file cannot be
+// made (a write-protected folder) the handle comes back closed and holds no lock: the
+// exclusive opens of the start-up maintenance are then the only guard.
+std::optional<store::OsFile> lockDataDirectory(const std::filesystem::path& dataDir);
+inline constexpr const char* runLockFileName = "velmoran.lck";
 
 struct StartRequest {
   CommandLine commandLine;

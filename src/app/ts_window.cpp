@@ -366,9 +366,9 @@ void TSWindow::runCommand(std::initializer_list<Page> affected,
   try {
     operation();
   } catch (const std::exception& e) {
-    appendErrorLog(m_ws->dataDir(), e.what());
+    const Text text = reportUnforeseenError(m_ws->dataDir(), e.what());
     m_ui.busy(false);
-    m_ui.warning(programTitle, unforeseenErrorText(e.what()));
+    m_ui.warning(programTitle, text);
     m_ui.busy(true);
   }
   for (Page p : affected) page(p).refresh();

@@ -13,6 +13,7 @@
 #include "app/program_title.h"
 #include "app/settings_file.h"
 #include "catalog/catalogs.h"
+#include "store/os_file.h"
 #include "store/table.h"
 #include "store/text.h"
 
@@ -69,6 +70,10 @@ public:
   void closeTable(Page page);
   Result<void> openTable(Page page);
 
+  // Keep the lock that keeps a second copy of the program out of the data directory until
+  // the workspace ends, after its tables are closed.
+  void holdRunLock(store::OsFile lock) { m_runLock = std::move(lock); }
+
   // Write the settings to velmoran.ini; false when that failed.
   Result<void> saveSettings();
   // Rebuild the code catalogs for the current school form.
@@ -77,6 +82,7 @@ public:
 private:
   std::filesystem::path m_programDir;
   std::filesystem::path m_dataDir;
+  store::OsFile m_runLock;  // before the tables: released after they are closed
   std::array<std::unique_ptr<store::Table>, pageCount> m_tables;
 };
 

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <utility>
 
+#include "app/write_target.h"
 #include "store/code_page.h"
 #include "store/files.h"
 #include "store/table.h"
@@ -250,6 +251,10 @@ std::vector<Finding> writeLehrerAsd(app::Workspace& ws, app::Ui& ui) {
   request.filters = {{"LEHRER_ASD.TXT", "ASDPC Importdatei"}};
   std::optional<std::filesystem::path> file = ui.saveFile(request);
   if (!file || file->empty()) return {};
+  if (auto refused = app::refusedWriteTarget(ws, *file)) {
+    ui.warning(warningCaption(), *refused);
+    return {};
+  }
 
   if (headerFrom(ws.settings).snr.empty()) {
     ui.warning(warningCaption(), noSchoolNumberText);

@@ -21,7 +21,9 @@ inline constexpr std::size_t hoursWidth = 7;
 
 // WriteLehrerASD: check the teacher tables and, when the check finds errors, ask whether to
 // write anyway (confirmWriting); ask where to write, then write LEHRER_ASD.TXT from LEHRER
-// and MEHR_MINDER. Returns the findings when the person asked to see them instead of writing.
+// and MEHR_MINDER. A file of the program (app/write_target.h) is refused; a file that cannot
+// be written completely keeps its old content. Returns the findings when the person asked to
+// see them instead of writing.
 std::vector<Finding> writeLehrerAsd(app::Workspace& ws, app::Ui& ui);
 
 // Hours as the file holds them: two decimals, a point, left-padded with "0" to seven

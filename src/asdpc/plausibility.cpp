@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "app/write_target.h"
 #include "asdpc/plausibility_rules.h"
 #include "store/code_page.h"
 #include "store/files.h"
@@ -194,6 +195,10 @@ bool saveFindings(app::Workspace& ws, app::Ui& ui, const std::vector<Finding>& f
   request.filters = {{"*.TXT", "Textdateien"}};
   const auto chosen = ui.saveFile(request);
   if (!chosen || chosen->empty()) return false;
+  if (auto refused = app::refusedWriteTarget(ws, *chosen)) {
+    ui.warning(title + saveCaptionSuffix, *refused);
+    return false;
+  }
   if (store::OutputFile::writeWhole(*chosen, formatFindings(findings))) return true;
   ui.warning(title + saveCaptionSuffix,
              "Die Datei " + store::pathText(*chosen) + " kann nicht geschrieben werden !");

@@ -72,7 +72,8 @@ std::vector<Finding> checkDataCommand(app::Workspace& ws, app::Ui& ui);
 
 // Ask where to save (proposed: PRUEFUNG.TXT in the data directory) and write
 // the list as formatFindings gives it (Windows-1252, CR LF). Cancelling writes
-// nothing; a file that cannot be written completely is removed and reported
+// nothing; a file of the program (app/write_target.h) is refused, and a file
+// that cannot be written completely keeps its old content; both are reported
 // with a warning. True when the file was written.
 bool saveFindings(app::Workspace& ws, app::Ui& ui, const std::vector<Finding>& findings);
 

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "app/write_target.h"
 #include "store/code_page.h"
 #include "store/files.h"
 
@@ -102,7 +103,7 @@ void appendLine(const store::Table& t, const UvdColumns& c, Text& field, std::st
 }
 
 // Write the header and every visible record in the table's current order. False when the
-// file could not be created or a write failed; an incomplete file is removed.
+// file could not be created or a write failed; the old file then stays as it was.
 bool writeFile(const std::filesystem::path& file, store::Table& uvd) {
   auto out = store::OutputFile::create(file);
   if (!out) return false;
@@ -131,6 +132,10 @@ std::vector<Finding> writeUvd(app::Workspace& ws, app::Ui& ui) {
   request.filters = {{filterPattern, filterDescription}};
   const auto chosen = ui.saveFile(request);
   if (!chosen || chosen->empty()) return {};
+  if (auto refused = app::refusedWriteTarget(ws, *chosen)) {
+    ui.warning(title + failedCaption, *refused);
+    return {};
+  }
 
   store::Table& uvd = ws.table(Page::Uvd);
   const bool written = writeFile(*chosen, uvd);

@@ -10,10 +10,7 @@
 #include "store/code_page.h"
 #include "store/date.h"
 #include "store/files.h"
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
+#include "store/table.h"
 
 namespace velmoran::backup {
 
@@ -30,9 +27,23 @@ Text notSavedText(std::string_view fileName) {
   return "Die Datei \"" + Text(fileName) + "\" konnte nicht gesichert werden !";
 }
 
-// Copy a file of the data directory into the backup folder, over a copy of any case.
-bool saveFile(const app::Workspace& ws, const fs::path& secure, std::string_view name) {
-  return copyFile(ws.dataFile(name), store::findInDir(secure, name));
+// Copy a file of the data directory into the backup folder, over a copy of any case; the
+// previous copy stays unless the new one is complete.
+bool saveFile(const app::Workspace& ws, const fs::path& secure, std::string_view name,
+              const store::AcceptFile& accept = {}) {
+  return store::copyFileAtomically(ws.dataFile(name), store::findInDir(secure, name), accept);
+}
+
+// A copy of a table is taken only when its header agrees with its length.
+bool isCompleteTable(const fs::path& file) {
+  auto facts = store::Table::inspect(file);
+  return facts && facts->complete;
+}
+
+Text listed(const std::vector<Text>& names) {
+  Text list;
+  for (const Text& name : names) list += "\r\n" + name;
+  return list;
 }
 
 }  // namespace
@@ -41,45 +52,37 @@ fs::path secureFolder(const app::Workspace& ws) {
   return store::findInDir(ws.dataDir(), app::secureFolderName);
 }
 
-bool copyFile(const fs::path& from, const fs::path& to) {
-  std::error_code ec;
-  if (!fs::is_regular_file(from, ec)) return false;
-#ifdef _WIN32
-  // MinGW's std::filesystem::copy_file refuses to overwrite (it takes every two files of a
-  // drive for the same file), so the system copies.
-  return CopyFileW(from.c_str(), to.c_str(), FALSE) != 0;
-#else
-  return fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec) && !ec;
-#endif
-}
-
 void saveData(app::Workspace& ws, app::Ui& ui) {
   const fs::path secure = secureFolder(ws);
   std::error_code ec;
   fs::create_directory(secure, ec);  // normally made at start-up; a failure shows in the copies
   std::vector<Text> saved;
+  std::vector<Text> kept;
   for (app::Page page : backupOrder) {
     const char* name = app::tableInfo(page).fileName;
     // What the open table still holds in memory goes to its file first.
     ws.table(page).flush();
-    if (saveFile(ws, secure, name))
+    if (saveFile(ws, secure, name, isCompleteTable)) {
       saved.emplace_back(name);
-    else
+    } else {
       ui.warning(app::mainWindowCaption(), notSavedText(name));
+      kept.emplace_back(name);
+    }
   }
-  // The settings files: a failed copy is not reported.
-  if (saveFile(ws, secure, app::settingsFileName)) saved.emplace_back(app::settingsFileName);
+  // The settings files: a failed copy has no warning of its own.
+  std::vector<const char*> settingsFiles = {app::settingsFileName};
   for (const char* optional : {app::columnLayoutFileName, app::untisIniFileName})
-    if (fs::exists(ws.dataFile(optional), ec) && saveFile(ws, secure, optional))
-      saved.emplace_back(optional);
+    if (fs::exists(ws.dataFile(optional), ec)) settingsFiles.push_back(optional);
+  for (const char* name : settingsFiles)
+    (saveFile(ws, secure, name) ? saved : kept).emplace_back(name);
 
   const Text count = app::counted(saved.size(), "Datei", "Dateien");
   ui.status("Datensicherung: " + count + " nach SECURE gesichert");
-  Text list;
-  for (const Text& name : saved) list += "\r\n" + name;
-  ui.info(Text(app::programTitle) + " / Datensicherung",
-          "Am " + Date::today().format() + " " + (saved.size() == 1 ? "wurde " : "wurden ") +
-              count + " nach " + store::pathText(secure) + " gesichert:" + list);
+  Text text = "Am " + Date::today().format() + " " + (saved.size() == 1 ? "wurde " : "wurden ") +
+              count + " nach " + store::pathText(secure) + " gesichert:" + listed(saved);
+  if (!kept.empty())
+    text += "\r\nNicht gesichert (die vorige Sicherung bleibt erhalten):" + listed(kept);
+  ui.info(Text(app::programTitle) + " / Datensicherung", text);
 }
 
 }  // namespace velmoran::backup

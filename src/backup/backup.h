@@ -15,12 +15,12 @@ namespace velmoran::backup {
 std::filesystem::path secureFolder(const app::Workspace& ws);
 
 // SaveData: copy the tables, velmoran.ini and, where present, VELMORAN_Column.INI and
-// Untis.ini into the backup folder (created when missing). A table that cannot be copied is
-// named in a warning; the other files are still copied. At the end a status line and an
-// information box say which files were saved, and when.
+// Untis.ini into the backup folder (created when missing). Each copy is written under a
+// temporary name and takes the place of the previous copy only when it is complete (a table's
+// header agrees with its length), so a full disk or a kill never spoils the last backup. A
+// table that cannot be copied is named in a warning; the other files are still copied. At the
+// end a status line and an information box say which files were saved, and when, and which
+// kept their previous copy.
 void saveData(app::Workspace& ws, app::Ui& ui);
-
-// Copy one file over another, replacing it; false when that failed.
-bool copyFile(const std::filesystem::path& from, const std::filesystem::path& to);
 
 }  // namespace velmoran::backup

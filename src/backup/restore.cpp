@@ -1,5 +1,6 @@
 #include "backup/restore.h"
 
+#include <algorithm>
 #include <optional>
 #include <system_error>
 
@@ -8,6 +9,8 @@
 #include "backup/backup.h"
 #include "store/files.h"
 #include "store/schema.h"
+#include "store/staged_files.h"
+#include "store/table.h"
 
 namespace velmoran::backup {
 
@@ -39,10 +42,6 @@ constexpr Entry entries[] = {
     {"UNTIS.INI", app::untisIniFileName, Kind::untisSettings, Page::Gpsul},
 };
 
-Text notRestoredText(std::string_view fileName) {
-  return "Die Datei \"" + Text(fileName) + "\" konnte nicht zurückgelesen werden !";
-}
-
 const Entry* entryNamed(std::string_view name) {
   const Text wanted = upper(name);
   for (const Entry& e : entries)
@@ -50,31 +49,66 @@ const Entry* entryNamed(std::string_view name) {
   return nullptr;
 }
 
-fs::path withSuffix(const fs::path& file, const char* suffix) {
-  fs::path p = file;
-  p += suffix;
-  return p;
+// The fields a copy must have to stand in for the table: the names and types of the open
+// table's fields, in their order (a width may differ).
+bool sameFields(const store::Structure& a, const store::Structure& b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                    [](const store::Field& x, const store::Field& y) {
+                      return x.name == y.name && x.type == y.type;
+                    });
 }
 
-// Copy `from` over `to` through a temporary file beside `to`, so a failed copy leaves `to`
-// whole. The file it replaces is kept as `previous` (when there was one) for the caller to
-// put back or remove.
-bool replaceFile(const fs::path& from, const fs::path& to, const fs::path& previous) {
+// Why a copy cannot take the place of its file, in the words of the message; nothing when it
+// can. A table must open as a table, hold every record its header counts and have the
+// fields of the table it replaces; a settings file must be a readable file of its size.
+std::optional<Text> copyProblem(app::Workspace& ws, const Entry& e, const fs::path& copy) {
+  if (e.kind != Kind::table) {
+    if (!store::readFile(copy, store::smallFileLimit)) return Text("die Kopie ist nicht lesbar");
+    return std::nullopt;
+  }
+  auto facts = store::Table::inspect(copy);
+  if (!facts) return Text("die Kopie ist keine Tabelle");
+  if (!facts->complete)
+    return "die Kopie ist unvollständig (laut Dateikopf " + std::to_string(facts->statedRecords) +
+           " Datensätze, die Datei enthält " + std::to_string(facts->heldRecords) + ")";
+  // The open table's fields; the ones it is made with when a failed restore left it closed.
+  const char* table = app::tableInfo(e.page).name;
+  if (!sameFields(facts->structure, ws.tablesOpen() ? ws.table(e.page).structure()
+                                                    : store::tableSpec(table).structure))
+    return "die Kopie hat nicht die Felder der Tabelle " + Text(table);
+  return std::nullopt;
+}
+
+// Every copy written beside the file it replaces and checked again as written; then the
+// tables let go of their files and all of them are replaced in one step (store/staged_files.h),
+// so that a kill leaves either every file as it was or every file restored. A failure comes
+// back as the sentence that tells the person.
+Result<void> putInPlace(app::Workspace& ws, const std::vector<const Entry*>& sound) {
+  const fs::path secure = secureFolder(ws);
+  std::vector<std::string> names;
+  for (const Entry* e : sound) {
+    const fs::path target = ws.dataFile(e->fileName);
+    const auto accept = [&ws, e](const fs::path& written) { return !copyProblem(ws, *e, written); };
+    if (!store::copyFileAtomically(store::findInDir(secure, e->fileName), store::stagedPath(target),
+                                   accept)) {
+      std::error_code ec;
+      for (const std::string& name : names) fs::remove(store::stagedPath(ws.dataDir() / name), ec);
+      return fail("Die Kopie von " + Text(e->name) +
+                  " konnte nicht in den Datenordner geschrieben werden (ist der Datenträger "
+                  "voll?).");
+    }
+    names.push_back(target.filename().string());
+  }
+  // Closing writes what a table holds in memory to the old file, so nothing of it is written
+  // later over the restored one.
+  for (const Entry* e : sound)
+    if (e->kind == Kind::table) ws.closeTable(e->page);
+  if (store::replaceByStaged(ws.dataDir(), names)) return {};
   std::error_code ec;
-  const fs::path temp = withSuffix(to, ".restore");
-  if (!copyFile(from, temp)) {
-    fs::remove(temp, ec);
-    return false;
-  }
-  const bool hadFile = fs::exists(to, ec);
-  if (hadFile) fs::rename(to, previous, ec);
-  if (!ec) fs::rename(temp, to, ec);
-  if (ec) {
-    fs::remove(temp, ec);
-    if (hadFile && fs::exists(previous, ec)) fs::rename(previous, to, ec);
-    return false;
-  }
-  return true;
+  if (fs::exists(ws.dataFile(store::stagedListFileName), ec))
+    return fail("Nicht alle Dateien konnten ersetzt werden; der nächste Start von " +
+                Text(app::programTitle) + " ersetzt die übrigen.");
+  return fail(Text("Der Datenordner ist voll oder schreibgeschützt."));
 }
 
 // Build every index of the table again from its records: the index files on disk belong to
@@ -91,70 +125,36 @@ void reindex(app::Workspace& ws, Page page) {
   t.flush();
 }
 
-// The page's table lets go of its file, the backup copy replaces it, and the table is opened
-// again. A copy that does not open as a table is taken back: the table stays as it was.
-// True when the copy is the table now.
-bool restoreTable(app::Workspace& ws, app::Ui& ui, Page page, const fs::path& copy) {
-  const char* fileName = app::tableInfo(page).fileName;
-  // Closing writes what the table holds in memory, so nothing of it is written later over
-  // the restored file.
-  ws.closeTable(page);
-  const fs::path target = ws.dataFile(fileName);
-  const fs::path previous = withSuffix(target, ".previous");
-  std::error_code ec;
-  const bool replaced = fs::exists(copy, ec) && replaceFile(copy, target, previous);
-  if (!ws.openTable(page)) {
-    if (replaced) {
-      fs::remove(target, ec);
-      fs::rename(previous, target, ec);
-    }
-    ui.warning(restoreDialogCaption, notRestoredText(fileName));
-    if (ws.openTable(page)) reindex(ws, page);
-    return false;
-  }
-  fs::remove(previous, ec);
-  reindex(ws, page);
-  return replaced;
-}
-
-// velmoran.ini or Untis.ini: replaced by the copy and read again at once.
-bool restoreFile(app::Workspace& ws, const Entry& entry, const fs::path& copy) {
-  std::error_code ec;
-  if (!fs::exists(copy, ec)) return false;
-  const fs::path target = ws.dataFile(entry.fileName);
-  const fs::path previous = withSuffix(target, ".previous");
-  if (!replaceFile(copy, target, previous)) return false;
-  fs::remove(previous, ec);
-  return true;
-}
-
-// One chosen entry; true when its copy replaced the file. A restored settings file or
-// ZULFACH makes the catalogs stale.
-bool restoreOne(app::Workspace& ws, app::Ui& ui, const Entry& e, const fs::path& copy,
-                bool& catalogsStale) {
+// After the files are replaced: each table opened again and re-indexed, a settings file read
+// again. A restored settings file or ZULFACH makes the catalogs stale.
+void takeUp(app::Workspace& ws, const Entry& e, bool& catalogsStale) {
   switch (e.kind) {
     case Kind::table:
       catalogsStale = catalogsStale || e.page == Page::Zulfach;
-      return restoreTable(ws, ui, e.page, copy);
+      // A table that does not open again (it was checked) stays closed; the next start
+      // reports it.
+      if (ws.openTable(e.page)) reindex(ws, e.page);
+      break;
     case Kind::settings:
-      if (!restoreFile(ws, e, copy)) return false;
       if (auto settings = app::readSettings(ws.dataFile(app::settingsFileName))) {
         ws.settings = *settings;
         catalogsStale = true;
       }
-      return true;
+      break;
     case Kind::layouts:
-      // The window must not write its layouts over the restored file when it closes.
-      ws.LRESTORED = true;
-      return restoreFile(ws, e, copy);
+      break;
     case Kind::untisSettings:
-      if (!restoreFile(ws, e, copy)) return false;
       // The next export launch and the settings dialog read the restored file, as they read
       // Untis.ini whenever the list is empty.
       ws.AUNTIS_ARRAY.clear();
-      return true;
+      break;
   }
-  return false;
+}
+
+Text listed(const std::vector<Text>& lines) {
+  Text text;
+  for (const Text& line : lines) text += "\r\n" + line;
+  return text;
 }
 
 }  // namespace
@@ -195,32 +195,55 @@ bool restoreData(app::Workspace& ws, app::Ui& ui, const std::vector<Text>& chose
     return false;
   }
 
-  const fs::path secure = secureFolder(ws);
+  // Each copy is checked before anything is touched; what cannot be restored is named.
+  std::vector<const Entry*> sound;
+  std::vector<Text> refused;
+  for (const Entry* e : picked) {
+    // The window must not write its layouts over the file when it closes.
+    if (e->kind == Kind::layouts) ws.LRESTORED = true;
+    const auto copy = copyInBackup(ws, e->name);
+    const auto problem = copy ? copyProblem(ws, *e, *copy) : Text("keine Kopie im Ordner SECURE");
+    if (problem)
+      refused.push_back(Text(e->name) + ": " + *problem);
+    else
+      sound.push_back(e);
+  }
   // What the data directory holds of these files now is lost once the copies replace it.
-  Text inBackup;
-  for (const Entry* e : picked)
-    if (copyInBackup(ws, e->name)) inBackup += Text(inBackup.empty() ? "" : ", ") + e->name;
-  if (!inBackup.empty() &&
+  Text names;
+  for (const Entry* e : sound) names += Text(names.empty() ? "" : ", ") + e->name;
+  if (!sound.empty() &&
       !ui.askYesNo(restoreDialogCaption,
-                   "Aus der Sicherung zurückholen: " + inBackup +
+                   "Aus der Sicherung zurückholen: " + names +
                        ". Die jetzigen Dateien werden dabei überschrieben. Fortfahren?"))
     return false;
 
-  bool catalogsStale = false;
-  std::vector<Text> restored;
   ui.busy(true);
-  for (const Entry* e : picked)
-    if (restoreOne(ws, ui, *e, store::findInDir(secure, e->fileName), catalogsStale))
-      restored.emplace_back(e->name);
-  // The catalogs depend on the school form of the settings and on ZULFACH.
-  if (catalogsStale && ws.tablesOpen()) ws.fillZulFaecher();
+  std::vector<Text> restored;
+  Text failure;
+  if (!sound.empty()) {
+    if (auto placed = putInPlace(ws, sound); !placed) failure = placed.reason();
+    // Taken up after the files were replaced, and after a failure that had closed the
+    // tables already.
+    if (failure.empty() || !ws.tablesOpen()) {
+      bool catalogsStale = false;
+      for (const Entry* e : sound) takeUp(ws, *e, catalogsStale);
+      // The catalogs depend on the school form of the settings and on ZULFACH.
+      if (catalogsStale && ws.tablesOpen()) ws.fillZulFaecher();
+    }
+    if (failure.empty())
+      for (const Entry* e : sound) restored.emplace_back(e->name);
+  }
   ui.busy(false);
   ui.status("Datensicherung eingelesen: " + app::counted(restored.size(), "Datei", "Dateien") +
             " zurückgeholt");
-  Text list;
-  for (const Text& name : restored) list += "\r\n" + name;
-  ui.info(restoreDialogCaption, restored.empty() ? Text("Es wurde keine Datei zurückgeholt.")
-                                                 : "Aus der Sicherung zurückgeholt:" + list);
+  Text text = restored.empty() ? Text("Es wurde keine Datei zurückgeholt.")
+                               : "Aus der Sicherung zurückgeholt:" + listed(restored);
+  if (!refused.empty()) text += "\r\n\r\nNicht zurückgeholt:" + listed(refused);
+  if (!failure.empty()) text += "\r\n\r\n" + failure;
+  if (refused.empty() && failure.empty())
+    ui.info(restoreDialogCaption, text);
+  else
+    ui.warning(restoreDialogCaption, text);
   return true;
 }
 

@@ -29,14 +29,17 @@ std::optional<Text> restoreEntry(std::string_view name);
 std::optional<std::filesystem::path> copyInBackup(const app::Workspace& ws, std::string_view name);
 
 // RestoreData with these entries chosen (names of restoreEntries(), any case). With none
-// chosen: the warning of the dialog, and false (the dialog stays open). Otherwise the person
-// is asked first, naming the chosen files the backup folder holds (No: false, nothing
-// restored); then each of them replaces the data directory's file, in list order; a missing
-// copy is skipped, a failed copy is not reported. A status line and an information box say
-// which files came back. Every chosen table is opened again,
-// re-indexed and put on its first record; a restored velmoran.ini replaces the settings
+// chosen: the warning of the dialog, and false (the dialog stays open). Otherwise each chosen
+// copy is checked before anything is touched: a table must open, hold every record its header
+// counts and have the fields of the table it replaces; a settings file must be readable. The
+// person is asked, naming the sound copies (No: false, nothing restored); then all of them
+// replace the data directory's files in one step: after a failure, or a kill and the next
+// start, either every file is as it was or every one restored. Every restored table is opened
+// again, re-indexed and put on its first record; a restored velmoran.ini replaces the settings
 // (and the catalogs are rebuilt), a restored Untis.ini the Untis settings, and choosing
-// VELMORAN_Column.INI sets LRESTORED so the layouts are not written over it at the end.
+// VELMORAN_Column.INI sets LRESTORED so the layouts are not written over it at the end. A
+// status line and a message say which files came back, and name each one refused or missing
+// from SECURE, and why (a warning then, an information otherwise).
 bool restoreData(app::Workspace& ws, app::Ui& ui, const std::vector<Text>& chosen);
 
 }  // namespace velmoran::backup

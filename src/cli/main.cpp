@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <exception>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,19 @@ const cli::Command* find(const std::string& name) {
   return nullptr;
 }
 
+// An argument the command's usage names FILE ("write-uvd FILE", "check [--save FILE]") that
+// is empty: no file is named, which is a mistake of the call, not a cancelled choice.
+bool namesNoFile(const cli::Command& command, const std::vector<std::string>& args) {
+  std::istringstream usage(command.usage);
+  std::string word;
+  for (std::size_t i = 0; usage >> word; ++i) {
+    std::erase(word, '[');
+    std::erase(word, ']');
+    if (word == "FILE" && i < args.size() && args[i].empty()) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -62,7 +76,7 @@ int main(int argc, char** argv) {
   const cli::Command* command = find(p.command);
   int argCount = static_cast<int>(p.args.size());
   if (!p.ok || !command || argCount < command->minArgs ||
-      (command->maxArgs >= 0 && argCount > command->maxArgs)) {
+      (command->maxArgs >= 0 && argCount > command->maxArgs) || namesNoFile(*command, p.args)) {
     std::fputs(cli::usageText().c_str(), stderr);
     return cli::exitUsage;
   }
@@ -81,8 +95,7 @@ int main(int argc, char** argv) {
     if (status == cli::exitOk && ui.failed) status = cli::exitFailed;
     return status;
   } catch (const std::exception& e) {
-    if (!dataDir.empty()) app::appendErrorLog(dataDir, e.what());
-    ui.warning(app::programTitle, app::unforeseenErrorText(e.what()));
+    ui.warning(app::programTitle, app::reportUnforeseenError(dataDir, e.what()));
     return cli::exitFailed;
   }
 }

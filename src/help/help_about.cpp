@@ -1,8 +1,5 @@
 #include "help/help_about.h"
 
-#include <chrono>
-#include <ctime>
-
 #include "store/date.h"
 
 namespace velmoran::help {
@@ -48,12 +45,7 @@ void finishAbout(app::Workspace& ws, app::Ui& ui, bool minuteModel) {
 }
 
 Text programFileDate(const std::filesystem::path& programFile) {
-  std::error_code ec;
-  auto written = std::filesystem::last_write_time(programFile, ec);
-  if (ec) return {};
-  auto system = std::chrono::time_point_cast<std::chrono::system_clock::duration>(
-      written - std::filesystem::file_time_type::clock::now() + std::chrono::system_clock::now());
-  return localTimeText(std::chrono::system_clock::to_time_t(system), "%d.%m.%Y");
+  return fileTimeText(programFile, "%d.%m.%Y");
 }
 
 }  // namespace velmoran::help

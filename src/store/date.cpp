@@ -1,7 +1,9 @@
 #include "store/date.h"
 
+#include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <system_error>
 
 namespace velmoran {
 
@@ -85,6 +87,17 @@ std::string localTimeText(std::time_t t, const char* format) {
   const std::tm tm = localTime(t);
   char buf[64];
   return std::string(buf, std::strftime(buf, sizeof buf, format, &tm));
+}
+
+std::string fileTimeText(const std::filesystem::path& file, const char* format) {
+  std::error_code ec;
+  const auto written = std::filesystem::last_write_time(file, ec);
+  if (ec) return {};
+  // The file clock has no portable conversion yet: the same distance from now on the system
+  // clock.
+  const auto system = std::chrono::time_point_cast<std::chrono::system_clock::duration>(
+      written - std::filesystem::file_time_type::clock::now() + std::chrono::system_clock::now());
+  return localTimeText(std::chrono::system_clock::to_time_t(system), format);
 }
 
 Date Date::today() {

@@ -3,6 +3,7 @@
 // "DD.MM.YYYY"; two-digit years are 1933 to 2032 (the date epoch of the program).
 
 #include <ctime>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -46,5 +47,7 @@ int expandTwoDigitYear(int yy);
 std::tm localTime(std::time_t t);
 // The local time of t as strftime formats it ("%d.%m.%Y").
 std::string localTimeText(std::time_t t, const char* format);
+// When the file was last written, in local time as strftime formats it; empty when unknown.
+std::string fileTimeText(const std::filesystem::path& file, const char* format);
 
 }  // namespace velmoran

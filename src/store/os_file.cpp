@@ -207,22 +207,32 @@ void OsFile::truncate(std::uint64_t size) {
   if (::ftruncate(m_fd, static_cast<off_t>(size)) != 0) throwIo("cannot truncate", m_path);
 }
 
-bool OsFile::lock(std::uint64_t offset, std::uint64_t length, bool exclusive) {
+namespace {
+
+// Linux's open-file-description locks belong to this open file, not to the process: closing
+// another descriptor of the same file (a copy made by the backup) leaves them in place. Other
+// systems, and kernels without them, take the classic record locks.
+int setLock(int fd, short type, std::uint64_t offset, std::uint64_t length) {
   struct flock fl {};
-  fl.l_type = exclusive ? F_WRLCK : F_RDLCK;
+  fl.l_type = type;
   fl.l_whence = SEEK_SET;
   fl.l_start = static_cast<off_t>(offset);
   fl.l_len = static_cast<off_t>(length);
-  return ::fcntl(m_fd, F_SETLK, &fl) == 0;
+#ifdef F_OFD_SETLK
+  if (::fcntl(fd, F_OFD_SETLK, &fl) == 0) return 0;
+  if (errno != EINVAL) return -1;
+#endif
+  return ::fcntl(fd, F_SETLK, &fl);
+}
+
+}  // namespace
+
+bool OsFile::lock(std::uint64_t offset, std::uint64_t length, bool exclusive) {
+  return setLock(m_fd, exclusive ? F_WRLCK : F_RDLCK, offset, length) == 0;
 }
 
 void OsFile::unlock(std::uint64_t offset, std::uint64_t length) {
-  struct flock fl {};
-  fl.l_type = F_UNLCK;
-  fl.l_whence = SEEK_SET;
-  fl.l_start = static_cast<off_t>(offset);
-  fl.l_len = static_cast<off_t>(length);
-  ::fcntl(m_fd, F_SETLK, &fl);
+  setLock(m_fd, F_UNLCK, offset, length);
 }
 
 #endif

@@ -1,8 +1,8 @@
 #pragma once
 // OsFile: one open file handle of the operating system with positional reads and writes and
-// byte-range locks. The table layer opens each table file through exactly one OsFile: with
-// POSIX record locks, closing any descriptor of a file drops all of the process's locks on
-// it, so a table never opens its own file a second time.
+// byte-range locks. The table layer opens each table file through exactly one OsFile. Its
+// locks belong to the handle (LockFileEx on Windows, open-file-description locks on Linux),
+// so closing another handle of the same file, as a copy of it does, leaves them in place.
 
 #include <cstdint>
 #include <filesystem>

@@ -296,6 +296,27 @@ Result<std::unique_ptr<Table>> Table::open(const fs::path& path, OpenMode mode) 
   return std::unique_ptr<Table>(new Table(std::move(impl)));
 }
 
+Result<Table::FileFacts> Table::inspect(const fs::path& path) {
+  auto opened = OsFile::open(path, OsFile::Access::ReadOnly);
+  if (!opened) return fail(opened.reason());
+  try {
+    const std::uint64_t size = opened->size();
+    auto header = readHeader(*opened, size);
+    if (!header) return fail(header.reason());
+    FileFacts facts;
+    facts.structure = header->fields;
+    facts.statedRecords = header->statedRecordCount;
+    facts.heldRecords = recordsInFile(*header, size);
+    // The end-of-file mark after the last record is optional.
+    const std::uint64_t expected =
+        header->headerLength + std::uint64_t{header->statedRecordCount} * header->recordLength;
+    facts.complete = size == expected || size == expected + 1;
+    return facts;
+  } catch (const IoError& e) {
+    return fail(e.what());
+  }
+}
+
 Result<void> Table::create(const fs::path& path, const Structure& structure) {
   if (auto r = checkStructure(structure); !r) return r;
   auto opened = OsFile::open(path, OsFile::Access::ReadWrite, OsFile::Create::IfMissing);

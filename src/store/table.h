@@ -52,6 +52,16 @@ public:
   // Create (or replace) a table file with this structure and no records.
   static Result<void> create(const std::filesystem::path& file, const Structure& structure);
 
+  // What a table file's header says, read without opening it as a table (and without a lock):
+  // for checking a copy before it is trusted. A file that is no table is a failure.
+  struct FileFacts {
+    Structure structure;
+    std::uint32_t statedRecords = 0;  // the record count in the header
+    std::uint32_t heldRecords = 0;    // the whole records the file's length holds
+    bool complete = false;            // the length is exactly what the header says
+  };
+  static Result<FileFacts> inspect(const std::filesystem::path& file);
+
   ~Table();  // flushes and closes
   Table(const Table&) = delete;
   Table& operator=(const Table&) = delete;

@@ -268,8 +268,11 @@ TEST(Question, RestoreReportsWhatCameBack) {
   EXPECT_EQ(t.table(Page::Uvd).visibleRecnos().size(), 0u);
   EXPECT_EQ(t.ui().statusLines,
             (std::vector<Text>{"Datensicherung eingelesen: 1 Datei zurückgeholt"}));
-  EXPECT_EQ(t.ui().messages.back().kind, "info");
-  EXPECT_EQ(t.ui().messages.back().text, "Aus der Sicherung zurückgeholt:\r\nuvd.dbf");
+  // The copy missing from SECURE is named: a warning, not an information.
+  EXPECT_EQ(t.ui().messages.back().kind, "warning");
+  EXPECT_EQ(t.ui().messages.back().text,
+            "Aus der Sicherung zurückgeholt:\r\nuvd.dbf\r\n\r\nNicht zurückgeholt:\r\n"
+            "fach.dbf: keine Kopie im Ordner SECURE");
 }
 
 }  // namespace

@@ -212,8 +212,12 @@ TEST(RestoreData, TheColumnLayoutEntrySetsLrestored) {
   test::TestWorkspace t;
   ASSERT_TRUE(restoreData(t.ws(), t.ui(), {"VELMORAN_Column.INI"}));
   EXPECT_TRUE(t.ws().LRESTORED);
-  // No copy to put back: nothing asked, and the report says so.
-  EXPECT_EQ(t.ui().onlyMessage().text, "Es wurde keine Datei zurückgeholt.");
+  // No copy to put back: nothing asked, and the warning names the missing copy.
+  const test::Message& m = t.ui().onlyMessage();
+  EXPECT_EQ(m.kind, "warning");
+  EXPECT_EQ(m.text,
+            "Es wurde keine Datei zurückgeholt.\r\n\r\nNicht zurückgeholt:\r\n"
+            "VELMORAN_Column.INI: keine Kopie im Ordner SECURE");
 }
 
 TEST(RestoreData, ARestoredSettingsFileIsReadAgainAtOnce) {
@@ -235,12 +239,17 @@ TEST(RestoreData, ARestoredSettingsFileIsReadAgainAtOnce) {
             catalog::buildCatalogs("BK=Berufskolleg", catalog::shippedZulfach()).qualart);
 }
 
-TEST(RestoreData, AMissingCopyIsSkippedAndTheTableStaysUsable) {
+TEST(RestoreData, AMissingCopyIsNamedAndTheTableStaysUsable) {
   test::TestWorkspace t;
   fill(t);
   const std::string before = test::readBytes(t.dir() / "mehr_minder.dbf");
   ASSERT_TRUE(restoreData(t.ws(), t.ui(), {"mehr_minder.dbf", "UNTIS.INI"}));
-  EXPECT_EQ(t.ui().onlyMessage().kind, "info");
+  const test::Message& m = t.ui().onlyMessage();
+  EXPECT_EQ(m.kind, "warning");
+  EXPECT_EQ(m.text,
+            "Es wurde keine Datei zurückgeholt.\r\n\r\nNicht zurückgeholt:\r\n"
+            "mehr_minder.dbf: keine Kopie im Ordner SECURE\r\n"
+            "UNTIS.INI: keine Kopie im Ordner SECURE");
   EXPECT_EQ(test::readBytes(t.dir() / "mehr_minder.dbf"), before);
   EXPECT_EQ(liveCount(t.table(Page::MehrMinder)), 3u);
   EXPECT_FALSE(fs::exists(t.dir() / app::untisIniFileName));
@@ -251,15 +260,133 @@ TEST(RestoreData, ACopyThatIsNoTableIsRefusedAndTheTableStaysAsItWas) {
   fill(t);
   test::writeBytes(t.dir() / "SECURE" / "lehrer.dbf", "no table");
   const std::string before = test::readBytes(t.dir() / "lehrer.dbf");
-  t.ui().answers = {true};
   ASSERT_TRUE(restoreData(t.ws(), t.ui(), {"lehrer.dbf"}));
-  ASSERT_EQ(kinds(t.ui()), (std::vector<std::string>{"question", "warning", "info"}));
-  const auto& m = t.ui().messages[1];
+  // Refused before anything is asked or touched.
+  const test::Message& m = t.ui().onlyMessage();
+  EXPECT_EQ(m.kind, "warning");
   EXPECT_EQ(m.caption, "Velmoran 2021 / Daten aus Sicherung einlesen");
-  EXPECT_EQ(m.text, "Die Datei \"lehrer.dbf\" konnte nicht zurückgelesen werden !");
+  EXPECT_EQ(m.text,
+            "Es wurde keine Datei zurückgeholt.\r\n\r\nNicht zurückgeholt:\r\n"
+            "lehrer.dbf: die Kopie ist keine Tabelle");
   EXPECT_EQ(test::readBytes(t.dir() / "lehrer.dbf"), before);
   EXPECT_EQ(liveCount(t.table(Page::Lehrer)), 3u);
   EXPECT_EQ(filesIn(t.dir()).count("lehrer.dbf.previous"), 0u);
+}
+
+// The names of the files in the folder that are not its own: temporary and staged files.
+std::set<std::string> leftovers(const fs::path& dir) {
+  std::set<std::string> names;
+  for (const auto& name : filesIn(dir))
+    if (name.ends_with(".tmp") || name.ends_with(".staged") || name.ends_with(".lst"))
+      names.insert(name);
+  return names;
+}
+
+// A table file whose header counts more records than it holds, as a kill or a full disk
+// leaves it.
+void cutShort(const fs::path& file) {
+  std::string bytes = test::readBytes(file);
+  ASSERT_GT(bytes.size(), 40u);
+  bytes.resize(bytes.size() - 20);
+  test::writeBytes(file, bytes);
+}
+
+TEST(SaveData, ACopyThatIsNotCompleteNeverReplacesThePreviousBackup) {
+  test::TestWorkspace t;
+  fill(t);
+  saveData(t.ws(), t.ui());
+  const std::string previous = test::readBytes(t.dir() / "SECURE" / "klasse.dbf");
+  t.ws().closeTables();
+  // The live file is longer than its header says: no copy of it can be trusted.
+  test::writeBytes(t.dir() / "klasse.dbf", test::readBytes(t.dir() / "klasse.dbf") + "junk!");
+  ASSERT_TRUE(t.ws().openTables());
+  t.ui().messages.clear();
+  saveData(t.ws(), t.ui());
+  ASSERT_EQ(kinds(t.ui()), (std::vector<std::string>{"warning", "info"}));
+  EXPECT_EQ(t.ui().messages[0].text, "Die Datei \"klasse.dbf\" konnte nicht gesichert werden !");
+  EXPECT_NE(t.ui().messages[1].text.find(
+                "\r\nNicht gesichert (die vorige Sicherung bleibt erhalten):\r\nklasse.dbf"),
+            std::string::npos);
+  EXPECT_EQ(test::readBytes(t.dir() / "SECURE" / "klasse.dbf"), previous);
+  EXPECT_EQ(test::readBytes(t.dir() / "SECURE" / "lehrer.dbf"),
+            test::readBytes(t.dir() / "lehrer.dbf"));
+  EXPECT_TRUE(leftovers(t.dir() / "SECURE").empty());
+}
+
+TEST(SaveData, AFailedCopyKeepsThePreviousCopyAndLeavesNoTemporaryFile) {
+  test::TestWorkspace t;
+  fill(t);
+  saveData(t.ws(), t.ui());
+  const std::string previous = test::readBytes(t.dir() / "SECURE" / "uvd.dbf");
+  // The temporary file cannot be made (as on a full disk).
+  fs::create_directory(t.dir() / "SECURE" / "uvd.dbf.tmp");
+  t.table(Page::Uvd).append();
+  t.ui().messages.clear();
+  saveData(t.ws(), t.ui());
+  EXPECT_EQ(t.ui().messages[0].text, "Die Datei \"uvd.dbf\" konnte nicht gesichert werden !");
+  EXPECT_EQ(test::readBytes(t.dir() / "SECURE" / "uvd.dbf"), previous);
+}
+
+// Restore checks each copy before it touches a table: a copy cut short, a copy of another
+// table, a copy that is no table at all. Each refused copy is named with the reason; the
+// sound ones come back.
+TEST(RestoreData, RefusesCopiesCutShortOrOfAnotherTableAndNamesEach) {
+  test::TestWorkspace t;
+  fill(t);
+  saveData(t.ws(), t.ui());
+  cutShort(t.dir() / "SECURE" / "gpsul.dbf");
+  fs::copy_file(t.dir() / "SECURE" / "lehrer.dbf", t.dir() / "SECURE" / "mehr_minder.dbf",
+                fs::copy_options::overwrite_existing);
+  for (Page page : {Page::Gpsul, Page::MehrMinder, Page::Klasse}) {
+    store::markAllDeleted(t.table(page));
+    t.table(page).flush();
+  }
+  const std::string gpsul = test::readBytes(t.dir() / "gpsul.dbf");
+  const std::string mehrMinder = test::readBytes(t.dir() / "mehr_minder.dbf");
+  t.ui().messages.clear();
+  t.ui().answers = {true};
+  ASSERT_TRUE(restoreData(t.ws(), t.ui(), {"gpsul.dbf", "klasse.dbf", "mehr_minder.dbf"}));
+  ASSERT_EQ(kinds(t.ui()), (std::vector<std::string>{"question", "warning"}));
+  EXPECT_EQ(t.ui().messages[0].text,
+            "Aus der Sicherung zurückholen: klasse.dbf. Die jetzigen Dateien werden dabei "
+            "überschrieben. Fortfahren?");
+  EXPECT_EQ(t.ui().messages[1].text,
+            "Aus der Sicherung zurückgeholt:\r\nklasse.dbf\r\n\r\nNicht zurückgeholt:\r\n"
+            "gpsul.dbf: die Kopie ist unvollständig (laut Dateikopf 3 Datensätze, die Datei "
+            "enthält 2)\r\n"
+            "mehr_minder.dbf: die Kopie hat nicht die Felder der Tabelle MEHR_MINDER");
+  EXPECT_EQ(test::readBytes(t.dir() / "gpsul.dbf"), gpsul);
+  EXPECT_EQ(test::readBytes(t.dir() / "mehr_minder.dbf"), mehrMinder);
+  EXPECT_EQ(liveCount(t.table(Page::Klasse)), 3u);
+  EXPECT_EQ(liveCount(t.table(Page::Gpsul)), 0u);
+  EXPECT_TRUE(leftovers(t.dir()).empty());
+}
+
+// A copy that cannot be put beside its table (as on a full disk) stops the restore before any
+// table is replaced: all chosen files stay as they were.
+TEST(RestoreData, IsAllOrNothing) {
+  test::TestWorkspace t;
+  fill(t);
+  saveData(t.ws(), t.ui());
+  for (Page page : {Page::Lehrer, Page::Fach}) {
+    store::markAllDeleted(t.table(page));
+    t.table(page).flush();
+  }
+  const std::string lehrer = test::readBytes(t.dir() / "lehrer.dbf");
+  const std::string fach = test::readBytes(t.dir() / "fach.dbf");
+  fs::create_directory(t.dir() / "fach.dbf.staged.tmp");
+  t.ui().messages.clear();
+  t.ui().answers = {true};
+  ASSERT_TRUE(restoreData(t.ws(), t.ui(), {"lehrer.dbf", "fach.dbf"}));
+  ASSERT_EQ(kinds(t.ui()), (std::vector<std::string>{"question", "warning"}));
+  EXPECT_EQ(t.ui().messages[1].text,
+            "Es wurde keine Datei zurückgeholt.\r\n\r\nDie Kopie von fach.dbf konnte nicht in "
+            "den Datenordner geschrieben werden (ist der Datenträger voll?).");
+  EXPECT_EQ(test::readBytes(t.dir() / "lehrer.dbf"), lehrer);
+  EXPECT_EQ(test::readBytes(t.dir() / "fach.dbf"), fach);
+  EXPECT_EQ(liveCount(t.table(Page::Lehrer)), 0u);
+  fs::remove(t.dir() / "fach.dbf.staged.tmp");
+  EXPECT_TRUE(leftovers(t.dir()).empty());
 }
 
 }  // namespace

@@ -134,5 +134,15 @@ TEST_F(Cli, AnswerNoRefusesTheRestore) {
   EXPECT_EQ(run("dump UVD").out.find("05A"), Text::npos);
 }
 
+// An empty file name is a mistake of the call: the usage, exit 2, nothing written.
+TEST_F(Cli, AnEmptyFileNameIsAUsageError) {
+  for (const char* arguments : {"write-uvd ''", "write-lehrer-asd ''", "check --save ''"}) {
+    const CliRun r = run(arguments);
+    EXPECT_EQ(r.status, 2) << arguments;
+    EXPECT_NE(r.err.find("write-uvd FILE"), Text::npos) << arguments << r.err;
+    EXPECT_EQ(r.out, "") << arguments;
+  }
+}
+
 }  // namespace
 }  // namespace velmoran
