@@ -44,19 +44,21 @@ TEST(MarkAllDeleted, MarksEveryRecordAndKeepsOrderAndVisibility) {
 // The old records stay in the file marked deleted, the new ones follow them; a record the
 // fill goes back to and changes is indexed with its last value, and the index file is the
 // one an order kept in memory gives.
-TEST(ReplaceRecords, MarksTheOldRecordsAndIndexesTheNewOnes) {
+TEST(ReplaceTables, MarksTheOldRecordsAndIndexesTheNewOnes) {
   TempDir dir;
   auto t = nameTable(dir / "t.dbf", {"old2", "old1"});
   ASSERT_TRUE(t->createOrder(dir / "t.ntx", "NAME").ok());
   t->setOrder(1);
-  replaceRecords(*t, [](Table& target) {
-    for (const char* name : {"m", "z", "a"}) {
-      target.append();
-      target.put("NAME", name);
-    }
-    target.goTo(4);
-    target.put("NAME", "b");
-  });
+  ASSERT_TRUE(replaceTables([&](Replacement& replacement) {
+                Table& target = replacement.add(*t, Replacement::Start::deleted);
+                for (const char* name : {"m", "z", "a"}) {
+                  target.append();
+                  target.put("NAME", name);
+                }
+                target.goTo(4);
+                target.put("NAME", "b");
+                return true;
+              }).ok());
   EXPECT_EQ(t->recno(), 5u);  // on the first record of the order: "a"
   EXPECT_EQ(liveNames(*t), (std::vector<std::string>{"a", "b", "m"}));
   t->showDeleted(true);
@@ -72,10 +74,13 @@ TEST(ReplaceRecords, MarksTheOldRecordsAndIndexesTheNewOnes) {
   EXPECT_FALSE(again->deleted());
 }
 
-TEST(ReplaceRecords, AFillThatAppendsNothingLeavesNoLiveRecord) {
+TEST(ReplaceTables, AFillThatAppendsNothingLeavesNoLiveRecord) {
   TempDir dir;
   auto t = nameTable(dir / "t.dbf", {"x", "y"});
-  replaceRecords(*t, [](Table&) {});
+  ASSERT_TRUE(replaceTables([&](Replacement& replacement) {
+                replacement.add(*t, Replacement::Start::deleted);
+                return true;
+              }).ok());
   EXPECT_TRUE(t->eof());
   EXPECT_EQ(t->lastRec(), 2u);
   t.reset();
