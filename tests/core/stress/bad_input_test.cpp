@@ -162,5 +162,22 @@ TEST_F(BadInput, MissingFileIsRefusedNamingItAndChangesNoTable) {
   expectTablesUnchanged();
 }
 
+// An import checks its table before it deletes anything: UVD's file replaced by GPSUL's while
+// the program runs is named, and no file changes.
+TEST_F(BadInput, AnImportIntoAForeignTableIsRefusedBeforeItDeletesAnything) {
+  t.ws().closeTables();
+  test::writeBytes(t.dir() / "uvd.dbf", test::readBytes(t.dir() / "gpsul.dbf"));
+  before = tableFiles(t.dir());
+  ASSERT_TRUE(t.ws().openTables());
+  untis::importUvd(t.ws(), t.ui(), test::sourceDir() / "tests/fixtures/untis/uvd_written/UVD.TXT");
+  const test::Message& m = t.ui().onlyMessage();
+  EXPECT_EQ(m.kind, "warning");
+  const Text start = "Die Datei " + store::pathText(t.dir() / "uvd.dbf") +
+                     " enthält nicht die Tabelle UVD: die Felder ";
+  EXPECT_EQ(m.text.substr(0, start.size()), start);
+  EXPECT_TRUE(m.text.ends_with("\r\nEs wurde nichts eingelesen.")) << m.text;
+  expectTablesUnchanged();
+}
+
 }  // namespace
 }  // namespace velmoran
