@@ -6,6 +6,7 @@
 
 #include "app/column_layout_file.h"
 #include "app/error_log.h"
+#include "store/bulk.h"
 #include "store/files.h"
 #include "store/maintenance.h"
 #include "store/schema.h"
@@ -41,6 +42,33 @@ bool liesUnderHome(const fs::path& dir) {
   fs::path d = fs::weakly_canonical(dir, ec);
   auto [hi, di] = std::mismatch(h.begin(), h.end(), d.begin(), d.end());
   return hi == h.end() && di != d.end();
+}
+
+// Whether another running copy of the program holds the tables (it keeps the first one
+// locked for its whole run).
+bool tablesHeldElsewhere(const Workspace& ws) {
+  auto first =
+      store::Table::open(ws.dataFile(tableInfos().front().fileName), store::OpenMode::Exclusive);
+  return !first && first.reason().starts_with(store::lockedReason);
+}
+
+// Each table file checked against the fields its name requires before anything is written:
+// a file that holds another table (two files swapped, a table copied under the wrong name)
+// is named and the start ends with every file as it was. A file that does not open is left
+// to the maintenance, which reports it.
+bool tablesAreTheirOwn(const Workspace& ws, Ui& ui) {
+  for (const auto& info : tableInfos()) {
+    const fs::path file = ws.dataFile(info.fileName);
+    auto opened = store::Table::open(file, store::OpenMode::Shared);
+    if (!opened) continue;
+    const auto missing = store::missingFields(store::tableSpec(info.name), (*opened)->structure());
+    if (missing.empty()) continue;
+    ui.warning(programTitle, foreignTableText(file, info.name, missing) +
+                                 "\r\nVelmoran hat nichts verändert. Ersetzen Sie die Datei durch "
+                                 "die richtige Tabelle, etwa aus dem Ordner SECURE.");
+    return false;
+  }
+  return true;
 }
 
 // True when the file was missing and the copy made.
@@ -183,6 +211,11 @@ std::unique_ptr<Workspace> startUp(const StartRequest& request, Ui& ui) {
   auto ws = std::make_unique<Workspace>(request.programDir, dataDir);
   ws->holdRunLock(std::move(*runLock));
 
+  if (!tablesHeldElsewhere(*ws)) {
+    if (!tablesAreTheirOwn(*ws, ui)) return nullptr;
+    // A command cut off by a kill or a power cut: finished, or its new files removed.
+    store::completeReplacements(ws->dataDir());
+  }
   store::MaintenanceOutcome maintenance = store::maintainTables(ws->dataDir());
   ws->LNOSERVER = maintenance.locked;
   if (ws->LNOSERVER) {

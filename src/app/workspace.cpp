@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include "app/error_log.h"
+#include "store/code_page.h"
 #include "store/files.h"
 #include "store/schema.h"
 
@@ -29,6 +31,31 @@ std::optional<Page> pageByTableName(std::string_view name) {
   for (const auto& info : tableInfos())
     if (wanted == info.name) return info.page;
   return std::nullopt;
+}
+
+Text foreignTableText(const fs::path& file, std::string_view table,
+                      const std::vector<std::string>& missing) {
+  Text fields;
+  for (const std::string& name : missing) fields += (fields.empty() ? "" : ", ") + name;
+  return "Die Datei " + store::pathText(file) + " enthält nicht die Tabelle " + Text(table) +
+         (missing.size() == 1
+              ? ": das Feld " + fields + " fehlt oder steht an anderer Stelle."
+              : ": die Felder " + fields + " fehlen oder stehen an anderer Stelle.");
+}
+
+Text notWrittenText(const Workspace& ws, std::string_view reason,
+                    std::initializer_list<Page> pages) {
+  appendErrorLog(ws.dataDir(), reason);
+  Text names;
+  std::size_t i = 0;
+  for (Page page : pages) {
+    names += Text(i == 0 ? "" : i + 1 == pages.size() ? " und " : ", ") + tableInfo(page).name;
+    ++i;
+  }
+  const bool one = pages.size() == 1;
+  return Text(one ? "Die Tabelle " : "Die Tabellen ") + names + (one ? " konnte" : " konnten") +
+         " nicht geschrieben werden: Ist der Datenträger voll oder schreibgeschützt?\r\n" +
+         (one ? "Sie enthält" : "Sie enthalten") + " weiter ihre bisherigen Daten.";
 }
 
 Workspace::Workspace(fs::path programDir, fs::path dataDir)
@@ -91,6 +118,14 @@ void Workspace::closeTable(Page page) { m_tables[static_cast<int>(page) - 1].res
 
 void Workspace::closeTables() {
   for (auto& t : m_tables) t.reset();
+}
+
+std::optional<Text> Workspace::foreignTable(Page page) {
+  const store::Table& t = table(page);
+  const char* name = tableInfo(page).name;
+  const auto missing = store::missingFields(store::tableSpec(name), t.structure());
+  if (missing.empty()) return std::nullopt;
+  return foreignTableText(t.path(), name, missing);
 }
 
 Result<void> Workspace::saveSettings() {

@@ -5,8 +5,11 @@
 
 #include <array>
 #include <filesystem>
+#include <initializer_list>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -33,6 +36,11 @@ const std::array<TableInfo, pageCount>& tableInfos();
 const TableInfo& tableInfo(Page page);
 // The table of this name (case-insensitive), or nothing.
 std::optional<Page> pageByTableName(std::string_view name);
+
+// The warning about a table file that holds another table: its path, the table it should be
+// and the fields of that table it lacks (or holds elsewhere).
+Text foreignTableText(const std::filesystem::path& file, std::string_view table,
+                      const std::vector<std::string>& missing);
 
 // The Untis settings file of the data directory, which AUNTIS_ARRAY is read from.
 inline constexpr const char* untisIniFileName = "Untis.ini";
@@ -74,6 +82,11 @@ public:
   // the workspace ends, after its tables are closed.
   void holdRunLock(store::OsFile lock) { m_runLock = std::move(lock); }
 
+  // The page's open table checked against the fields its name requires: nothing when it is
+  // that table, otherwise foreignTableText for it. A command checks the tables it changes
+  // before it reads its input.
+  std::optional<Text> foreignTable(Page page);
+
   // Write the settings to velmoran.ini; false when that failed.
   Result<void> saveSettings();
   // Rebuild the code catalogs for the current school form.
@@ -85,5 +98,11 @@ private:
   store::OsFile m_runLock;  // before the tables: released after they are closed
   std::array<std::unique_ptr<store::Table>, pageCount> m_tables;
 };
+
+// The warning after the new contents of tables could not be written (the disk full, the
+// folder write-protected), naming the tables, which keep what they held. The reason, in the
+// table layer's words, goes to the error log of the data directory.
+Text notWrittenText(const Workspace& ws, std::string_view reason,
+                    std::initializer_list<Page> pages);
 
 }  // namespace velmoran::app

@@ -43,9 +43,15 @@ std::optional<double> parseNumber(std::string_view text) {
 bool deleteTable(app::Workspace& ws, app::Ui& ui, app::Page page) {
   if (!ui.askYesNo(app::programTitle, "Wollen Sie die ganze Tabelle wirklich löschen?"))
     return false;
-  store::Table& t = ws.table(page);
-  store::markAllDeleted(t);
-  t.flush();
+  // Every record marked in a copy of the table that takes its place: all of them or none.
+  const auto replaced = store::replaceTables([&](store::Replacement& replacement) {
+    replacement.add(ws.table(page), store::Replacement::Start::deleted);
+    return true;
+  });
+  if (!replaced) {
+    ui.warning(app::programTitle, app::notWrittenText(ws, replaced.reason(), {page}));
+    return false;
+  }
   return true;
 }
 

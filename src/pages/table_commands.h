@@ -10,7 +10,8 @@
 namespace velmoran::pages {
 
 // Ask, then mark every record of the page's table deleted (they disappear at the next
-// start's pack). The table keeps its order and ends on its first record. False when declined.
+// start's pack), all or none. The table keeps its order and ends on its first record. False
+// when declined or when the table could not be written (the warning shown).
 bool deleteTable(app::Workspace& ws, app::Ui& ui, app::Page page);
 
 // Put a value typed as text into a field of a record, as the grid's editor does: numbers

@@ -184,6 +184,46 @@ bool isUtf8(std::string_view bytes) {
   return multiByte;
 }
 
+std::size_t utf8Prefix(std::string_view bytes, bool& multiByte) {
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    if (static_cast<unsigned char>(bytes[i]) < 0x80) {
+      ++i;
+      continue;
+    }
+    std::uint32_t cp = 0;
+    const std::size_t n = decodeUtf8(bytes, i, cp);
+    if (n == 0) break;
+    multiByte = true;
+    i += n;
+  }
+  return i;
+}
+
+Text utf16ToWindows1252(std::string_view bytes, bool bigEndian) {
+  auto unit = [&](std::size_t i) -> std::uint32_t {
+    const auto a = static_cast<unsigned char>(bytes[i]);
+    const auto b = static_cast<unsigned char>(bytes[i + 1]);
+    return bigEndian ? (a << 8) | b : (b << 8) | a;
+  };
+  Text out;
+  out.reserve(bytes.size() / 2);
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    std::uint32_t cp = unit(i);
+    if (cp >= 0xD800 && cp <= 0xDBFF && i + 3 < bytes.size() && unit(i + 2) >= 0xDC00 &&
+        unit(i + 2) <= 0xDFFF) {
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (unit(i + 2) - 0xDC00);
+      i += 2;
+    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+      out += replacement;
+      continue;
+    }
+    const int ansi = unicodeToCp1252(cp);
+    out += ansi < 0 ? replacement : static_cast<char>(ansi);
+  }
+  return out;
+}
+
 Text decodeTextFile(std::string_view bytes) {
   if (!isUtf8(bytes)) return Text(bytes);
   if (bytes.substr(0, byteOrderMark.size()) == byteOrderMark)

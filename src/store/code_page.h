@@ -28,6 +28,13 @@ std::string windows1252ToUtf8(std::string_view text);
 // True for a byte-order mark, or for text that holds multi-byte sequences and is valid UTF-8
 // throughout.
 bool isUtf8(std::string_view bytes);
+// How many of the first bytes are whole, valid UTF-8 sequences; `multiByte` is set when one
+// of them is longer than one byte. For checking a file piece by piece: what follows the
+// prefix is either invalid or a sequence that the next piece completes.
+std::size_t utf8Prefix(std::string_view bytes, bool& multiByte);
+// UTF-16 (without its byte-order mark) -> Windows-1252; a character that 1252 lacks, and a
+// surrogate without its partner, becomes '?'. A last odd byte is dropped.
+Text utf16ToWindows1252(std::string_view bytes, bool bigEndian);
 // The bytes of a text file as Windows-1252: converted when they are UTF-8 (the byte-order
 // mark dropped), unchanged otherwise.
 Text decodeTextFile(std::string_view bytes);

@@ -6,6 +6,7 @@
 #include <optional>
 #include <system_error>
 
+#include "store/bulk.h"
 #include "store/files.h"
 #include "store/parallel.h"
 #include "store/schema.h"
@@ -38,57 +39,31 @@ Structure upgradedStructure(std::string_view table, Structure s) {
   return s;
 }
 
-// Rebuild the table in temp.dbf with the new structure and put it in place with one rename,
-// so a crash at any moment leaves either the old table or the new one.
-Result<void> copyStructure(const fs::path& dataDir, std::unique_ptr<Table>& table,
-                           const fs::path& file, const Structure& structure) {
-  fs::path temp = findInDir(dataDir, tempTableFileName);
-  if (auto r = Table::create(temp, structure); !r) return r;
-  table.reset();
-  {
-    auto t = Table::open(temp, OpenMode::Exclusive);
-    if (!t) return fail(t.reason());
-    if (auto r = (*t)->appendFrom(file); !r) return r;
-    (*t)->flush();
-  }
-  std::error_code ec;
-  fs::rename(temp, file, ec);
-  if (ec) return fail("cannot replace " + file.string() + ": " + ec.message());
-  return {};
-}
-
-// upgrades: held while a table is rebuilt in temp.dbf, which all tables share.
+// A table that holds more than its live records, or has an older structure, is written anew
+// beside its file (an upgrade in temp.dbf) and put in place with its index files; otherwise
+// only its index files are built. A crash at any moment leaves the old table or the new one.
+// replacing: held while a replacement is put in place (one journal for all tables) and for
+// the whole of an upgrade (one temp.dbf for all tables).
 Result<void> maintainOne(const fs::path& dataDir, const TableSpec& spec,
-                         std::unique_ptr<Table> table, std::mutex& upgrades) {
-  fs::path file = findInDir(dataDir, spec.fileName);
-  // Every index file of the table, built together in the pack's pass over the records.
-  auto attachIndexes = [&]() -> Result<void> {
-    for (const auto& index : spec.indexes) {
-      auto r = table->createOrder(findInDir(dataDir, index.fileName), index.key, {},
-                                  Table::OrderKeys::released);
-      if (!r) return fail(r.reason());
+                         std::unique_ptr<Table> table, std::mutex& replacing) {
+  // Every index file of the table, built together in one pass over the records.
+  for (const auto& index : spec.indexes) {
+    auto r = table->createOrder(findInDir(dataDir, index.fileName), index.key, {},
+                                Table::OrderKeys::released);
+    if (!r) return fail(r.reason());
+  }
+  const Structure wanted = upgradedStructure(spec.name, table->structure());
+  const bool upgrade = wanted != table->structure();
+  try {
+    if (upgrade || table->needsPack()) {
+      std::unique_lock<std::mutex> one(replacing, std::defer_lock);
+      if (upgrade) one.lock();
+      Replacement replacement;
+      replacement.add(*table, Replacement::Start::pack, upgrade ? &wanted : nullptr,
+                      upgrade ? tempTableFileName : std::string_view());
+      if (!upgrade) one.lock();
+      replacement.commit();
     }
-    return {};
-  };
-  Structure wanted = upgradedStructure(spec.name, table->structure());
-  // An upgrade builds a new table file: its index files are built from that one.
-  if (wanted == table->structure()) {
-    if (auto r = attachIndexes(); !r) return r;
-  }
-  try {
-    table->pack();
-  } catch (const IoError& e) {
-    return fail(e.what());
-  }
-  if (wanted != table->structure()) {
-    std::lock_guard<std::mutex> one(upgrades);
-    if (auto r = copyStructure(dataDir, table, file, wanted); !r) return r;
-    auto again = Table::open(file, OpenMode::Exclusive);
-    if (!again) return fail(again.reason());
-    table = std::move(*again);
-    if (auto r = attachIndexes(); !r) return r;
-  }
-  try {
     table->closeOrders();
   } catch (const IoError& e) {
     return fail(e.what());
@@ -116,14 +91,14 @@ MaintenanceOutcome maintainTables(const fs::path& dataDir) {
   }
   // The tables are separate files: two at a time.
   std::array<std::optional<std::string>, count> problems;
-  std::mutex upgrades;
+  std::mutex replacing;
   onTwoThreads(count, [&](std::size_t i) {
     auto opened = i == 0 ? std::move(first) : open(i);
     if (!opened) {
       problems[i] = opened.reason();
       return;
     }
-    if (auto r = maintainOne(dataDir, tableSpec(order[i]), std::move(*opened), upgrades); !r)
+    if (auto r = maintainOne(dataDir, tableSpec(order[i]), std::move(*opened), replacing); !r)
       problems[i] = r.reason();
   });
   for (std::size_t i = 0; i < count; ++i)

@@ -59,6 +59,10 @@ Result<OsFile> OsFile::open(const std::filesystem::path& file, Access access, Cr
   if (h == INVALID_HANDLE_VALUE)
     return fail("cannot open " + file.string() + " (system error " +
                 std::to_string(GetLastError()) + ")");
+  if (GetFileType(h) != FILE_TYPE_DISK) {
+    CloseHandle(h);
+    return fail("cannot open " + file.string() + ": not a regular file");
+  }
   OsFile f;
   f.m_handle = h;
   f.m_writable = access == Access::ReadWrite;
@@ -122,6 +126,10 @@ void OsFile::truncate(std::uint64_t size) {
     throwIo("cannot truncate", m_path);
 }
 
+void OsFile::sync() {
+  if (!FlushFileBuffers(static_cast<HANDLE>(m_handle))) throwIo("cannot sync", m_path);
+}
+
 bool OsFile::lock(std::uint64_t offset, std::uint64_t length, bool exclusive) {
   OVERLAPPED ov{};
   ov.Offset = static_cast<DWORD>(offset & 0xFFFFFFFFu);
@@ -146,13 +154,15 @@ void OsFile::unlock(std::uint64_t offset, std::uint64_t length) {
 Result<OsFile> OsFile::open(const std::filesystem::path& file, Access access, Create create) {
   int flags = access == Access::ReadWrite ? O_RDWR : O_RDONLY;
   if (create == Create::IfMissing) flags |= O_CREAT;
-  flags |= O_CLOEXEC;
+  // Non-blocking, so that opening a pipe does not wait for its writer; a regular file reads
+  // and writes as it would without.
+  flags |= O_CLOEXEC | O_NONBLOCK;
   int fd = ::open(file.c_str(), flags, 0666);
   if (fd < 0) return fail("cannot open " + file.string() + ": " + std::strerror(errno));
   struct stat st {};
-  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd);
-    return fail("cannot open " + file.string() + ": is a directory");
+    return fail("cannot open " + file.string() + ": not a regular file");
   }
   OsFile f;
   f.m_fd = fd;
@@ -205,6 +215,10 @@ std::uint64_t OsFile::size() const {
 
 void OsFile::truncate(std::uint64_t size) {
   if (::ftruncate(m_fd, static_cast<off_t>(size)) != 0) throwIo("cannot truncate", m_path);
+}
+
+void OsFile::sync() {
+  if (::fsync(m_fd) != 0) throwIo("cannot sync", m_path);
 }
 
 namespace {

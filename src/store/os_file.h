@@ -26,6 +26,8 @@ public:
   OsFile(const OsFile&) = delete;
   OsFile& operator=(const OsFile&) = delete;
 
+  // Only a regular file opens: a folder, a pipe or a device is refused at once (opening a
+  // pipe never waits for a writer).
   static Result<OsFile> open(const std::filesystem::path& file, Access access,
                              Create create = Create::No);
 
@@ -41,6 +43,8 @@ public:
   void writeAt(std::uint64_t offset, const void* data, std::size_t n);
   std::uint64_t size() const;
   void truncate(std::uint64_t size);
+  // Everything written so far onto the disk. Throws IoError when the system refuses.
+  void sync();
 
   // Non-blocking byte-range locks; false when another process holds a conflicting lock.
   // A length of 0 means "from offset to the end of every possible file".

@@ -4,6 +4,7 @@
 // rebuilds the index files listed here.
 
 #include <array>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -22,6 +23,10 @@ struct TableSpec {
   const char* fileName;  // "gpsul.dbf"
   Structure structure;
   std::vector<IndexSpec> indexes;
+  // The first fields that the commands write by position: they must stand at their places.
+  std::size_t fieldsByPosition = 0;
+  // A field that tables of older program versions lack; the start-up upgrade adds it.
+  const char* addedByUpgrade = nullptr;
 };
 
 // In the order in which start-up copies them: GPSUL, FACH, KLASSE, LEHRER, MEHR_MINDER,
@@ -30,6 +35,11 @@ const std::vector<TableSpec>& tableSpecs();
 // The structure and indexes of a table by name ("GPSUL"); throws std::out_of_range for an
 // unknown name.
 const TableSpec& tableSpec(std::string_view name);
+
+// The fields a table file must have to be taken for the table `spec` describes: each field of
+// the structure (but the upgrade's), those written by position at their places. The names of
+// those it lacks or holds elsewhere; empty when the file is that table.
+std::vector<std::string> missingFields(const TableSpec& spec, const Structure& structure);
 
 inline constexpr std::string_view tempTableFileName = "temp.dbf";
 

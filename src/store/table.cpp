@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <system_error>
+#include <utility>
 
 #include "store/code_page.h"
 #include "store/field_codec.h"
@@ -59,6 +60,7 @@ bool Table::Impl::isDeleted(std::uint32_t r) {
 }
 
 void Table::Impl::requireWritable() const {
+  if (!file.isOpen()) throw IoError("cannot write " + path.string() + ": the file is not open");
   if (!file.isWritable()) throw IoError("cannot write " + path.string() + ": opened read-only");
 }
 
@@ -237,6 +239,7 @@ void Table::Impl::setDeletedFlag(bool deleted) {
 // --- writing -------------------------------------------------------------------------------
 
 void Table::Impl::flush() {
+  if (!file.isOpen()) return;  // released (store/bulk.h): nothing of it may reach the files
   if (file.isWritable()) {
     commit();
     cache->flush();
@@ -251,6 +254,7 @@ void Table::Impl::flush() {
     if (headerStale) {
       std::string h = fileHeaderBytes(header, lastRec, Date::today());
       file.writeAt(0, h.data(), h.size());
+      header.statedRecordCount = lastRec;
       headerStale = false;
     }
   }
@@ -269,29 +273,73 @@ Table::~Table() {
   }
 }
 
-Result<std::unique_ptr<Table>> Table::open(const fs::path& path, OpenMode mode) {
+// The file at `path`, opened in `mode` with its lock, its header read; the cache starts
+// empty. Nothing of the table before is kept but its orders.
+Result<void> Table::Impl::openFile() {
   auto opened = OsFile::open(path, OsFile::Access::ReadWrite);
   if (!opened) opened = OsFile::open(path, OsFile::Access::ReadOnly);
   if (!opened) return fail(opened.reason());
-  auto impl = std::make_unique<Impl>();
-  impl->path = path;
-  impl->mode = mode;
-  impl->file = std::move(*opened);
-  OsFile& file = impl->file;
+  file = std::move(*opened);
   bool locked = mode == OpenMode::Exclusive ? file.lock(0, 0, file.isWritable())
                                             : file.lock(sharedOpenLockOffset, 1, false);
-  if (!locked) return fail(std::string(lockedReason) + ": " + path.string());
-
+  if (!locked) {
+    file.close();
+    return fail(std::string(lockedReason) + ": " + path.string());
+  }
   try {
     std::uint64_t size = file.size();
-    auto header = readHeader(file, size);
-    if (!header) return fail(header.reason());
-    impl->header = std::move(*header);
-    impl->lastRec = recordsInFile(impl->header, size);
+    auto read = readHeader(file, size);
+    if (!read) return fail(read.reason());
+    header = std::move(*read);
+    lastRec = recordsInFile(header, size);
   } catch (const IoError& e) {
     return fail(e.what());
   }
-  impl->cache = std::make_unique<RecordCache>(impl->file);
+  cache = std::make_unique<RecordCache>(file);
+  recordChanged = headerStale = endMarkerStale = false;
+  recordLocks.clear();
+  return {};
+}
+
+void Table::Impl::releaseFile() {
+  cache.reset();
+  file.close();
+  recordChanged = headerStale = endMarkerStale = false;
+  recordLocks.clear();
+  // Until the file is taken up again the table is empty and has no orders; a change fails.
+  lastRec = 0;
+  heldOrders = std::move(orders);
+  orders.clear();
+  heldCurrent = std::exchange(current, 0);
+  ordersChanged();
+  positionAtEof();
+  isBof = true;
+}
+
+Result<void> Table::Impl::takeUpFile() {
+  if (auto r = openFile(); !r) return r;
+  // The orders' index files were written with the file: each is read when it is needed. A
+  // key expression is read again, as the field it names may have moved.
+  for (auto& held : heldOrders) {
+    auto spec = parseKeyExpression(held->spec().expression, header.fields);
+    if (!spec) return fail(path.string() + ": " + spec.reason());
+    auto order = std::make_unique<Order>(std::move(*spec), held->file(), held->tagName());
+    order->release();
+    order->setWritten();
+    orders.push_back(std::move(order));
+  }
+  heldOrders.clear();
+  ordersChanged();
+  current = heldCurrent;
+  goTop();
+  return {};
+}
+
+Result<std::unique_ptr<Table>> Table::open(const fs::path& path, OpenMode mode) {
+  auto impl = std::make_unique<Impl>();
+  impl->path = path;
+  impl->mode = mode;
+  if (auto r = impl->openFile(); !r) return fail(r.reason());
   impl->goTop();
   return std::unique_ptr<Table>(new Table(std::move(impl)));
 }
@@ -515,6 +563,47 @@ void Table::unlock(std::uint32_t recno) {
   m->recordLocks.erase(recno);
 }
 
+namespace {
+
+// Records of one table in the layout of another, fields matched by name as appendFrom does;
+// the deleted mark goes with them.
+class RecordCarrier {
+public:
+  RecordCarrier(const DbfHeader& from, const DbfHeader& to)
+      : m_from(from),
+        m_to(to),
+        m_sourceField(to.fields.size(), -1),
+        m_record(to.recordLength, ' ') {
+    for (std::size_t i = 0; i < to.fields.size(); ++i)
+      for (std::size_t j = 0; j < from.fields.size(); ++j)
+        if (sameIgnoringCase(to.fields[i].name, from.fields[j].name))
+          m_sourceField[i] = static_cast<int>(j);
+  }
+
+  std::string_view carry(const char* record) {
+    m_record.assign(m_to.recordLength, ' ');
+    m_record[0] = record[0] == dbfDeletedFlag ? dbfDeletedFlag : dbfLiveFlag;
+    for (std::size_t i = 0; i < m_to.fields.size(); ++i) {
+      if (m_sourceField[i] < 0) continue;
+      auto j = static_cast<std::size_t>(m_sourceField[i]);
+      const Field& sf = m_from.fields[j];
+      std::string value = carryOver(
+          sf, std::string_view(record + m_from.offsets[j], static_cast<std::size_t>(sf.length)),
+          m_to.fields[i]);
+      std::copy(value.begin(), value.end(), m_record.begin() + m_to.offsets[i]);
+    }
+    return m_record;
+  }
+
+private:
+  const DbfHeader& m_from;
+  const DbfHeader& m_to;
+  std::vector<int> m_sourceField;  // for each target field, the source field of its name
+  std::string m_record;
+};
+
+}  // namespace
+
 Result<void> Table::appendFrom(const fs::path& source) {
   if (samePath(source, m->path)) return fail("cannot append " + source.string() + " to itself");
   // Opened without a lock: the source is read once, start to end. (Closing it drops any lock
@@ -526,38 +615,37 @@ Result<void> Table::appendFrom(const fs::path& source) {
   auto header = readHeader(in, size);
   if (!header) return fail(header.reason());
 
-  // For each target field, the source field of the same name (or none).
-  const DbfHeader& to = m->header;
-  std::vector<int> sourceField(to.fields.size(), -1);
-  for (std::size_t i = 0; i < to.fields.size(); ++i)
-    for (std::size_t j = 0; j < header->fields.size(); ++j)
-      if (sameIgnoringCase(to.fields[i].name, header->fields[j].name))
-        sourceField[i] = static_cast<int>(j);
-
+  RecordCarrier carrier(*header, m->header);
   RecordCache reader(in);
   std::uint32_t count = recordsInFile(*header, size);
   std::string from(header->recordLength, ' ');
   for (std::uint32_t r = 1; r <= count; ++r) {
     reader.read(header->headerLength + static_cast<std::uint64_t>(r - 1) * header->recordLength,
                 from.data(), from.size());
-    std::string record(to.recordLength, ' ');
-    record[0] = from[0] == dbfDeletedFlag ? dbfDeletedFlag : dbfLiveFlag;
-    for (std::size_t i = 0; i < to.fields.size(); ++i) {
-      if (sourceField[i] < 0) continue;
-      auto j = static_cast<std::size_t>(sourceField[i]);
-      const Field& sf = header->fields[j];
-      std::string_view content = std::string_view(from).substr(
-          static_cast<std::size_t>(header->offsets[j]), static_cast<std::size_t>(sf.length));
-      std::string value = carryOver(sf, content, to.fields[i]);
-      std::copy(value.begin(), value.end(), record.begin() + to.offsets[i]);
-    }
-    m->appendRecord(record);
+    m->appendRecord(carrier.carry(from.data()));
   }
   if (count > 0) {
     m->wasFound = false;
     m->positionOn(m->lastRec);
   }
   return {};
+}
+
+void Table::Impl::appendRecordsOf(Impl& source, bool withDeleted, bool markDeleted) {
+  const bool sameLayout = source.header.fields == header.fields;
+  RecordCarrier carrier(source.header, header);
+  const std::size_t length = source.header.recordLength;
+  std::string marked;
+  source.forEachRecord([&](std::uint32_t, const char* record) {
+    if (!withDeleted && record[0] == dbfDeletedFlag) return;
+    std::string_view bytes = sameLayout ? std::string_view(record, length) : carrier.carry(record);
+    if (markDeleted) {
+      marked.assign(bytes);
+      marked[0] = dbfDeletedFlag;
+      bytes = marked;
+    }
+    appendRecord(bytes);
+  });
 }
 
 void Table::flush() { m->flush(); }

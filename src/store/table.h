@@ -139,6 +139,9 @@ public:
 
   // Remove deleted records physically, truncate the file, rebuild every order.
   void pack();
+  // Whether the file holds more than its live records: records marked deleted, a header
+  // whose record count disagrees with the file, bytes after the last record's end marker.
+  bool needsPack();
   // Append every record of another table file (deleted ones too, with their mark), fields
   // matched by name; a wider field keeps its content, a narrower one is cut.
   Result<void> appendFrom(const std::filesystem::path& file);
@@ -182,6 +185,8 @@ public:
   void flush();
 
 private:
+  // New versions of tables are built and put in place through their insides (store/bulk.h).
+  friend class Replacement;
   struct Impl;
   explicit Table(std::unique_ptr<Impl> impl);
   std::unique_ptr<Impl> m;

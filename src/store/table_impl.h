@@ -43,6 +43,9 @@ struct Table::Impl {
   std::vector<std::unique_ptr<Order>> orders;
   std::vector<bool> indexedFields;  // by field: whether an order's key is made from it
   int current = 0;
+  // While the file is released: the orders and the current order it will have again.
+  std::vector<std::unique_ptr<Order>> heldOrders;
+  int heldCurrent = 0;
 
   bool headerStale = false;  // records changed since the header was written
   bool endMarkerStale = false;
@@ -61,6 +64,9 @@ struct Table::Impl {
   const std::string& blankBytes();
   // Appends a record of these bytes; the cursor goes to it.
   void appendRecord(std::string_view bytes);
+  // The records of another table, their fields carried over by name: the deleted ones with
+  // their mark or left out, or every one marked deleted.
+  void appendRecordsOf(Impl& source, bool withDeleted, bool markDeleted);
   // Every record in record order, read a block at a time: visit(recno, bytes).
   template <class Visit>
   void forEachRecord(Visit visit);
@@ -103,6 +109,14 @@ struct Table::Impl {
   void writeField(std::size_t i, Encode encode);
   void setDeletedFlag(bool deleted);
   void flush();
+
+  // --- the file (table.cpp) --------------------------------------------------------------
+
+  Result<void> openFile();
+  // Lets go of the file and its index files without writing anything more to them, so that
+  // new ones can take their place (store/bulk.h); takeUpFile() opens them again.
+  void releaseFile();
+  Result<void> takeUpFile();
 
   // --- orders (table_orders.cpp) ---------------------------------------------------------
 

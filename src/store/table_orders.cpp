@@ -250,6 +250,17 @@ bool Table::Impl::seekKey(Order& o, const std::string& key, bool soft) {
 
 // --- the table's orders ---------------------------------------------------------------------
 
+bool Table::needsPack() {
+  Impl& t = *m;
+  if (!t.file.isOpen()) return false;
+  if (t.header.statedRecordCount != t.lastRec || t.file.size() > t.offsetOf(t.lastRec + 1) + 1)
+    return true;
+  bool deleted = false;
+  t.forEachRecord(
+      [&](std::uint32_t, const char* record) { deleted = deleted || record[0] == dbfDeletedFlag; });
+  return deleted;
+}
+
 void Table::pack() {
   m->requireWritable();
   Impl& t = *m;
@@ -279,6 +290,7 @@ void Table::pack() {
   t.cache->fileGrewTo(end + 1);
   std::string h = fileHeaderBytes(t.header, kept, Date::today());
   t.file.writeAt(0, h.data(), h.size());
+  t.header.statedRecordCount = kept;
   t.endMarkerStale = t.headerStale = false;
   keys.write();
   for (auto& o : t.orders) {

@@ -2,6 +2,8 @@
 
 #include <optional>
 
+#include "store/bulk.h"
+
 namespace velmoran::transfer {
 
 namespace {
@@ -51,13 +53,20 @@ bool convertClass(store::Table& uvd, store::Table& klasse, const Text& sf) {
 }
 
 // Visit every visible UVD record in record order with the conversion table in its
-// upper-case index order; both tables end on their first record. The count of the records
-// converted, or nothing (and the warning) when UVD holds no records.
+// upper-case index order; both tables end on their first record. The records are converted
+// in a copy of UVD that takes its place when every record is done: all or none. The count of
+// the records converted, or nothing when UVD holds no records or the tables are not what
+// their names say (the warning shown) or the copy could not be written (its warning shown).
 template <typename Convert>
 std::optional<std::size_t> convertAll(app::Workspace& ws, app::Ui& ui, Page page,
                                       const Text& caption, Convert convert) {
-  store::Table& uvd = ws.table(Page::Uvd);
-  if (uvd.lastRec() == 0) {
+  for (Page p : {Page::Uvd, page}) {
+    if (auto foreign = ws.foreignTable(p)) {
+      ui.warning(caption, *foreign + "\r\nEs wurde nichts umgesetzt.");
+      return std::nullopt;
+    }
+  }
+  if (ws.table(Page::Uvd).lastRec() == 0) {
     ui.warning(caption, nothingToConvertText);
     return std::nullopt;
   }
@@ -65,11 +74,18 @@ std::optional<std::size_t> convertAll(app::Workspace& ws, app::Ui& ui, Page page
   const int order = table.order();
   table.setOrder(1);
   std::size_t converted = 0;
-  for (uvd.goTop(); !uvd.eof(); uvd.skip()) converted += convert(uvd, table) ? 1 : 0;
-  uvd.goTop();
+  const auto replaced = store::replaceTables([&](store::Replacement& replacement) {
+    store::Table& uvd = replacement.add(ws.table(Page::Uvd), store::Replacement::Start::copy);
+    uvd.setOrder(0);
+    for (uvd.goTop(); !uvd.eof(); uvd.skip()) converted += convert(uvd, table) ? 1 : 0;
+    return true;
+  });
   table.setOrder(order);
   table.goTop();
-  uvd.flush();
+  if (!replaced) {
+    ui.warning(caption, app::notWrittenText(ws, replaced.reason(), {Page::Uvd}));
+    return std::nullopt;
+  }
   return converted;
 }
 

@@ -151,8 +151,9 @@ struct CourseKind {
 class UvdTransfer {
 public:
   explicit UvdTransfer(app::Workspace& ws);
-  // Replaces the records of uvd by those made from GPSUL.
-  void run(store::Table& uvd);
+  // Replaces the records of UVD by those made from GPSUL and adds the subjects and classes
+  // to convert to FACH and KLASSE, all three or none.
+  Result<void> run();
 
 private:
   const Line& readLine();
@@ -174,13 +175,15 @@ private:
   void onPrevious(F change);
   std::string_view kindEntry(std::string_view key) const;
 
+  app::Workspace& m_ws;
   store::Table& m_gpsul;
-  store::Table* m_uvd = nullptr;  // the table replaceRecords gives the new records to
+  // The new versions of UVD, FACH and KLASSE that the run fills (store::Replacement).
+  store::Table* m_uvd = nullptr;
   const GpsulFields m_gpsulAt;
   const UvdFields m_uvdAt;
   store::Table& m_zulfach;
-  store::Table& m_fach;
-  store::Table& m_klasse;
+  store::Table* m_fach = nullptr;
+  store::Table* m_klasse = nullptr;
   const catalog::Catalog& m_kinds;
   Text m_sf;
   Text m_zulfachForm;  // the school form the ZULFACH look-ups are limited to
@@ -202,12 +205,11 @@ private:
 };
 
 UvdTransfer::UvdTransfer(app::Workspace& ws)
-    : m_gpsul(ws.table(Page::Gpsul)),
+    : m_ws(ws),
+      m_gpsul(ws.table(Page::Gpsul)),
       m_gpsulAt(m_gpsul),
       m_uvdAt(ws.table(Page::Uvd)),
       m_zulfach(ws.table(Page::Zulfach)),
-      m_fach(ws.table(Page::Fach)),
-      m_klasse(ws.table(Page::Klasse)),
       m_kinds(ws.catalogs.AKURSARTEN),
       m_sf(ws.settings.sf()),
       m_zulfachForm(upper(left(ws.settings.schoolForm, 2))),
@@ -222,33 +224,27 @@ UvdTransfer::UvdTransfer(app::Workspace& ws)
   m_hasCourseKinds = yearClasses || m_sf.starts_with("H");
 }
 
-void UvdTransfer::run(store::Table& uvd) {
+Result<void> UvdTransfer::run() {
   const int gpsulOrder = m_gpsul.order();
   const int zulfachOrder = m_zulfach.order();
-  const int fachOrder = m_fach.order();
-  const int klasseOrder = m_klasse.order();
   // GPSUL in lesson-number order; the look-ups through each table's upper-case index.
   m_gpsul.setOrder(1);
   m_zulfach.setOrder(1);
-  m_fach.setOrder(1);
-  m_klasse.setOrder(1);
-
-  store::replaceRecords(uvd, [this](store::Table& target) {
-    m_uvd = &target;
+  auto replaced = store::replaceTables([this](store::Replacement& replacement) {
+    m_uvd = &replacement.add(m_ws.table(Page::Uvd), store::Replacement::Start::deleted);
+    m_fach = &replacement.add(m_ws.table(Page::Fach), store::Replacement::Start::copy);
+    m_klasse = &replacement.add(m_ws.table(Page::Klasse), store::Replacement::Start::copy);
+    m_fach->setOrder(1);
+    m_klasse->setOrder(1);
     for (m_gpsul.goTop(); !m_gpsul.eof(); m_gpsul.skip()) takeLine(readLine());
     if (m_inLesson) finishLesson();
+    return true;
   });
-
   m_gpsul.setOrder(gpsulOrder);
   m_gpsul.goTop();
   m_zulfach.setOrder(zulfachOrder);
   m_zulfach.goTop();
-  m_fach.setOrder(fachOrder);
-  m_fach.goTop();
-  m_klasse.setOrder(klasseOrder);
-  m_klasse.goTop();
-  m_fach.flush();
-  m_klasse.flush();
+  return replaced;
 }
 
 // The current GPSUL record, read into the buffers of the line before.
@@ -359,9 +355,9 @@ void UvdTransfer::checkSubject(const Row& row) {
     }
   }
   if (!needsConverting) return;
-  if (!m_fach.seek(padRight(row.subject, fieldWidth(m_fach, "FACHALT")), true)) {
-    m_fach.append();
-    m_fach.put("FACHALT", row.subject);
+  if (!m_fach->seek(padRight(row.subject, fieldWidth(*m_fach, "FACHALT")), true)) {
+    m_fach->append();
+    m_fach->put("FACHALT", row.subject);
   }
 }
 
@@ -376,11 +372,11 @@ void UvdTransfer::checkClass(const Row& row) {
   const bool odd = (m_sf != "BK" && name.size() > 4) || (m_sf == "BK" && name.size() > 6) ||
                    (yearForm && !startsWithTwoDigits);
   if (!odd) return;
-  const std::size_t width = static_cast<std::size_t>(m_klasse.structure()[0].length);
-  if (m_klasse.seek(padRight(upper(name), width), true)) return;
-  m_klasse.append();
-  m_klasse.put("KLASSE_ALT", row.cls);
-  if (m_sf == "BK") m_klasse.put("KLASSE_NEU", left(row.cls, bkClassWidth));
+  const std::size_t width = static_cast<std::size_t>(m_klasse->structure()[0].length);
+  if (m_klasse->seek(padRight(upper(name), width), true)) return;
+  m_klasse->append();
+  m_klasse->put("KLASSE_ALT", row.cls);
+  if (m_sf == "BK") m_klasse->put("KLASSE_NEU", left(row.cls, bkClassWidth));
 }
 
 void UvdTransfer::writeLesson(Lesson& lesson) {
@@ -596,6 +592,12 @@ private:
 
 void untisUvd(app::Workspace& ws, app::Ui& ui) {
   const Text caption = Text(app::programTitle) + captionSuffix;
+  for (Page page : {Page::Gpsul, Page::Uvd, Page::Zulfach, Page::Fach, Page::Klasse}) {
+    if (auto foreign = ws.foreignTable(page)) {
+      ui.warning(caption, *foreign + "\r\nEs wurde nichts übernommen.");
+      return;
+    }
+  }
   if (!holdsRecords(ws.table(Page::Gpsul))) {
     ui.warning(caption, noDataText);
     return;
@@ -608,9 +610,15 @@ void untisUvd(app::Workspace& ws, app::Ui& ui) {
                                 (existing == 1 ? ". Er wird" : ". Sie werden") +
                                 " neu aufgebaut; Änderungen daran gehen verloren. Fortfahren?"))
     return;
+  Result<void> done;
   {
     BusyGuard busy(ui);
-    UvdTransfer(ws).run(ws.table(Page::Uvd));
+    done = UvdTransfer(ws).run();
+  }
+  if (!done) {
+    ui.warning(caption,
+               app::notWrittenText(ws, done.reason(), {Page::Uvd, Page::Fach, Page::Klasse}));
+    return;
   }
   ui.showPage(static_cast<int>(Page::Uvd));
   const Text lacking = lackingNamesText(ws);

@@ -10,6 +10,7 @@
 #include "store/bulk.h"
 #include "store/field_codec.h"
 #include "untis/export_launch.h"
+#include "untis/import_notes.h"
 #include "untis/line_reader.h"
 
 namespace velmoran::untis {
@@ -17,7 +18,6 @@ namespace velmoran::untis {
 namespace {
 
 Text caption() { return Text(app::programTitle) + " / GPU002.TXT einlesen"; }
-constexpr const char* cannotOpenText = "kann nicht geöffnet werden !";
 constexpr const char* invalidFileText = "Keine gültige GPU002.TXT";
 constexpr const char* doneText = "Das Einlesen der Datei ist abgeschlossen !";
 constexpr const char* settingsNotWrittenText = "Die Velmoran.INI kann nicht geschrieben werden !";
@@ -59,24 +59,33 @@ constexpr std::array<ColumnSpec, lastColumn> columnTable = [] {
 
 // The GPSUL record of a line, put field by field into the current record. Quotes do not
 // protect a separator; a line with fewer columns leaves the remaining fields blank.
-void putColumns(store::Table& gpsul, std::string_view line, char separator) {
+void putColumns(store::Table& gpsul, std::string_view line, char separator, std::size_t lineNumber,
+                ImportNotes& notes) {
   std::size_t start = 0;
+  std::size_t column = 0;
   for (const ColumnSpec& spec : columnTable) {
+    ++column;
     std::size_t end = start;
     while (end < line.size() && line[end] != separator) ++end;
-    const std::string_view field = trimmedView(line.substr(start, end - start));
-    switch (spec.conversion) {
-      case Conversion::number:
-        gpsul.put(spec.position, untisNumber(field));
-        break;
-      case Conversion::text:
-        gpsul.put(spec.position, untisText(field));
-        break;
-      case Conversion::date:
-        gpsul.put(spec.position, untisDate(field));
-        break;
-      case Conversion::none:
-        break;
+    if (spec.conversion != Conversion::none) {
+      const std::string_view field =
+          trimmedView(notes.withoutNul(line.substr(start, end - start), lineNumber, column));
+      switch (spec.conversion) {
+        case Conversion::number: {
+          const store::Field& f = gpsul.structure()[static_cast<std::size_t>(spec.position - 1)];
+          if (auto value = notes.number(field, f, lineNumber, column))
+            gpsul.put(spec.position, *value);
+          break;
+        }
+        case Conversion::text:
+          gpsul.put(spec.position, untisText(field));
+          break;
+        case Conversion::date:
+          gpsul.put(spec.position, untisDate(field));
+          break;
+        case Conversion::none:
+          break;
+      }
     }
     if (end == line.size()) return;
     start = end + 1;
@@ -157,10 +166,14 @@ void getFromUntis(app::Workspace& ws, app::Ui& ui) {
 }
 
 void importGpu002(app::Workspace& ws, app::Ui& ui, const std::filesystem::path& file) {
-  const std::uint32_t recordsBefore = ws.table(app::Page::Gpsul).lastRec();
-  auto reader = LineReader::open(file);
+  if (auto foreign = ws.foreignTable(app::Page::Gpsul)) {
+    ui.warning(caption(), *foreign + "\r\n" + nothingReadText);
+    return;
+  }
+  FileProblem why = FileProblem::none;
+  auto reader = LineReader::open(file, &why);
   if (!reader) {
-    ui.warning(caption(), file.string() + "\r\n" + cannotOpenText);
+    ui.warning(caption(), fileProblemText(why, file, 0));
     return;
   }
   LineReader::Start start = reader->start();
@@ -171,21 +184,34 @@ void importGpu002(app::Workspace& ws, app::Ui& ui, const std::filesystem::path& 
   }
 
   ui.busy(true);
-  store::replaceRecords(ws.table(app::Page::Gpsul), [&](store::Table& gpsul) {
+  ImportNotes notes;
+  std::size_t lines = 0;
+  const auto replaced = store::replaceTables([&](store::Replacement& replacement) {
+    store::Table& gpsul =
+        replacement.add(ws.table(app::Page::Gpsul), store::Replacement::Start::deleted);
     while (auto line = reader->next()) {
       gpsul.append();
-      putColumns(gpsul, *line, *separator);
+      putColumns(gpsul, *line, *separator, reader->lineNumber(), notes);
+      ++lines;
     }
+    return reader->problem() == FileProblem::none;
   });
   ui.busy(false);
+  if (!replaced) {
+    ui.warning(caption(), app::notWrittenText(ws, replaced.reason(), {app::Page::Gpsul}));
+    return;
+  }
+  if (reader->problem() != FileProblem::none) {
+    ui.warning(caption(), fileProblemText(reader->problem(), file, reader->lineNumber()));
+    return;
+  }
   ui.showPage(static_cast<int>(app::Page::Gpsul));
 
   ws.settings.lastImport = importStamp();
   if (!ws.saveSettings()) ui.warning(app::programTitle, settingsNotWrittenText);
-  ui.status("GPU002.TXT: " +
-            app::counted(ws.table(app::Page::Gpsul).lastRec() - recordsBefore, "Zeile", "Zeilen") +
-            " eingelesen");
+  ui.status("GPU002.TXT: " + app::counted(lines, "Zeile", "Zeilen") + " eingelesen");
   ui.info(caption(), doneText);
+  if (!notes.empty()) ui.warning(caption(), notes.text());
 }
 
 }  // namespace velmoran::untis

@@ -3,26 +3,27 @@
 #include <algorithm>
 #include <array>
 #include <optional>
+#include <unordered_map>
+#include <utility>
 #include <variant>
 
 #include "catalog/catalogs.h"
+#include "store/bulk.h"
 #include "store/code_page.h"
 #include "store/table.h"
 #include "untis/export_launch.h"
 #include "untis/gpu002_import.h"
+#include "untis/import_notes.h"
 #include "untis/line_reader.h"
 
 namespace velmoran::untis {
 
 namespace {
 
-using store::pathText;
-
 Text doneCaption() { return Text(app::programTitle) + " / GPU004.TXT einlesen"; }
 Text failureText(const Text& detail) {
   return Text(app::programTitle) + " / Lehrerdaten aus Untis einlesen\r\n" + detail;
 }
-constexpr const char* cannotOpenText = "kann nicht geöffnet werden !";
 constexpr const char* unusableText = "Die Datei enthält keine für Velmoran verwertbare Daten !";
 constexpr const char* doneText = "Das Einlesen der Datei ist abgeschlossen !";
 
@@ -159,24 +160,40 @@ void appendLocked(store::Table& t, Fill fill) {
 
 class Importer {
 public:
-  Importer(store::Table& lehrer, const catalog::Catalogs& catalogs, char separator)
-      : m_t(lehrer), m_catalogs(catalogs), m_separator(separator), m_targets(targetsFor(lehrer)) {
+  Importer(store::Table& lehrer, const catalog::Catalogs& catalogs, char separator,
+           ImportNotes& notes)
+      : m_t(lehrer),
+        m_catalogs(catalogs),
+        m_separator(separator),
+        m_targets(targetsFor(lehrer)),
+        m_notes(notes) {
     const int krz = lehrer.fieldIndex("UNTIS_KRZ");
     m_keyWidth =
         krz > 0 ? static_cast<std::size_t>(lehrer.structure()[krz - 1].length) : abbreviationLength;
   }
 
-  void storeLine(std::string_view line) {
+  void storeLine(std::string_view line, std::size_t lineNumber) {
     // Every line starts from empty values: a column missing from a short line is empty, never
     // the value of the line before.
     std::array<std::optional<Value>, gpu004Columns> values{};
     const std::vector<Text> fields = splitGpu004Line(line, m_separator);
-    for (std::size_t i = 0; i < fields.size(); ++i)
-      if (m_targets[i].position != 0) values[i] = convert(m_targets[i].rule, fields[i], m_catalogs);
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+      const Target& target = m_targets[i];
+      if (target.position == 0) continue;
+      const Text text(m_notes.withoutNul(fields[i], lineNumber, i + 1));
+      if (target.rule != Rule::number) {
+        values[i] = convert(target.rule, text, m_catalogs);
+      } else if (auto number = m_notes.number(
+                     text, m_t.structure()[static_cast<std::size_t>(target.position - 1)],
+                     lineNumber, i + 1)) {
+        values[i] = *number;
+      }
+    }
 
     const Text abbreviation =
         values[0] && std::holds_alternative<Text>(*values[0]) ? std::get<Text>(*values[0]) : Text();
     if (trim(abbreviation).empty()) return;
+    if (isSecondName(abbreviation, fields.empty() ? Text() : fields[0], lineNumber)) return;
     // The whole key is sought, so "AB" does not find the teacher "ABC".
     if (m_t.seek(padRight(abbreviation, m_keyWidth), false)) {
       ++m_known;
@@ -199,13 +216,28 @@ public:
   }
 
 private:
+  // Two codes of the file that are one once cut to four characters and upper-cased ("abc"
+  // and "ABC", "ABCDE" and "ABCDF"): the later teacher is not taken, which is noted.
+  bool isSecondName(const Text& abbreviation, const Text& written, std::size_t lineNumber) {
+    const auto [first, isNew] = m_firstWritten.try_emplace(abbreviation, written, lineNumber);
+    if (isNew || first->second.first == written) return false;
+    m_notes.add(lineNumber, 1,
+                "das Kürzel \"" + written + "\" wird zu \"" + trimRight(abbreviation) +
+                    "\" wie \"" + first->second.first + "\" in Zeile " +
+                    std::to_string(first->second.second) + "; der Lehrer wurde nicht aufgenommen");
+    return true;
+  }
+
   store::Table& m_t;
   const catalog::Catalogs& m_catalogs;
   char m_separator;
   std::array<Target, gpu004Columns> m_targets;
+  ImportNotes& m_notes;
   std::size_t m_keyWidth;
   std::size_t m_added = 0;  // teachers appended
   std::size_t m_known = 0;  // teachers LEHRER held already
+  // Each code of the file as it was written first, with its line.
+  std::unordered_map<Text, std::pair<Text, std::size_t>> m_firstWritten;
 };
 
 std::optional<char> separatorOf(std::string_view head) {
@@ -214,7 +246,6 @@ std::optional<char> separatorOf(std::string_view head) {
   return std::nullopt;
 }
 
-// A path as the messages show it.
 }  // namespace
 
 std::vector<Text> splitGpu004Line(std::string_view lineIn, char separator) {
@@ -262,9 +293,14 @@ void readGpu004Txt(app::Workspace& ws, app::Ui& ui) {
 }
 
 void importGpu004(app::Workspace& ws, app::Ui& ui, const std::filesystem::path& file) {
-  auto reader = LineReader::open(file);
+  if (auto foreign = ws.foreignTable(app::Page::Lehrer)) {
+    ui.error(app::programTitle, failureText(*foreign + "\r\n" + nothingReadText));
+    return;
+  }
+  FileProblem why = FileProblem::none;
+  auto reader = LineReader::open(file, &why);
   if (!reader) {
-    ui.error(app::programTitle, failureText(pathText(file) + "\r\n" + cannotOpenText));
+    ui.error(app::programTitle, failureText(fileProblemText(why, file, 0)));
     return;
   }
   const LineReader::Start start = reader->start();
@@ -274,20 +310,36 @@ void importGpu004(app::Workspace& ws, app::Ui& ui, const std::filesystem::path& 
     return;
   }
 
-  store::Table& lehrer = ws.table(app::Page::Lehrer);
   ui.busy(true);
-  // Teachers are sought through the abbreviation index, the order the teacher page keeps.
-  const int order = lehrer.order();
-  if (lehrer.orderCount() > 0) lehrer.setOrder(1);
-  Importer importer(lehrer, ws.catalogs, *separator);
-  while (auto line = reader->next()) importer.storeLine(*line);
-  lehrer.setOrder(order);
-  lehrer.flush();
-  lehrer.goTop();
+  ImportNotes notes;
+  Text summary;
+  // The teachers are added to a copy of LEHRER that takes its place when the whole file is
+  // read: all of them or none.
+  const auto replaced = store::replaceTables([&](store::Replacement& replacement) {
+    store::Table& lehrer =
+        replacement.add(ws.table(app::Page::Lehrer), store::Replacement::Start::copy);
+    // Teachers are sought through the abbreviation index, the order the teacher page keeps.
+    if (lehrer.orderCount() > 0) lehrer.setOrder(1);
+    Importer importer(lehrer, ws.catalogs, *separator, notes);
+    while (auto line = reader->next()) importer.storeLine(*line, reader->lineNumber());
+    summary = importer.summary();
+    return reader->problem() == FileProblem::none;
+  });
   ui.busy(false);
+  if (!replaced) {
+    ui.error(app::programTitle,
+             failureText(app::notWrittenText(ws, replaced.reason(), {app::Page::Lehrer})));
+    return;
+  }
+  if (reader->problem() != FileProblem::none) {
+    ui.error(app::programTitle,
+             failureText(fileProblemText(reader->problem(), file, reader->lineNumber())));
+    return;
+  }
   ui.showPage(static_cast<int>(app::Page::Lehrer));
-  ui.status("GPU004.TXT: " + importer.summary());
+  ui.status("GPU004.TXT: " + summary);
   ui.info(doneCaption(), doneText);
+  if (!notes.empty()) ui.warning(doneCaption(), notes.text());
 }
 
 }  // namespace velmoran::untis

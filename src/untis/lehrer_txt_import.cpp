@@ -7,17 +7,15 @@
 #include "store/code_page.h"
 #include "store/table.h"
 #include "untis/gpu002_import.h"
+#include "untis/import_notes.h"
 #include "untis/line_reader.h"
 
 namespace velmoran::untis {
 
 namespace {
 
-using store::pathText;
-
 Text caption() { return Text(app::programTitle) + " / Lehrer.Txt einlesen"; }
 Text failureText(const Text& detail) { return caption() + "\r\n" + detail; }
-constexpr const char* cannotOpenText = "kann nicht geöffnet werden !";
 constexpr const char* invalidFileText = "Keine gültige Lehrer.txt aus Untis";
 constexpr const char* doneText = "Das Einlesen der Datei ist abgeschlossen !";
 
@@ -47,21 +45,34 @@ Text expandKey(std::string_view key, const catalog::Catalog& catalog) {
 
 double roundToCents(double v) { return std::round(v * 100) / 100; }
 
-void storeRecord(store::Table& t, const LehrerTxtRecord& r) {
+void storeRecord(store::Table& t, const LehrerTxtRecord& r, bool withHours) {
   t.append();
   const std::uint32_t recno = t.recno();
   // A record that cannot be locked stays blank.
   if (!t.lock(recno)) return;
   t.put("ART", r.art);
   t.put("UNTIS_KRZ", r.abbreviation);
-  t.put("USTD", r.hours);
+  if (withHours) t.put("USTD", r.hours);
   if (r.art == "65") t.put("NICHT", r.nicht);
   if (r.art == "66") t.put("MEHR", r.mehr);
   if (r.art == "67") t.put("MINDER", r.minder);
   t.unlock(recno);
 }
 
-// A path as the messages show it.
+// The line with each NUL byte turned into a blank, so that the positions stay; each field
+// that held one is noted.
+std::string_view withoutNul(std::string_view line, std::size_t lineNumber, ImportNotes& notes,
+                            Text& scratch) {
+  if (line.find('\0') == std::string_view::npos) return line;
+  for (Span s : {artSpan, abbreviationSpan, hoursSpan, keySpan})
+    if (at(line, s).find('\0') != std::string_view::npos)
+      notes.add(lineNumber, s.start + 1, "NUL-Zeichen entfernt");
+  scratch.assign(line);
+  for (char& c : scratch)
+    if (c == '\0') c = ' ';
+  return scratch;
+}
+
 }  // namespace
 
 double minuteFactor(const app::Settings& settings) {
@@ -95,9 +106,14 @@ void readLehrerTxt(app::Workspace& ws, app::Ui& ui) {
 }
 
 void importLehrerTxt(app::Workspace& ws, app::Ui& ui, const std::filesystem::path& file) {
-  auto reader = LineReader::open(file);
+  if (auto foreign = ws.foreignTable(app::Page::MehrMinder)) {
+    ui.error(app::programTitle, failureText(*foreign + "\r\n" + nothingReadText));
+    return;
+  }
+  FileProblem why = FileProblem::none;
+  auto reader = LineReader::open(file, &why);
   if (!reader) {
-    ui.error(app::programTitle, failureText(pathText(file) + "\r\n" + cannotOpenText));
+    ui.error(app::programTitle, failureText(fileProblemText(why, file, 0)));
     return;
   }
   const double factor = minuteFactor(ws.settings);
@@ -107,21 +123,39 @@ void importLehrerTxt(app::Workspace& ws, app::Ui& ui, const std::filesystem::pat
     return;
   }
 
-  store::Table& mm = ws.table(app::Page::MehrMinder);
-  const std::uint32_t recordsBefore = mm.lastRec();
   ui.busy(true);
-  store::markAllDeleted(mm);
-  if (mm.orderCount() > 0) mm.setOrder(1);
-  // The whole file is read, block by block, down to its last complete line.
-  while (auto line = reader->next())
-    storeRecord(mm, parseLehrerTxtLine(*line, factor, ws.catalogs));
-  mm.flush();
-  mm.goTop();
+  ImportNotes notes;
+  std::size_t lines = 0;
+  const auto replaced = store::replaceTables([&](store::Replacement& replacement) {
+    store::Table& mm =
+        replacement.add(ws.table(app::Page::MehrMinder), store::Replacement::Start::deleted);
+    const store::Field& hours = mm.structure()[static_cast<std::size_t>(mm.fieldIndex("USTD") - 1)];
+    Text scratch;
+    // The whole file is read, block by block, down to its last complete line.
+    while (auto line = reader->next()) {
+      const std::size_t n = reader->lineNumber();
+      const LehrerTxtRecord r =
+          parseLehrerTxtLine(withoutNul(*line, n, notes, scratch), factor, ws.catalogs);
+      storeRecord(mm, r, notes.fits(r.hours, hours, n, hoursSpan.start + 1));
+      ++lines;
+    }
+    return reader->problem() == FileProblem::none;
+  });
   ui.busy(false);
+  if (!replaced) {
+    ui.error(app::programTitle,
+             failureText(app::notWrittenText(ws, replaced.reason(), {app::Page::MehrMinder})));
+    return;
+  }
+  if (reader->problem() != FileProblem::none) {
+    ui.error(app::programTitle,
+             failureText(fileProblemText(reader->problem(), file, reader->lineNumber())));
+    return;
+  }
   ui.showPage(static_cast<int>(app::Page::MehrMinder));
-  ui.status("LEHRER.TXT: " + app::counted(mm.lastRec() - recordsBefore, "Zeile", "Zeilen") +
-            " eingelesen");
+  ui.status("LEHRER.TXT: " + app::counted(lines, "Zeile", "Zeilen") + " eingelesen");
   ui.info(caption(), doneText);
+  if (!notes.empty()) ui.warning(caption(), notes.text());
 }
 
 }  // namespace velmoran::untis

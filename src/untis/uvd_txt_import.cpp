@@ -4,13 +4,13 @@
 
 #include "store/bulk.h"
 #include "untis/gpu002_import.h"
+#include "untis/import_notes.h"
 #include "untis/line_reader.h"
 
 namespace velmoran::untis {
 
 namespace {
 
-constexpr const char* cannotOpenText = "kann nicht geöffnet werden !";
 constexpr const char* invalidFileText = "Keine gültige UVD.TXT";
 constexpr const char* doneText = "Das Einlesen der Datei ist abgeschlossen !";
 
@@ -23,10 +23,8 @@ constexpr int storedColumns = 11;
 // WSTD, SCHUELER_G and SCHUELER_W are numbers; every other stored column is text.
 bool isNumberColumn(int column) { return column == 5 || column == 8 || column == 9; }
 
-// A header line repeated inside the file (files joined together) is no record.
-bool isHeaderLine(std::string_view line) { return upper(line).find("\"KLASSE\"") != Text::npos; }
-
-void appendRecord(store::Table& t, std::string_view line, Text& scratch) {
+void appendRecord(store::Table& t, std::string_view line, std::size_t lineNumber,
+                  ImportNotes& notes, Text& scratch) {
   scratch.assign(line);
   scratch += separator;
   t.append();
@@ -34,11 +32,13 @@ void appendRecord(store::Table& t, std::string_view line, Text& scratch) {
   for (int column = 1; column <= storedColumns; ++column) {
     std::size_t end = scratch.find(separator, start);
     if (end == Text::npos) break;
-    Text field = trim(std::string_view(scratch).substr(start, end - start));
-    if (isNumberColumn(column))
-      t.put(column, untisNumber(field));
-    else
+    const auto at = static_cast<std::size_t>(column);
+    const Text field = trim(
+        notes.withoutNul(std::string_view(scratch).substr(start, end - start), lineNumber, at));
+    if (!isNumberColumn(column))
       t.put(column, untisText(field));
+    else if (auto value = notes.number(field, t.structure()[at - 1], lineNumber, at))
+      t.put(column, *value);
     start = end + 1;
   }
 }
@@ -57,31 +57,55 @@ void getFromUvd(app::Workspace& ws, app::Ui& ui) {
 }
 
 void importUvd(app::Workspace& ws, app::Ui& ui, const std::filesystem::path& file) {
-  const std::uint32_t recordsBefore = ws.table(app::Page::Uvd).lastRec();
-  auto reader = LineReader::open(file);
-  if (!reader) {
-    ui.warning(caption(), file.string() + "\r\n" + cannotOpenText);
+  if (auto foreign = ws.foreignTable(app::Page::Uvd)) {
+    ui.warning(caption(), *foreign + "\r\n" + nothingReadText);
     return;
   }
-  std::optional<std::string_view> header;
-  if (reader->start() == LineReader::Start::ok) header = reader->next();
-  if (!header || header->find(separator) == std::string_view::npos) {
+  FileProblem why = FileProblem::none;
+  auto reader = LineReader::open(file, &why);
+  if (!reader) {
+    ui.warning(caption(), fileProblemText(why, file, 0));
+    return;
+  }
+  // The first line is the header, even an empty one (which is refused).
+  std::optional<Text> header;
+  if (reader->start() == LineReader::Start::ok) {
+    if (auto first = reader->next(true)) header = Text(*first);
+  }
+  if (!header || header->find(separator) == Text::npos) {
     ui.warning(caption(), invalidFileText);
     return;
   }
 
   ui.busy(true);
-  store::replaceRecords(ws.table(app::Page::Uvd), [&](store::Table& uvd) {
+  ImportNotes notes;
+  std::size_t records = 0;
+  const auto replaced = store::replaceTables([&](store::Replacement& replacement) {
+    store::Table& uvd =
+        replacement.add(ws.table(app::Page::Uvd), store::Replacement::Start::deleted);
     Text scratch;
-    while (auto line = reader->next())
-      if (!isHeaderLine(*line)) appendRecord(uvd, *line, scratch);
+    while (auto line = reader->next()) {
+      // The header repeated (files joined together) is no record; a record that merely holds
+      // the word KLASSE is one.
+      if (*line == *header) continue;
+      appendRecord(uvd, *line, reader->lineNumber(), notes, scratch);
+      ++records;
+    }
+    return reader->problem() == FileProblem::none;
   });
   ui.busy(false);
+  if (!replaced) {
+    ui.warning(caption(), app::notWrittenText(ws, replaced.reason(), {app::Page::Uvd}));
+    return;
+  }
+  if (reader->problem() != FileProblem::none) {
+    ui.warning(caption(), fileProblemText(reader->problem(), file, reader->lineNumber()));
+    return;
+  }
   ui.showPage(static_cast<int>(app::Page::Uvd));
-  ui.status("UVD.TXT: " +
-            app::counted(ws.table(app::Page::Uvd).lastRec() - recordsBefore, "Zeile", "Zeilen") +
-            " eingelesen");
+  ui.status("UVD.TXT: " + app::counted(records, "Zeile", "Zeilen") + " eingelesen");
   ui.info(caption(), doneText);
+  if (!notes.empty()) ui.warning(caption(), notes.text());
 }
 
 }  // namespace velmoran::untis

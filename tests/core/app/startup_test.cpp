@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <map>
 
+#include "store/code_page.h"
 #include "store/schema.h"
 #include "support/scripted_ui.h"
 #include "support/temp_dir.h"
@@ -146,6 +147,61 @@ TEST(Startup, ExistingFilesAreNeverOverwritten) {
   EXPECT_EQ(ws->settings.schoolName1, "Meine Schule");
   ws.reset();
   EXPECT_EQ(test::readBytes(data / "velmoran.ini"), "01.01.2020\r\nMeine Schule\r\n");
+}
+
+// Every file of the data directory, by path.
+std::map<fs::path, std::string> allFiles(const fs::path& dir) {
+  std::map<fs::path, std::string> files;
+  for (auto& e : fs::directory_iterator(dir))
+    if (e.is_regular_file()) files[e.path()] = test::readBytes(e.path());
+  return files;
+}
+
+void swapFiles(const fs::path& a, const fs::path& b) {
+  const std::string bytes = test::readBytes(a);
+  test::writeBytes(a, test::readBytes(b));
+  test::writeBytes(b, bytes);
+}
+
+// A table file that holds another table (two swapped, ZULFACH's records in fach.dbf) is named
+// and the start ends before any file is written.
+TEST(Startup, AForeignTableIsNamedAndNothingIsWritten) {
+  TempDir data;
+  {
+    ScriptedUi first;
+    ASSERT_NE(test::startOn(data.path(), first), nullptr);
+  }
+  struct Case {
+    const char* a;
+    const char* b;
+    bool swap;          // otherwise b is copied over a
+    const char* named;  // the first file checked that holds the wrong table
+    const char* table;
+  };
+  for (const Case& c : {Case{"lehrer.dbf", "mehr_minder.dbf", true, "lehrer.dbf", "LEHRER"},
+                        Case{"fach.dbf", "zulfach.dbf", false, "fach.dbf", "FACH"}}) {
+    SCOPED_TRACE(c.a);
+    const std::string bytesOfA = test::readBytes(data / c.a);
+    if (c.swap)
+      swapFiles(data / c.a, data / c.b);
+    else
+      test::writeBytes(data / c.a, test::readBytes(data / c.b));
+    const auto before = allFiles(data.path());
+    ScriptedUi ui;
+    EXPECT_EQ(test::startOn(data.path(), ui), nullptr);
+    const auto& m = ui.onlyMessage();
+    EXPECT_EQ(m.kind, "warning");
+    const Text start = "Die Datei " + store::pathText(data / c.named) +
+                       " enthält nicht die Tabelle " + c.table + ": die Felder ";
+    EXPECT_EQ(m.text.substr(0, start.size()), start);
+    EXPECT_TRUE(m.text.ends_with(
+        "fehlen oder stehen an anderer Stelle.\r\nVelmoran hat nichts verändert. Ersetzen Sie "
+        "die Datei durch die richtige Tabelle, etwa aus dem Ordner SECURE."))
+        << m.text;
+    EXPECT_TRUE(allFiles(data.path()) == before) << "a file changed";
+    if (c.swap) swapFiles(data / c.a, data / c.b);
+    test::writeBytes(data / c.a, bytesOfA);
+  }
 }
 
 #ifndef _WIN32

@@ -83,7 +83,8 @@ struct Expected {
   Text text;
 };
 
-// expected.txt (UTF-8): the kind, the caption, then the text's lines (joined by CR LF).
+// expected.txt (UTF-8): the kind, the caption, then the text's lines (joined by CR LF); in
+// these, {file} stands for the input's path as the messages show it.
 Expected readExpected(const fs::path& file) {
   std::istringstream in(store::decodeTextFile(test::readBytes(file)));
   Expected e;
@@ -117,7 +118,10 @@ TEST_F(BadInput, EveryCorpusFileIsRefusedWithItsMessageAndChangesNoTable) {
     const test::Message& m = t.ui().onlyMessage();
     EXPECT_EQ(m.kind, expected.kind);
     EXPECT_EQ(m.caption, expected.caption);
-    EXPECT_EQ(m.text, expected.text);
+    Text text = expected.text;
+    if (const std::size_t at = text.find("{file}"); at != Text::npos)
+      text.replace(at, 6, store::pathText(input));
+    EXPECT_EQ(m.text, text);
     EXPECT_TRUE(t.ui().pagesShown.empty());
   }
   expectTablesUnchanged();
@@ -155,6 +159,23 @@ TEST_F(BadInput, MissingFileIsRefusedNamingItAndChangesNoTable) {
   const test::Message& m = t.ui().onlyMessage();
   EXPECT_EQ(m.kind, "warning");
   EXPECT_EQ(m.text, missing.string() + "\r\nkann nicht geöffnet werden !");
+  expectTablesUnchanged();
+}
+
+// An import checks its table before it deletes anything: UVD's file replaced by GPSUL's while
+// the program runs is named, and no file changes.
+TEST_F(BadInput, AnImportIntoAForeignTableIsRefusedBeforeItDeletesAnything) {
+  t.ws().closeTables();
+  test::writeBytes(t.dir() / "uvd.dbf", test::readBytes(t.dir() / "gpsul.dbf"));
+  before = tableFiles(t.dir());
+  ASSERT_TRUE(t.ws().openTables());
+  untis::importUvd(t.ws(), t.ui(), test::sourceDir() / "tests/fixtures/untis/uvd_written/UVD.TXT");
+  const test::Message& m = t.ui().onlyMessage();
+  EXPECT_EQ(m.kind, "warning");
+  const Text start = "Die Datei " + store::pathText(t.dir() / "uvd.dbf") +
+                     " enthält nicht die Tabelle UVD: die Felder ";
+  EXPECT_EQ(m.text.substr(0, start.size()), start);
+  EXPECT_TRUE(m.text.ends_with("\r\nEs wurde nichts eingelesen.")) << m.text;
   expectTablesUnchanged();
 }
 

@@ -172,6 +172,41 @@ TEST(Gpu004Import, AbbreviationsAreCutToFourAndMatchedWhole) {
   EXPECT_EQ(fieldsOf(t.table(Page::Lehrer), "AB").at("LNAME"), "Kürzer");
 }
 
+// Codes that become one once cut to four characters and upper-cased: the first teacher is
+// taken, each later one is named in the notes after the import with its line.
+TEST(Gpu004Import, CodesThatBecomeOneAreNotedWithTheirLines) {
+  test::TestWorkspace t;
+  import(t, line({{1, "\"abc\""},
+                  { 2,
+                    "\"Klein\"" }}) +
+                line({{1, "\"ABCDE\""},
+                      { 2,
+                        "\"Erster\"" }}) +
+                line({{1, "\"ABC\""},
+                      { 2,
+                        "\"Gross\"" }}) +
+                line({{1, "\"ABCDF\""},
+                      { 2,
+                        "\"Zweiter\"" }}) +
+                line({{1, "\"abc\""},
+                      { 2,
+                        "\"Klein\"" }}));
+  ASSERT_EQ(t.ui().messages.size(), 2u);
+  EXPECT_EQ(t.ui().messages[0].text, "Das Einlesen der Datei ist abgeschlossen !");
+  EXPECT_EQ(t.ui().messages[1].kind, "warning");
+  EXPECT_EQ(t.ui().messages[1].caption, "Velmoran 2021 / GPU004.TXT einlesen");
+  EXPECT_EQ(
+      t.ui().messages[1].text,
+      "Beim Einlesen ist aufgefallen:\r\n"
+      "Zeile 3, Spalte 1: das Kürzel \"ABC\" wird zu \"ABC\" wie \"abc\" in Zeile 1; der "
+      "Lehrer wurde nicht aufgenommen\r\n"
+      "Zeile 4, Spalte 1: das Kürzel \"ABCDF\" wird zu \"ABCD\" wie \"ABCDE\" in Zeile 2; der "
+      "Lehrer wurde nicht aufgenommen");
+  EXPECT_EQ(fieldsOf(t.table(Page::Lehrer), "ABC").at("LNAME"), "Klein");
+  EXPECT_EQ(fieldsOf(t.table(Page::Lehrer), "ABCD").at("LNAME"), "Erster");
+  EXPECT_EQ(rows(t.table(Page::Lehrer)).size(), 2u * 4u);  // two teachers, four rows each
+}
+
 TEST(Gpu004Import, LinesWithoutAUsableAbbreviationAreSkipped) {
   test::TestWorkspace t;
   import(t, line({{1, "\"???\""},

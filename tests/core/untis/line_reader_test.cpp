@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <random>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 #include "store/code_page.h"
 #include "support/temp_dir.h"
@@ -91,11 +96,62 @@ TEST(LineReader, CrLfSplitByTheBlockBoundaryKeepsTheLineWhole) {
   EXPECT_EQ(readAll(dir / "edge.txt"), (std::vector<Text>{a, b, "c"}));
 }
 
-TEST(LineReader, ALineLongerThanABlockEndsTheReading) {
+// Reads every line it can; the problem that stopped the reading early, if any, in `problem`.
+std::vector<Text> readUntilStopped(LineReader& reader, FileProblem& problem) {
+  std::vector<Text> lines;
+  EXPECT_EQ(reader.start(), LineReader::Start::ok);
+  while (auto line = reader.next()) lines.emplace_back(*line);
+  problem = reader.problem();
+  return lines;
+}
+
+TEST(LineReader, ALineLongerThanABlockStopsTheReadingWithItsLineNumber) {
   test::TempDir dir;
   writeBytes(dir / "long.txt",
-             "one\r\ntwo\r\n" + std::string(LineReader::blockSize + 10, 'z') + "\r\nthree\r\n");
-  EXPECT_EQ(readAll(dir / "long.txt"), (std::vector<Text>{"one", "two"}));
+             "one\r\n\r\ntwo\r\n" + std::string(LineReader::blockSize + 10, 'z') + "\r\nthree\r\n");
+  auto reader = LineReader::open(dir / "long.txt");
+  ASSERT_TRUE(reader);
+  FileProblem problem{};
+  EXPECT_EQ(readUntilStopped(*reader, problem), (std::vector<Text>{"one", "two"}));
+  EXPECT_EQ(problem, FileProblem::lineTooLong);
+  EXPECT_EQ(reader->lineNumber(), 4u);  // the empty second line counts
+}
+
+TEST(LineReader, AFileThatGrowsOrShrinksWhileReadIsNotReadToItsEnd) {
+  test::TempDir dir;
+  const auto lines = manyLines(3 * LineReader::blockSize, 5);
+  for (const bool grow : {true, false}) {
+    SCOPED_TRACE(grow ? "grows" : "shrinks");
+    writeBytes(dir / "f.txt", joinCrLf(lines));
+    auto reader = LineReader::open(dir / "f.txt");
+    ASSERT_TRUE(reader);
+    ASSERT_EQ(reader->start(), LineReader::Start::ok);
+    if (grow) {
+      std::ofstream(dir / "f.txt", std::ios::binary | std::ios::app) << "more\r\n";
+    } else {
+      std::filesystem::resize_file(dir / "f.txt", 2 * LineReader::blockSize);
+    }
+    std::size_t read = 0;
+    while (reader->next()) ++read;
+    EXPECT_LT(read, lines.size());
+    EXPECT_EQ(reader->problem(), FileProblem::changedWhileRead);
+  }
+}
+
+TEST(LineReader, AFolderOrAPipeIsRefusedAtOnce) {
+  test::TempDir dir;
+  std::filesystem::create_directory(dir / "folder.txt");
+  FileProblem why{};
+  EXPECT_FALSE(LineReader::open(dir / "folder.txt", &why));
+  EXPECT_EQ(why, FileProblem::notAFile);
+  EXPECT_FALSE(LineReader::open(dir / "missing.txt", &why));
+  EXPECT_EQ(why, FileProblem::cannotOpen);
+#ifndef _WIN32
+  // Without a writer, opening a pipe for reading would wait for ever.
+  ASSERT_EQ(::mkfifo((dir / "pipe.txt").c_str(), 0600), 0);
+  EXPECT_FALSE(LineReader::open(dir / "pipe.txt", &why));
+  EXPECT_EQ(why, FileProblem::notAFile);
+#endif
 }
 
 TEST(LineReader, Utf8FileGivesTheSameLinesAsItsWindows1252Twin) {
@@ -125,6 +181,55 @@ TEST(LineReader, AWindows1252FileStaysUnchangedEvenWhereALaterBlockLooksLikeUtf8
   lines.push_back("Ã¤");  // the bytes of UTF-8 "ä", here two Windows-1252 characters
   writeBytes(dir / "ansi.txt", joinCrLf(lines));
   EXPECT_EQ(readAll(dir / "ansi.txt"), lines);
+}
+
+// UTF-16 of a Windows-1252 text (every character of 1252 lies in the basic plane).
+std::string utf16(const std::string& ansi, bool bigEndian) {
+  const std::string utf8 = store::windows1252ToUtf8(ansi);
+  std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+  for (std::size_t i = 0; i < utf8.size();) {
+    const auto b = static_cast<unsigned char>(utf8[i]);
+    unsigned cp = b;
+    std::size_t n = 1;
+    if (b >= 0xE0) {
+      cp = ((b & 0x0Fu) << 12) | ((utf8[i + 1] & 0x3Fu) << 6) | (utf8[i + 2] & 0x3Fu);
+      n = 3;
+    } else if (b >= 0xC0) {
+      cp = ((b & 0x1Fu) << 6) | (utf8[i + 1] & 0x3Fu);
+      n = 2;
+    }
+    const char hi = static_cast<char>(cp >> 8), lo = static_cast<char>(cp & 0xFF);
+    out += bigEndian ? std::string{hi, lo} : std::string{lo, hi};
+    i += n;
+  }
+  return out;
+}
+
+TEST(LineReader, Utf16WithByteOrderMarkGivesTheLinesOfItsWindows1252Twin) {
+  test::TempDir dir;
+  auto lines = manyLines(2 * LineReader::blockSize, 13);
+  lines.push_back(
+      "Preis: 5 \x80 f\xFCr \x84Gr\xFC\xDF"
+      "e\x93");  // the euro sign and quotes of 1252
+  const std::string ansi = joinCrLf(lines);
+  writeBytes(dir / "le.txt", utf16(ansi, false));
+  writeBytes(dir / "be.txt", utf16(ansi, true));
+  EXPECT_EQ(readAll(dir / "le.txt"), lines);
+  EXPECT_EQ(readAll(dir / "be.txt"), lines);
+  auto reader = LineReader::open(dir / "le.txt");
+  ASSERT_EQ(reader->start(), LineReader::Start::ok);
+  EXPECT_EQ(reader->head(4), "0:" + lines[0].substr(2, 2));
+}
+
+TEST(LineReader, TheEncodingIsDecidedOnceForTheWholeFile) {
+  test::TempDir dir;
+  // Valid UTF-8 in the first block, a Windows-1252 byte in a later one: the whole file is
+  // Windows-1252, its first line too.
+  std::vector<Text> lines{"K\xC3\x84H"};
+  lines.insert(lines.end(), 2000, std::string(60, 'a'));
+  lines.push_back("M\xFCller");
+  writeBytes(dir / "mixed.txt", joinCrLf(lines));
+  EXPECT_EQ(readAll(dir / "mixed.txt"), lines);
 }
 
 TEST(LineReader, HeadGivesTheFirstCharactersWithoutTheByteOrderMark) {

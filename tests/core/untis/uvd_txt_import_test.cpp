@@ -85,6 +85,51 @@ TEST(UvdTxtImport, OnlyAHeaderEmptiesUvd) {
   EXPECT_EQ(t.ui().onlyMessage().text, "Das Einlesen der Datei ist abgeschlossen !");
 }
 
+// Only the first line is the header: a class that the writer cut to "KLASSE" is a record.
+TEST(UvdTxtImport, OnlyTheFirstLineIsTheHeader) {
+  test::TestWorkspace t;
+  importText(t, header + "\"KLASSE\";\"\";\"05\";\"PF\";3;\"D\";\"A\";1;0;\"\";\"\"" + tail +
+                    "\"Klasse\";\"\";\"06\";\"PF\";2;\"M\";\"B\";1;0;\"\";\"\"" + tail);
+  EXPECT_EQ(rows(t.table(Page::Uvd)),
+            (std::vector<std::vector<Text>>{
+                {"KLASSE", "", "05", "PF", "3", "D", "A", "1", "0", "", ""},
+                {"Klasse", "", "06", "PF", "2", "M", "B", "1", "0", "", ""}}));
+}
+
+TEST(UvdTxtImport, AUtf16FileGivesTheRecordsOfItsWindows1252Twin) {
+  const std::string ansi =
+      header + "\"5a\";\"\";\"05\";\"PF\";3;\"D\";\"MUE\";28;15;\"\";\"\"" + tail;
+  std::string le = "\xFF\xFE";
+  for (char c : ansi) le += std::string{c, '\0'};  // the text is ASCII
+  test::TestWorkspace t;
+  importText(t, le);
+  EXPECT_EQ(rows(t.table(Page::Uvd)),
+            (std::vector<std::vector<Text>>{
+                {"5a", "", "05", "PF", "3", "D", "MUE", "28", "15", "", ""}}));
+}
+
+// What could not be taken as it stands is listed after the import, by line and column: the
+// number too large for its field is left out, the NUL byte removed, an exponent not read.
+TEST(UvdTxtImport, ContentProblemsAreNotedWithLineAndColumn) {
+  test::TestWorkspace t;
+  importText(t, header + "\"5a\";\"\";\"05\";\"PF\";12345678901;\"D\";\"M" + std::string(1, '\0') +
+                    "E\";28;15;\"\";\"\"" + tail +
+                    "\r\n\"6a\";\"\";\"06\";\"PF\";1e308;\"D\";\"A\";1;0;\"\";\"\"" + tail);
+  ASSERT_EQ(t.ui().messages.size(), 2u);
+  EXPECT_EQ(t.ui().messages[0].text, "Das Einlesen der Datei ist abgeschlossen !");
+  EXPECT_EQ(t.ui().messages[1].kind, "warning");
+  EXPECT_EQ(t.ui().messages[1].text,
+            "Beim Einlesen ist aufgefallen:\r\n"
+            "Zeile 2, Spalte 5: die Zahl 12345678901 ist zu groß für das Feld WSTD und wurde "
+            "nicht übernommen\r\n"
+            "Zeile 2, Spalte 7: NUL-Zeichen entfernt\r\n"
+            "Zeile 4, Spalte 5: \"1e308\" wurde als 1 gelesen");
+  EXPECT_EQ(
+      rows(t.table(Page::Uvd)),
+      (std::vector<std::vector<Text>>{{"5a", "", "05", "PF", "0", "D", "ME", "28", "15", "", ""},
+                                      {"6a", "", "06", "PF", "1", "D", "A", "1", "0", "", ""}}));
+}
+
 TEST(UvdTxtImport, ReadsAUtf8FileAndFilesOfManyBlocks) {
   test::TestWorkspace t;
   std::string bytes = header;

@@ -1,0 +1,54 @@
+#pragma once
+// What the four imports tell about their file beyond "done": why a file is not read (or not
+// read to its end), and the notes about content that could not be taken as it stands (a NUL
+// byte in a text, a number too large for its field, two teacher codes that became one), each
+// with its line and column, listed in one message after the import.
+
+#include <cstddef>
+#include <filesystem>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "store/table.h"
+#include "store/text.h"
+#include "untis/line_reader.h"
+
+namespace velmoran::untis {
+
+// The second sentence when an import refuses its file or its table.
+inline constexpr const char* nothingReadText = "Es wurde nichts eingelesen.";
+
+// The sentences for a file that is not read: the path and "kann nicht geöffnet werden !",
+// or why reading stopped (`line`: the line that is too long). Nothing is read in each case.
+Text fileProblemText(FileProblem problem, const std::filesystem::path& file, std::size_t line);
+
+class ImportNotes {
+public:
+  void add(std::size_t line, std::size_t column, Text what);
+
+  // The field's text without NUL bytes, which are noted; the view lives until the next call.
+  std::string_view withoutNul(std::string_view field, std::size_t line, std::size_t column);
+  // The number a field's text gives (untisNumber) for a field of the table, or nothing when
+  // it does not fit there; both that and an exponent after the digits, which is not read,
+  // are noted.
+  std::optional<double> number(std::string_view text, const store::Field& field, std::size_t line,
+                               std::size_t column);
+  // Whether a number fits the field; when it does not, that is noted.
+  bool fits(double value, const store::Field& field, std::size_t line, std::size_t column);
+
+  bool empty() const { return m_notes.empty(); }
+  // All notes for one message, the first ones listed line by line.
+  Text text() const;
+
+private:
+  struct Note {
+    std::size_t line;
+    std::size_t column;
+    Text what;
+  };
+  std::vector<Note> m_notes;
+  Text m_scratch;
+};
+
+}  // namespace velmoran::untis
