@@ -46,9 +46,9 @@ bool liesUnderHome(const fs::path& dir) {
 
 // Whether another running copy of the program holds the tables (it keeps the first one
 // locked for its whole run).
-bool tablesHeldElsewhere(const Workspace& ws) {
-  auto first =
-      store::Table::open(ws.dataFile(tableInfos().front().fileName), store::OpenMode::Exclusive);
+bool tablesHeldElsewhere(const fs::path& dataDir) {
+  auto first = store::Table::open(store::findInDir(dataDir, tableInfos().front().fileName),
+                                  store::OpenMode::Exclusive);
   return !first && first.reason().starts_with(store::lockedReason);
 }
 
@@ -206,16 +206,14 @@ std::unique_ptr<Workspace> startUp(const StartRequest& request, Ui& ui) {
   // a killed backup left unfinished go (the previous copies beside them are whole).
   store::finishStagedFiles(dataDir);
   store::removeUnfinishedOutputs(store::findInDir(dataDir, secureFolderName));
+  // A command cut off by a kill or a power cut: finished, or its new files removed, before a
+  // table it was putting in place can be taken for missing and made anew.
+  if (!tablesHeldElsewhere(dataDir)) store::completeReplacements(dataDir);
   std::vector<std::string> provisioned;
   if (named) provisioned = provisionDataDirectory(request.programDir, dataDir);
   auto ws = std::make_unique<Workspace>(request.programDir, dataDir);
   ws->holdRunLock(std::move(*runLock));
-
-  if (!tablesHeldElsewhere(*ws)) {
-    if (!tablesAreTheirOwn(*ws, ui)) return nullptr;
-    // A command cut off by a kill or a power cut: finished, or its new files removed.
-    store::completeReplacements(ws->dataDir());
-  }
+  if (!tablesAreTheirOwn(*ws, ui)) return nullptr;
   store::MaintenanceOutcome maintenance = store::maintainTables(ws->dataDir());
   ws->LNOSERVER = maintenance.locked;
   if (ws->LNOSERVER) {
