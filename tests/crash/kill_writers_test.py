@@ -34,20 +34,15 @@ import time
 
 import dbf  # python3-dbf: the independent reader
 
+import kill_test  # the table commands' kill test: its driver and helpers
+from kill_test import find
+
 TABLES = ["gpsul.dbf", "uvd.dbf", "zulfach.dbf", "fach.dbf", "klasse.dbf", "lehrer.dbf",
           "mehr_minder.dbf"]
 RESTORED = ["gpsul.dbf", "uvd.dbf", "fach.dbf", "klasse.dbf"]
 STRACE = shutil.which("strace")
 SYSCALLS = ("rename", "renameat", "renameat2", "write")
 WRITE_POINTS = 6  # kills at writes, spread over the run's writes (the files' contents)
-
-
-def find(directory, name):
-    """The file of this name in the folder, whatever its case (as the program finds it)."""
-    for entry in os.listdir(directory):
-        if entry.lower() == name.lower():
-            return os.path.join(directory, entry)
-    return None
 
 
 def read(path):
@@ -73,22 +68,9 @@ def records(path):
     return rows
 
 
-class Driver:
-    def __init__(self, build, work):
-        self.cli = os.path.join(build, "bin", "velmoran-cli")
-        self.demo = os.path.join(build, "tools", "demo_school")
-        self.work = work
-        self.failures = []
-
-    def run(self, data, *args, check=True):
-        r = subprocess.run([self.cli, "-" + data, "--no-wait", *args], stdout=subprocess.PIPE,
-                           stderr=subprocess.STDOUT)
-        if check and r.returncode != 0:
-            raise RuntimeError(f"{args} failed ({r.returncode}): {r.stdout.decode('cp1252')}")
-        return r
-
-    def fail(self, point, what):
-        self.failures.append(f"{point}: {what}")
+class Driver(kill_test.Driver):
+    """The table commands' driver (running velmoran-cli, collecting failures), with the
+    scenarios of the backup, the restore and the two exports."""
 
     # --- the data directory each command finds, and what it holds before and after -------
 
