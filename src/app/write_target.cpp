@@ -33,9 +33,23 @@ fs::path resolved(const fs::path& file) {
   return ec ? fs::absolute(file, ec).lexically_normal() : p;
 }
 
+// The folder's path as it is compared: links followed, no trailing separator.
+std::string folderText(const fs::path& folder) {
+  fs::path p = resolved(folder);
+  if (!p.has_filename() && p.has_parent_path() && p != p.root_path()) p = p.parent_path();
+  return p.string();
+}
+
 bool sameFolder(const fs::path& a, const fs::path& b) {
   std::error_code ec;
-  return fs::equivalent(a, b, ec);
+  if (fs::equivalent(a, b, ec)) return true;
+  // Where the file system cannot say (Windows does not open folders for it), the paths decide,
+  // whatever their case where the file system ignores it.
+#ifdef _WIN32
+  return sameIgnoringCase(folderText(a), folderText(b));
+#else
+  return folderText(a) == folderText(b);
+#endif
 }
 
 bool liesIn(const fs::path& file, const fs::path& folder) {
