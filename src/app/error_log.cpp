@@ -36,6 +36,9 @@ LogOutcome outcomeOf(int error) {
 LogOutcome appendErrorLog(const std::filesystem::path& dataDir, std::string_view what) {
   const std::string stamp = localTimeText(std::time(nullptr), "%d.%m.%Y %H:%M:%S");
   std::filesystem::path file = store::findInDir(dataDir, errorLogFileName);
+  // A folder of the log's name is no write protection (Windows reports it as one).
+  std::error_code ec;
+  if (std::filesystem::is_directory(file, ec)) return LogOutcome::failed;
   errno = 0;
 #ifdef _WIN32
   std::FILE* f = _wfopen(file.c_str(), L"ab");
