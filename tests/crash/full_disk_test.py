@@ -7,7 +7,9 @@ tables hold the new contents. After the space is freed the next start succeeds a
 file beside the tables.
 
 The commands are the rows of SCENARIOS in kill_test.py (restore, whose contents are not
-checked there, is left out).
+checked there, is left out), and the backup: each copy in SECURE is afterwards its previous
+copy or the new one, whole; a copy that could not be made is named in German; the next start
+leaves nothing half-written in SECURE.
 
     full_disk_test.py --build BUILD_DIR [--lines L]
 """
@@ -41,6 +43,66 @@ def fill(directory, free):
             except OSError:
                 break
             room -= chunk
+
+
+def read(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+def files_in(folder):
+    return {e: read(os.path.join(folder, e)) for e in os.listdir(folder)
+            if os.path.isfile(os.path.join(folder, e))}
+
+
+def backup_on_full_disk(driver, templates, work, mount):
+    """The backup over an older backup, at each level of free space."""
+    failures = []
+    prepared = os.path.join(work, "prepared-backup")
+    shutil.copytree(templates["base"], prepared)
+    driver.run(prepared, "--answer", "yes", "backup")
+    # The live tables move on from the copies in SECURE.
+    driver.run(prepared, *driver.expand(["import-gpu002", "{B:GPU002.TXT}"]))
+    driver.run(prepared, "transfer")
+    size = sum(os.path.getsize(os.path.join(r, f)) for r, _, fs in os.walk(prepared) for f in fs)
+    refused = 0
+    for free in FREE:
+        point = f"backup with {free} bytes free"
+        subprocess.run(["mount", "-t", "tmpfs", "-o", f"size={size + (4 << 20)}", "tmpfs",
+                        mount], check=True)
+        try:
+            d = os.path.join(mount, "data")
+            shutil.copytree(prepared, d)
+            secure = kill_test.find(d, "SECURE")
+            before = files_in(secure)
+            fill(mount, free)
+            r = driver.run(d, "--answer", "yes", "backup", check=False)
+            said = r.stdout.decode("utf-8", "replace")
+            os.remove(os.path.join(mount, "filler"))
+            driver.run(d, "tables")  # the next start
+            after = files_in(secure)
+            kept = [n for n in before if after.get(n) == before[n]]
+            for name, data in after.items():
+                live = kill_test.find(d, name)
+                if name in before and data == before[name]:
+                    continue
+                if live is None or data != read(live):
+                    failures.append(f"{point}: SECURE/{name} is neither its old copy nor the "
+                                    f"table's bytes")
+            lost = [n for n in before if n not in after]
+            if lost:
+                failures.append(f"{point}: copies gone from SECURE: {lost}")
+            changed = [n for n in kept if kill_test.find(d, n) and
+                       read(kill_test.find(d, n)) != before[n]]
+            if changed:
+                refused += 1
+                if "nicht gesichert" not in said and "Nicht gesichert" not in said:
+                    failures.append(f"{point}: copies kept without a German word: "
+                                    f"{said.strip()}")
+        finally:
+            subprocess.run(["umount", mount], check=True)
+    print(f"{'backup':16s} {len(FREE)} levels of free space, refused at {refused}")
+    return failures
 
 
 def main():
@@ -103,6 +165,7 @@ def main():
                     subprocess.run(["umount", mount], check=True)
             shutil.rmtree(prepared)
             print(f"{name:16s} {len(FREE)} levels of free space, refused at {refused}")
+        failures += backup_on_full_disk(driver, templates, work, mount)
     for f in failures:
         print("FAIL", f)
     print(f"{len(failures)} failures")
