@@ -197,12 +197,8 @@ void importGpu002(app::Workspace& ws, app::Ui& ui, const std::filesystem::path& 
     return reader->problem() == FileProblem::none;
   });
   ui.busy(false);
-  if (!replaced) {
-    ui.warning(caption(), app::notWrittenText(ws, replaced.reason(), {app::Page::Gpsul}));
-    return;
-  }
-  if (reader->problem() != FileProblem::none) {
-    ui.warning(caption(), fileProblemText(reader->problem(), file, reader->lineNumber()));
+  if (auto failed = importFailure(ws, replaced, *reader, file, app::Page::Gpsul)) {
+    ui.warning(caption(), *failed);
     return;
   }
   ui.showPage(static_cast<int>(app::Page::Gpsul));

@@ -326,14 +326,8 @@ void importGpu004(app::Workspace& ws, app::Ui& ui, const std::filesystem::path& 
     return reader->problem() == FileProblem::none;
   });
   ui.busy(false);
-  if (!replaced) {
-    ui.error(app::programTitle,
-             failureText(app::notWrittenText(ws, replaced.reason(), {app::Page::Lehrer})));
-    return;
-  }
-  if (reader->problem() != FileProblem::none) {
-    ui.error(app::programTitle,
-             failureText(fileProblemText(reader->problem(), file, reader->lineNumber())));
+  if (auto failed = importFailure(ws, replaced, *reader, file, app::Page::Lehrer)) {
+    ui.error(app::programTitle, failureText(*failed));
     return;
   }
   ui.showPage(static_cast<int>(app::Page::Lehrer));

@@ -101,4 +101,13 @@ Text ImportNotes::text() const {
   return out;
 }
 
+std::optional<Text> importFailure(const app::Workspace& ws, const Result<void>& replaced,
+                                  const LineReader& reader, const std::filesystem::path& file,
+                                  app::Page page) {
+  if (!replaced) return app::notWrittenText(ws, replaced.reason(), {page});
+  if (reader.problem() != FileProblem::none)
+    return fileProblemText(reader.problem(), file, reader.lineNumber());
+  return std::nullopt;
+}
+
 }  // namespace velmoran::untis

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "app/workspace.h"
+#include "store/result.h"
 #include "store/table.h"
 #include "store/text.h"
 #include "untis/line_reader.h"
@@ -22,6 +24,12 @@ inline constexpr const char* nothingReadText = "Es wurde nichts eingelesen.";
 // The sentences for a file that is not read: the path and "kann nicht geöffnet werden !",
 // or why reading stopped (`line`: the line that is too long). Nothing is read in each case.
 Text fileProblemText(FileProblem problem, const std::filesystem::path& file, std::size_t line);
+
+// Why an import kept none of its file after reading it: the page's table could not be
+// written (`replaced`, logged), or the file failed while it was read. Nothing when it kept it.
+std::optional<Text> importFailure(const app::Workspace& ws, const Result<void>& replaced,
+                                  const LineReader& reader, const std::filesystem::path& file,
+                                  app::Page page);
 
 class ImportNotes {
 public:

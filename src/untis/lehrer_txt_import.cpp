@@ -142,14 +142,8 @@ void importLehrerTxt(app::Workspace& ws, app::Ui& ui, const std::filesystem::pat
     return reader->problem() == FileProblem::none;
   });
   ui.busy(false);
-  if (!replaced) {
-    ui.error(app::programTitle,
-             failureText(app::notWrittenText(ws, replaced.reason(), {app::Page::MehrMinder})));
-    return;
-  }
-  if (reader->problem() != FileProblem::none) {
-    ui.error(app::programTitle,
-             failureText(fileProblemText(reader->problem(), file, reader->lineNumber())));
+  if (auto failed = importFailure(ws, replaced, *reader, file, app::Page::MehrMinder)) {
+    ui.error(app::programTitle, failureText(*failed));
     return;
   }
   ui.showPage(static_cast<int>(app::Page::MehrMinder));

@@ -94,12 +94,8 @@ void importUvd(app::Workspace& ws, app::Ui& ui, const std::filesystem::path& fil
     return reader->problem() == FileProblem::none;
   });
   ui.busy(false);
-  if (!replaced) {
-    ui.warning(caption(), app::notWrittenText(ws, replaced.reason(), {app::Page::Uvd}));
-    return;
-  }
-  if (reader->problem() != FileProblem::none) {
-    ui.warning(caption(), fileProblemText(reader->problem(), file, reader->lineNumber()));
+  if (auto failed = importFailure(ws, replaced, *reader, file, app::Page::Uvd)) {
+    ui.warning(caption(), *failed);
     return;
   }
   ui.showPage(static_cast<int>(app::Page::Uvd));
