@@ -8,11 +8,6 @@
 #include "store/table_impl.h"
 #include "store/text.h"
 
-#ifndef _WIN32
-#include <fcntl.h>
-#include <unistd.h>
-#endif
-
 namespace velmoran::store {
 
 namespace fs = std::filesystem;
@@ -49,17 +44,6 @@ void syncFile(const fs::path& file) {
   auto opened = OsFile::open(file, OsFile::Access::ReadWrite);
   if (!opened) throw IoError(opened.reason());
   opened->sync();
-}
-
-// The renames in a folder onto the disk. Windows has no handle for a folder to flush; there
-// the file system's own journal carries them.
-void syncFolder([[maybe_unused]] const fs::path& dir) {
-#ifndef _WIN32
-  int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  ::fsync(fd);
-  ::close(fd);
-#endif
 }
 
 // The journal: one line per rename, the new file's name and the name it takes, separated by

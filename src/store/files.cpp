@@ -55,16 +55,6 @@ bool syncToDisk(std::FILE* f) {
 #endif
 }
 
-// The rename itself reaches the disk. (Windows writes the folder's entries through.)
-void syncFolder([[maybe_unused]] const fs::path& dir) {
-#ifndef _WIN32
-  int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  static_cast<void>(::fsync(fd));
-  ::close(fd);
-#endif
-}
-
 // An existing target this program may replace: a regular file it could open for writing (a
 // write-protected file, or one another program holds, is left alone).
 bool replaceable(const fs::path& file) {
@@ -94,6 +84,15 @@ Result<std::string> readFile(const fs::path& file, std::uint64_t maxBytes) {
   bytes.resize(static_cast<std::size_t>(in.gcount()));
   if (in.bad()) return fail("cannot read " + file.string());
   return bytes;
+}
+
+void syncFolder([[maybe_unused]] const fs::path& dir) {
+#ifndef _WIN32
+  int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  static_cast<void>(::fsync(fd));
+  ::close(fd);
+#endif
 }
 
 Result<void> writeFileAtomically(const fs::path& file, std::string_view bytes) {

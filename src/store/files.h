@@ -30,6 +30,9 @@ inline constexpr std::uint64_t smallFileLimit = 1024 * 1024;
 // so is a file longer than maxBytes.
 Result<std::string> readFile(const std::filesystem::path& file,
                              std::uint64_t maxBytes = std::numeric_limits<std::uint64_t>::max());
+// The renames in a folder onto the disk. (Windows writes a folder's entries through; there it
+// does nothing.)
+void syncFolder(const std::filesystem::path& dir);
 // Write into a temporary file in the same folder, then rename it over the target, so a
 // failure leaves the old file whole. Every write is checked.
 Result<void> writeFileAtomically(const std::filesystem::path& file, std::string_view bytes);
