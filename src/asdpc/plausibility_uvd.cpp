@@ -62,10 +62,24 @@ std::set<Text> teacherCodes(store::Table& lehrer) {
   return codes;
 }
 
+// The UVD fields the rules read, looked up once for all records.
+struct UvdFields {
+  explicit UvdFields(const store::Table& t)
+      : lehrer(t.fieldIndex("LEHRER")),
+        wstd(t.fieldIndex("WSTD")),
+        fach(t.fieldIndex("FACH")),
+        kursart(t.fieldIndex("KURSART")),
+        schuelerG(t.fieldIndex("SCHUELER_G")),
+        schuelerW(t.fieldIndex("SCHUELER_W")),
+        klasse(t.fieldIndex("KLASSE")) {}
+  int lehrer, wstd, fach, kursart, schuelerG, schuelerW, klasse;
+};
+
 class UvdRules {
 public:
   UvdRules(app::Workspace& ws, FindingList& list)
       : m_list(list),
+        m_fields(ws.table(Page::Uvd)),
         m_sf(ws.settings.sf()),
         m_minuteModel(ws.settings.minuteModelOn()),
         m_yearClasses(namesClassesByYear(m_sf)),
@@ -96,9 +110,9 @@ private:
   Text schoolForm() const { return m_sf.empty() ? Text("(keine)") : m_sf; }
 
   void checkTeacher(const store::Table& uvd) {
-    const Text code = trim(uvd.getPadded("LEHRER"));
+    const Text code = trim(uvd.getPadded(m_fields.lehrer));
     if (code.empty()) return;
-    const double hours = uvd.getNumber("WSTD");
+    const double hours = uvd.getNumber(m_fields.wstd);
     if (hours <= 0)
       error("WSTD", [&] {
         return "Die Wochenstunden " + numberText(hours) + " der Lehrkraft " + inQuotes(code) +
@@ -116,7 +130,7 @@ private:
   }
 
   void checkSubject(const store::Table& uvd) {
-    const Text key = left(uvd.getPadded("FACH"), 2);
+    const Text key = left(uvd.getPadded(m_fields.fach), 2);
     if (isBlank(key) || m_subjects.contains(key)) return;
     error("FACH", [&] {
       return "Das Fach " + inQuotes(trim(key)) + " ist für die Schulform " + schoolForm() +
@@ -126,7 +140,7 @@ private:
   }
 
   void checkCourseKind(const store::Table& uvd) {
-    const Text key = left(uvd.getPadded("KURSART"), 2);
+    const Text key = left(uvd.getPadded(m_fields.kursart), 2);
     if (isBlank(key) || m_courseKinds.contains(key)) return;
     error("KURSART", [&] {
       return "Die Kursart " + inQuotes(trim(key)) + " gibt es für die Schulform " + schoolForm() +
@@ -136,9 +150,9 @@ private:
   }
 
   void checkCounts(const store::Table& uvd) {
-    const double pupils = uvd.getNumber("SCHUELER_G");
-    const double female = uvd.getNumber("SCHUELER_W");
-    const double hours = uvd.getNumber("WSTD");
+    const double pupils = uvd.getNumber(m_fields.schuelerG);
+    const double female = uvd.getNumber(m_fields.schuelerW);
+    const double hours = uvd.getNumber(m_fields.wstd);
     if (female > pupils)
       error("SCHUELER_W", [&] {
         return "Die Zahl der Schülerinnen " + numberText(female) +
@@ -173,7 +187,7 @@ private:
   }
 
   void checkClass(const store::Table& uvd) {
-    const Text full = trimRight(uvd.getPadded("KLASSE"));
+    const Text full = trimRight(uvd.getPadded(m_fields.klasse));
     const Text written = trim(left(full, classWidth));
     if (isBlank(full)) return;
     if (full.size() > classWidth)
@@ -192,6 +206,7 @@ private:
   }
 
   FindingList& m_list;
+  UvdFields m_fields;
   Text m_sf;
   bool m_minuteModel;
   bool m_yearClasses;

@@ -205,8 +205,11 @@ void Table::Impl::throwNoField(int position) const {
 }
 
 int Table::Impl::positionOf(std::string_view name) const {
-  for (std::size_t i = 0; i < header.fields.size(); ++i)
-    if (sameIgnoringCase(header.fields[i].name, name)) return static_cast<int>(i + 1);
+  for (std::size_t i = 0; i < header.fields.size(); ++i) {
+    const std::string& field = header.fields[i].name;
+    if (field.size() == name.size() && sameIgnoringCase(field, name))
+      return static_cast<int>(i + 1);
+  }
   return 0;
 }
 
