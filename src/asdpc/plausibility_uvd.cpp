@@ -8,6 +8,7 @@
 #include <set>
 
 #include "asdpc/plausibility_rules.h"
+#include "asdpc/uvd_fields.h"
 #include "transfer/conversion.h"
 
 namespace velmoran::asdpc::plausibility {
@@ -61,19 +62,6 @@ std::set<Text> teacherCodes(store::Table& lehrer) {
     if (!isBlank(lehrer.getPadded("LNAME"))) codes.insert(trim(lehrer.getPadded("UNTIS_KRZ")));
   return codes;
 }
-
-// The UVD fields the rules read, looked up once for all records.
-struct UvdFields {
-  explicit UvdFields(const store::Table& t)
-      : lehrer(t.fieldIndex("LEHRER")),
-        wstd(t.fieldIndex("WSTD")),
-        fach(t.fieldIndex("FACH")),
-        kursart(t.fieldIndex("KURSART")),
-        schuelerG(t.fieldIndex("SCHUELER_G")),
-        schuelerW(t.fieldIndex("SCHUELER_W")),
-        klasse(t.fieldIndex("KLASSE")) {}
-  int lehrer, wstd, fach, kursart, schuelerG, schuelerW, klasse;
-};
 
 class UvdRules {
 public:

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/write_target.h"
+#include "asdpc/uvd_fields.h"
 #include "store/code_page.h"
 #include "store/files.h"
 
@@ -33,27 +34,6 @@ constexpr const char* header =
 constexpr const char* lineEnd = "\";\"\";\"Velmoran\";\"2021\"";
 constexpr const char* crlf = "\r\n";
 
-// Where the fields the file takes lie in a UVD record, looked up once. A field the table lacks
-// (position 0) throws std::out_of_range when read, as reading it by name would.
-struct UvdColumns {
-  explicit UvdColumns(const store::Table& t)
-      : klasse(t.fieldIndex("KLASSE")),
-        teilklasse(t.fieldIndex("TEILKLASSE")),
-        jahrgang(t.fieldIndex("JAHRGANG")),
-        kursart(t.fieldIndex("KURSART")),
-        wstd(t.fieldIndex("WSTD")),
-        fach(t.fieldIndex("FACH")),
-        lehrer(t.fieldIndex("LEHRER")),
-        schuelerG(t.fieldIndex("SCHUELER_G")),
-        schuelerW(t.fieldIndex("SCHUELER_W")),
-        bilingual(t.fieldIndex("BILINGUAL")),
-        fremde(t.fieldIndex("FREMDE")),
-        wstdScale(wstd > 0 ? std::pow(10.0, t.structure()[wstd - 1].decimals) : 1.0) {}
-  int klasse, teilklasse, jahrgang, kursart, wstd, fach, lehrer, schuelerG, schuelerW, bilingual,
-      fremde;
-  double wstdScale;
-};
-
 // The first n characters of a field as the table holds it, without blanks around them,
 // appended to line (the trailing blanks the field holds would go anyway); field is a buffer
 // kept from one call to the next.
@@ -77,7 +57,8 @@ void appendWholeNumber(double v, std::string& line) {
 }
 
 // The line of the current record appended to line.
-void appendLine(const store::Table& t, const UvdColumns& c, Text& field, std::string& line) {
+void appendLine(const store::Table& t, const UvdFields& c, double wstdScale, Text& field,
+                std::string& line) {
   constexpr std::size_t whole = std::string::npos;
   auto quoted = [&](int position, std::size_t n) {
     line += '"';
@@ -90,7 +71,7 @@ void appendLine(const store::Table& t, const UvdColumns& c, Text& field, std::st
   quoted(c.kursart, 2);
   // The weekly hours rounded up: 2.5 gives 3, 4.0 gives 4. The value is first taken to the
   // field's decimals, so a stored 3.00 read back as 3.0000000001 stays 3.
-  appendWholeNumber(std::ceil(std::round(t.getNumber(c.wstd) * c.wstdScale) / c.wstdScale), line);
+  appendWholeNumber(std::ceil(std::round(t.getNumber(c.wstd) * wstdScale) / wstdScale), line);
   quoted(c.fach, 2);
   quoted(c.lehrer, whole);
   appendWholeNumber(std::round(t.getNumber(c.schuelerG)), line);
@@ -107,13 +88,16 @@ void appendLine(const store::Table& t, const UvdColumns& c, Text& field, std::st
 bool writeFile(const std::filesystem::path& file, store::Table& uvd) {
   auto out = store::OutputFile::create(file);
   if (!out) return false;
-  const UvdColumns columns(uvd);
+  const UvdFields fields(uvd);
+  // The hours as the field holds them (rounded to its decimals) before they are rounded up.
+  const double wstdScale =
+      fields.wstd > 0 ? std::pow(10.0, uvd.structure()[fields.wstd - 1].decimals) : 1.0;
   std::string line = std::string(header) + crlf;
   Text field;
   bool ok = out->write(line);
   for (uvd.goTop(); ok && !uvd.eof(); uvd.skip()) {
     line.clear();
-    appendLine(uvd, columns, field, line);
+    appendLine(uvd, fields, wstdScale, field, line);
     ok = out->write(line);
   }
   return out->finish();
