@@ -47,27 +47,16 @@ void syncFile(const fs::path& file) {
 }
 
 // The journal: one line per rename, the new file's name and the name it takes, separated by
-// a tab, all in the folder of the journal. Written whole under another name and renamed.
+// a tab, all in the folder of the journal. Written whole under its name with ".new" and
+// renamed, like the new files it lists.
 void writeJournal(const fs::path& journal, const std::vector<fs::path>& from,
                   const std::vector<fs::path>& to) {
   std::string text;
   for (std::size_t i = 0; i < from.size(); ++i)
     text += from[i].filename().string() + "\t" + to[i].filename().string() + "\r\n";
-  const fs::path temp = withSuffix(journal, newSuffix);
-  try {
-    {
-      auto file = OsFile::open(temp, OsFile::Access::ReadWrite, OsFile::Create::IfMissing);
-      if (!file) throw IoError(file.reason());
-      file->truncate(0);
-      file->writeAt(0, text.data(), text.size());
-      file->sync();
-    }
-    renameOver(temp, journal);
-  } catch (const IoError&) {
-    removeQuietly(temp);
-    throw;
-  }
-  syncFolder(journal.parent_path());
+  auto out = OutputFile::create(journal, newSuffix);
+  if (!out || !out->write(text) || !out->finish())
+    throw IoError("cannot write " + journal.string());
 }
 
 // A plain file name, nothing that leads out of the folder.

@@ -116,10 +116,10 @@ bool copyFileAtomically(const fs::path& from, const fs::path& to, const AcceptFi
   return !in.bad() && out->finish(accept);
 }
 
-std::optional<OutputFile> OutputFile::create(const fs::path& file) {
+std::optional<OutputFile> OutputFile::create(const fs::path& file, std::string_view tempSuffix) {
   if (!replaceable(file)) return std::nullopt;
   fs::path temp = file;
-  temp += ".tmp";
+  temp += std::string(tempSuffix);
   std::FILE* f = openFile(temp, "wb");
   if (!f) return std::nullopt;
   // Written a line at a time: a bigger buffer than the C library's few kilobytes.

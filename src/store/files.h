@@ -47,14 +47,15 @@ bool copyFileAtomically(const std::filesystem::path& from, const std::filesystem
                         const AcceptFile& accept = {});
 
 // A file that replaces another one whole: written into a temporary file beside it (the
-// target's name with ".tmp" appended), every write checked, put on the disk and renamed over
-// the target only when all of it was written. A failed or killed write leaves the previous
-// file as it was; the temporary file is removed when the failure is noticed.
+// target's name with ".tmp", or another suffix, appended), every write checked, put on the disk and
+// renamed over the target only when all of it was written. A failed or killed write leaves the
+// previous file as it was; the temporary file is removed when the failure is noticed.
 class OutputFile {
 public:
   // Nothing when the temporary file cannot be created, or when the target exists and is not
   // a file this program may replace (a folder, a device, a write-protected or locked file).
-  static std::optional<OutputFile> create(const std::filesystem::path& file);
+  static std::optional<OutputFile> create(const std::filesystem::path& file,
+                                          std::string_view tempSuffix = ".tmp");
   // Replace the file with these bytes; false (the old file kept) when anything failed.
   static bool writeWhole(const std::filesystem::path& file, std::string_view bytes);
   OutputFile(OutputFile&& other) noexcept;
