@@ -166,14 +166,9 @@ void getFromUntis(app::Workspace& ws, app::Ui& ui) {
 }
 
 void importGpu002(app::Workspace& ws, app::Ui& ui, const std::filesystem::path& file) {
-  if (auto foreign = ws.foreignTable(app::Page::Gpsul)) {
-    ui.warning(caption(), *foreign + "\r\n" + nothingReadText);
-    return;
-  }
-  FileProblem why = FileProblem::none;
-  auto reader = LineReader::open(file, &why);
+  auto reader = openImport(ws, app::Page::Gpsul, file);
   if (!reader) {
-    ui.warning(caption(), fileProblemText(why, file, 0));
+    ui.warning(caption(), reader.reason());
     return;
   }
   LineReader::Start start = reader->start();

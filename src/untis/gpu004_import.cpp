@@ -293,14 +293,9 @@ void readGpu004Txt(app::Workspace& ws, app::Ui& ui) {
 }
 
 void importGpu004(app::Workspace& ws, app::Ui& ui, const std::filesystem::path& file) {
-  if (auto foreign = ws.foreignTable(app::Page::Lehrer)) {
-    ui.error(app::programTitle, failureText(*foreign + "\r\n" + nothingReadText));
-    return;
-  }
-  FileProblem why = FileProblem::none;
-  auto reader = LineReader::open(file, &why);
+  auto reader = openImport(ws, app::Page::Lehrer, file);
   if (!reader) {
-    ui.error(app::programTitle, failureText(fileProblemText(why, file, 0)));
+    ui.error(app::programTitle, failureText(reader.reason()));
     return;
   }
   const LineReader::Start start = reader->start();

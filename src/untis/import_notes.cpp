@@ -101,6 +101,15 @@ Text ImportNotes::text() const {
   return out;
 }
 
+Result<LineReader> openImport(app::Workspace& ws, app::Page page,
+                              const std::filesystem::path& file) {
+  if (auto foreign = ws.foreignTable(page)) return fail(*foreign + "\r\n" + nothingReadText);
+  FileProblem why = FileProblem::none;
+  auto reader = LineReader::open(file, &why);
+  if (!reader) return fail(fileProblemText(why, file, 0));
+  return std::move(*reader);
+}
+
 std::optional<Text> importFailure(const app::Workspace& ws, const Result<void>& replaced,
                                   const LineReader& reader, const std::filesystem::path& file,
                                   app::Page page) {

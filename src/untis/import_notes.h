@@ -25,6 +25,12 @@ inline constexpr const char* nothingReadText = "Es wurde nichts eingelesen.";
 // or why reading stopped (`line`: the line that is too long). Nothing is read in each case.
 Text fileProblemText(FileProblem problem, const std::filesystem::path& file, std::size_t line);
 
+// The reader of an import's file, or why the import reads nothing: the page's table is not
+// one of the program's own (with "Es wurde nichts eingelesen."), or the file cannot be read
+// (fileProblemText).
+Result<LineReader> openImport(app::Workspace& ws, app::Page page,
+                              const std::filesystem::path& file);
+
 // Why an import kept none of its file after reading it: the page's table could not be
 // written (`replaced`, logged), or the file failed while it was read. Nothing when it kept it.
 std::optional<Text> importFailure(const app::Workspace& ws, const Result<void>& replaced,

@@ -106,14 +106,9 @@ void readLehrerTxt(app::Workspace& ws, app::Ui& ui) {
 }
 
 void importLehrerTxt(app::Workspace& ws, app::Ui& ui, const std::filesystem::path& file) {
-  if (auto foreign = ws.foreignTable(app::Page::MehrMinder)) {
-    ui.error(app::programTitle, failureText(*foreign + "\r\n" + nothingReadText));
-    return;
-  }
-  FileProblem why = FileProblem::none;
-  auto reader = LineReader::open(file, &why);
+  auto reader = openImport(ws, app::Page::MehrMinder, file);
   if (!reader) {
-    ui.error(app::programTitle, failureText(fileProblemText(why, file, 0)));
+    ui.error(app::programTitle, failureText(reader.reason()));
     return;
   }
   const double factor = minuteFactor(ws.settings);

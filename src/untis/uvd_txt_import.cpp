@@ -57,14 +57,9 @@ void getFromUvd(app::Workspace& ws, app::Ui& ui) {
 }
 
 void importUvd(app::Workspace& ws, app::Ui& ui, const std::filesystem::path& file) {
-  if (auto foreign = ws.foreignTable(app::Page::Uvd)) {
-    ui.warning(caption(), *foreign + "\r\n" + nothingReadText);
-    return;
-  }
-  FileProblem why = FileProblem::none;
-  auto reader = LineReader::open(file, &why);
+  auto reader = openImport(ws, app::Page::Uvd, file);
   if (!reader) {
-    ui.warning(caption(), fileProblemText(why, file, 0));
+    ui.warning(caption(), reader.reason());
     return;
   }
   // The first line is the header, even an empty one (which is refused).
