@@ -171,19 +171,6 @@ std::string windows1252ToUtf8(std::string_view text) {
   return out;
 }
 
-bool isUtf8(std::string_view bytes) {
-  if (bytes.substr(0, byteOrderMark.size()) == byteOrderMark) return true;
-  bool multiByte = false;
-  for (std::size_t i = 0; i < bytes.size();) {
-    std::uint32_t cp = 0;
-    std::size_t n = decodeUtf8(bytes, i, cp);
-    if (n == 0) return false;
-    multiByte = multiByte || n > 1;
-    i += n;
-  }
-  return multiByte;
-}
-
 std::size_t utf8Prefix(std::string_view bytes, bool& multiByte) {
   std::size_t i = 0;
   while (i < bytes.size()) {
@@ -198,6 +185,12 @@ std::size_t utf8Prefix(std::string_view bytes, bool& multiByte) {
     i += n;
   }
   return i;
+}
+
+bool isUtf8(std::string_view bytes) {
+  if (bytes.substr(0, byteOrderMark.size()) == byteOrderMark) return true;
+  bool multiByte = false;
+  return utf8Prefix(bytes, multiByte) == bytes.size() && multiByte;
 }
 
 Text utf16ToWindows1252(std::string_view bytes, bool bigEndian) {
