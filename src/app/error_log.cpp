@@ -40,11 +40,7 @@ LogOutcome appendErrorLog(const std::filesystem::path& dataDir, std::string_view
   std::error_code ec;
   if (std::filesystem::is_directory(file, ec)) return LogOutcome::failed;
   errno = 0;
-#ifdef _WIN32
-  std::FILE* f = _wfopen(file.c_str(), L"ab");
-#else
-  std::FILE* f = std::fopen(file.c_str(), "ab");
-#endif
+  std::FILE* f = store::openFile(file, "ab");
   if (!f) return outcomeOf(errno);
   const std::string line = stamp + "  " + std::string(what) + "\r\n";
   bool ok = std::fwrite(line.data(), 1, line.size(), f) == line.size();

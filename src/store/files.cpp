@@ -34,8 +34,6 @@ bool samePath(const fs::path& a, const fs::path& b) {
   return fs::absolute(a, ec).lexically_normal() == fs::absolute(b, ec).lexically_normal();
 }
 
-namespace {
-
 std::FILE* openFile(const fs::path& file, const char* mode) {
 #ifdef _WIN32
   std::wstring wide(mode, mode + std::strlen(mode));
@@ -44,6 +42,8 @@ std::FILE* openFile(const fs::path& file, const char* mode) {
   return std::fopen(file.c_str(), mode);
 #endif
 }
+
+namespace {
 
 // What was written reaches the disk before the file is renamed into place: a power cut
 // afterwards cannot leave the new name on a file without its content.

@@ -22,6 +22,10 @@ std::filesystem::path findInDir(const std::filesystem::path& dir, std::string_vi
 // Whether two paths name the same file (the same spelling, when either does not exist).
 bool samePath(const std::filesystem::path& a, const std::filesystem::path& b);
 
+// std::fopen for any path: on Windows through the path's UTF-16 name (_wfopen), so that
+// names outside the ANSI code page open too.
+std::FILE* openFile(const std::filesystem::path& file, const char* mode);
+
 // The program's own small text files (settings, column layouts) are far below this size: a
 // bigger one is damaged, and reading it whole would only exhaust the memory.
 inline constexpr std::uint64_t smallFileLimit = 1024 * 1024;
