@@ -348,6 +348,13 @@ class Driver:
               + ("" if tables else ", files checked, contents not")
               + (", old and new contents alike" if alike else ""))
 
+    def report(self):
+        """The failures printed (the first 50) and counted; the exit status of the test."""
+        for f in self.failures[:50]:
+            print("FAIL", f)
+        print(f"{len(self.failures)} failures")
+        return 1 if self.failures else 0
+
 
 RENAMES = "rename,renameat,renameat2"
 STRACE = shutil.which("strace") is not None
@@ -372,10 +379,7 @@ def main():
             tpl, steps, command, tables = SCENARIOS[name]
             share = a.points // len(names) + (1 if i < a.points % len(names) else 0)
             driver.scenario(name, templates[tpl], steps, command, tables, share, rng)
-        for f in driver.failures[:50]:
-            print("FAIL", f)
-        print(f"{len(driver.failures)} failures")
-        return 1 if driver.failures else 0
+        return driver.report()
 
 
 if __name__ == "__main__":
